@@ -1,0 +1,75 @@
+#include "catalogue/IniFile.h"
+
+#include <fstream>
+#include <iterator>
+
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+namespace pf {
+
+namespace {
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+IniFile IniFile::fromBytes(std::string_view bytes) {
+    IniFile result;
+    result.readable_ = true;
+
+    CSimpleIniA ini(/*isUtf8=*/false, /*multiKey=*/true, /*multiLine=*/false);
+    if (ini.LoadData(bytes.data(), bytes.size()) < 0) return result;
+
+    CSimpleIniA::TNamesDepend sectionNames;
+    ini.GetAllSections(sectionNames);
+    sectionNames.sort(CSimpleIniA::Entry::LoadOrder());
+    for (const auto& s : sectionNames) {
+        if (s.pItem == nullptr || *s.pItem == '\0') continue;  // text before the first section
+        IniSection section{s.pItem, {}};
+        if (const auto* keys = ini.GetSection(s.pItem)) {
+            std::vector<std::pair<int, IniEntry>> ordered;
+            ordered.reserve(keys->size());
+            for (const auto& [key, value] : *keys)
+                ordered.push_back({key.nOrder, IniEntry{key.pItem, value ? value : ""}});
+            std::stable_sort(ordered.begin(), ordered.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (auto& e : ordered) section.entries.push_back(std::move(e.second));
+        }
+        result.sections_.push_back(std::move(section));
+    }
+    return result;
+}
+
+IniFile IniFile::open(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return {};
+    return fromBytes(bytes);
+}
+
+const IniSection* IniFile::section(std::string_view name) const {
+    for (const auto& s : sections_)
+        if (equalsNoCase(s.name, name)) return &s;
+    return nullptr;
+}
+
+}  // namespace pf

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Choices.h"
+
+namespace pf {
+
+class Catalogue;
+class Document;
+
+inline constexpr std::string_view kNoChangesToSave = "There are no changes to save.";
+
+struct TypeReport {
+    std::string name;   // the check-list text without its leading blank, or the search string
+    size_t hits = 0;
+};
+
+struct BlockReport {
+    Group group;
+    size_t hits = 0;
+    size_t editsMade = 0;      // lines rewritten (a rewrite with the same text counts too)
+    size_t editsSkipped = 0;   // target outside the document, or not a parameter line of that number
+    std::vector<TypeReport> types;  // per filter-list text, or the one fixed search string
+};
+
+// What Process did, for the front ends.
+struct ProcessReport {
+    std::array<bool, kGroupCount> groupFlags{};  // which blocks ran
+    std::vector<BlockReport> blocks;             // in the order they ran
+    size_t linesChanged = 0;                     // lines whose text differs from before
+
+    bool nothingToSave() const;  // no group flag set: kNoChangesToSave, nothing touched
+    std::string summary() const; // a few lines of text for people
+};
+
+// The Process command's edit passes over the document: group flags, then the noise-reduction,
+// amp, drive, reverb and patch-level blocks in that order, each when its flag is set. All or
+// nothing: should anything fail, the document is left as it was and the exception passes on.
+ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices);
+
+}  // namespace pf

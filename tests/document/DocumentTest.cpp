@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "document/Document.h"
+#include "document/ModelCode.h"
+#include "support/TempDir.h"
+
+using pf::Document;
+
+TEST(DocumentLines, LineBreaksAreLfOrCrLfAndALoneCrIsContent) {
+    struct Case { std::string bytes; std::vector<std::string> lines; };
+    const Case cases[] = {
+        {"", {}},
+        {"\n", {""}},
+        {"a", {"a"}},
+        {"a\nb", {"a", "b"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\rb\r\n\r\nc\n", {"a\rb", "", "c"}},
+        {"x\r\r\ny\r", {"x\r", "y\r"}},
+        {"\n\n", {"", ""}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Document::fromBytes(c.bytes).lines(), c.lines) << c.bytes;
+}
+
+TEST(DocumentLines, EveryByteValueSurvivesLoadAndSave) {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        if (i != '\n' && i != '\r') bytes += static_cast<char>(i);
+    bytes += "\r\nlast";  // no final line break
+    pf::test::TempDir dir;
+    pf::test::writeFile(dir / "in.g5a", bytes);
+    Document doc;
+    ASSERT_TRUE(doc.load(dir / "in.g5a"));
+    ASSERT_EQ(doc.lineCount(), 2u);
+    EXPECT_EQ(doc.line(0).size(), 254u);
+    ASSERT_TRUE(doc.save(dir / "out.g5a"));
+    EXPECT_EQ(pf::test::readFile(dir / "out.g5a"), bytes + "\r\n");
+}
+
+TEST(DocumentLines, MixedLineBreaksAreWrittenAsCrLf) {
+    pf::test::TempDir dir;
+    pf::test::writeFile(dir / "in", "one\ntwo\r\nthr\ree\n");
+    Document doc;
+    ASSERT_TRUE(doc.load(dir / "in"));
+    ASSERT_TRUE(doc.save(dir / "in"));
+    EXPECT_EQ(pf::test::readFile(dir / "in"), "one\r\ntwo\r\nthr\ree\r\n");
+}
+
+TEST(DocumentText, TextViewJoinsLinesWithOneBreak) {
+    Document doc = Document::fromBytes("ab\r\n\r\ncde\r\n");
+    EXPECT_EQ(doc.text(), "ab\n\ncde");
+    EXPECT_EQ(doc.textLength(), 7u);
+    EXPECT_EQ(Document().textLength(), 0u);
+}
+
+TEST(DocumentText, LineOfPositionAtEdges) {
+    Document doc = Document::fromBytes("ab\n\ncde\n");
+    // text "ab\n\ncde": positions 0..6
+    const size_t expected[] = {0, 0, 0, 1, 2, 2, 2, 2, 2, 2};
+    for (size_t p = 0; p < std::size(expected); ++p) EXPECT_EQ(doc.lineOfPosition(p), expected[p]) << p;
+    EXPECT_EQ(doc.lineStart(0), 0u);
+    EXPECT_EQ(doc.lineStart(1), 3u);
+    EXPECT_EQ(doc.lineStart(2), 4u);
+    EXPECT_EQ(Document().lineOfPosition(5), 0u);
+}
+
+TEST(DocumentText, FindIgnoresAsciiCaseAndStartsAtFrom) {
+    Document doc = Document::fromBytes("  <Prm1>27</Prm1>\n        <PRM1>27</prm1>\nxx\xC9<prm1>27</Prm1>");
+    const std::string needle = "<Prm1>27</Prm1>";
+    const std::string text = doc.text();
+    std::vector<size_t> hits;
+    for (auto p = doc.find(needle, 0); p; p = doc.find(needle, *p + 1)) hits.push_back(*p);
+    EXPECT_EQ(hits, (std::vector<size_t>{2, 26, 45}));
+    EXPECT_EQ(doc.lineOfPosition(hits[1]), 1u);
+    EXPECT_FALSE(doc.find(needle, 46).has_value());
+    EXPECT_FALSE(doc.find("\xE9<prm1>", 0).has_value());  // only ASCII letters fold
+    EXPECT_FALSE(doc.find(needle, 1000).has_value());
+    EXPECT_FALSE(Document().find("a", 0).has_value());
+}
+
+TEST(DocumentText, FindAcrossLineBreaksMatchesTheJoinedText) {
+    Document doc = Document::fromBytes("abc\nDEF\ngh\nabc\ndef\n");
+    EXPECT_EQ(doc.find("c\ndef\ng", 0), std::optional<size_t>(2));
+    EXPECT_EQ(doc.find("c\ndef", 3), std::optional<size_t>(13));
+    EXPECT_EQ(doc.find("\n", 11), std::optional<size_t>(14));
+    EXPECT_FALSE(doc.find("def\n", 14).has_value());  // the last line has no break after it
+    EXPECT_EQ(doc.find("h\na", 0), std::optional<size_t>(9));
+}
+
+TEST(DocumentText, ReplaceLineKeepsPositionsCurrentAndIgnoresOutsideIndices) {
+    Document doc = Document::fromBytes("one\ntwo\nthree\n");
+    doc.replaceLine(-1, "x");
+    doc.replaceLine(3, "x");
+    EXPECT_EQ(doc.text(), "one\ntwo\nthree");
+    doc.replaceLine(0, "a much longer first line");
+    doc.replaceLine(1, "");
+    EXPECT_EQ(doc.text(), "a much longer first line\n\nthree");
+    EXPECT_EQ(doc.lineStart(2), 26u);
+    EXPECT_EQ(doc.find("THREE", 0), std::optional<size_t>(26));
+    EXPECT_EQ(doc.lineOfPosition(25), 1u);
+    EXPECT_EQ(doc.lineCount(), 3u);
+}
+
+// Positions stay consistent with the joined text through many random replacements.
+TEST(DocumentText, PositionsAgreeWithTheJoinedTextAfterManyReplacements) {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += std::string(static_cast<size_t>(i % 17), 'a' + i % 26) + "\n";
+    Document doc = Document::fromBytes(bytes);
+    unsigned seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8); };
+    for (int round = 0; round < 400; ++round) {
+        doc.replaceLine(next() % 300, std::string(next() % 23, 'k'));
+        if (round % 50 != 0) continue;
+        const std::string text = doc.text();
+        ASSERT_EQ(doc.textLength(), text.size());
+        for (size_t p = 0; p < text.size(); p += 7) {
+            size_t line = static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<long>(p), '\n'));
+            ASSERT_EQ(doc.lineOfPosition(p), line) << p;
+        }
+        auto hit = doc.find("kkkk", 100);
+        auto want = text.find("kkkk", 100);
+        ASSERT_EQ(hit.value_or(std::string::npos), want);
+    }
+}
+
+TEST(DocumentLoad, FailedLoadKeepsThePreviousDocumentAndNamesThePath) {
+    pf::test::TempDir dir;
+    Document doc = Document::fromBytes("kept\n");
+    for (const auto& path : {dir / "missing.g5a", dir.path()}) {
+        std::string error;
+        EXPECT_FALSE(doc.load(path, &error));
+        EXPECT_EQ(error, "Cannot open file " + path.string());
+        EXPECT_EQ(doc.text(), "kept");
+    }
+}
+
+TEST(DocumentLoad, EmptyAndHugeSingleLineFiles) {
+    pf::test::TempDir dir;
+    pf::test::writeFile(dir / "empty", "");
+    Document doc = Document::fromBytes("x\n");
+    ASSERT_TRUE(doc.load(dir / "empty"));
+    EXPECT_EQ(doc.lineCount(), 0u);
+    EXPECT_FALSE(doc.find("x", 0).has_value());
+
+    std::string big(20 * 1024 * 1024, 'p');
+    big.replace(big.size() - 20, 15, "<Prm1>27</Prm1>");
+    big[1000] = '\0';
+    pf::test::writeFile(dir / "big", big);
+    ASSERT_TRUE(doc.load(dir / "big"));
+    EXPECT_EQ(doc.lineCount(), 1u);
+    EXPECT_EQ(doc.find("<PRM1>27</PRM1>", 0), std::optional<size_t>(big.size() - 20));
+}
+
+TEST(ModelCode, ExtensionsByTheTable) {
+    struct Case { const char* file; const char* before; const char* after; };
+    const Case cases[] = {
+        {"/x/set.g5a", "", "g5"},     {"set.g3xa", "g5", "g3x"},     {"a.b.b3a", "g5", "b3"},
+        {"set.G5A", "", ""},          {"set.g3a", "b3", "b3"},       {"set", "g3x", "g3x"},
+        {".g5a", "", "g5"},           {"/dir.g5a/set", "b3", "b3"},  {"set.g5a.bak", "", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(pf::modelCodeFor(c.file, c.before), c.after) << c.file;
+}
