@@ -21,7 +21,7 @@ struct TypeReport {
 };
 
 struct BlockReport {
-    Group group;
+    Group group = Group::NoiseReduction;
     size_t hits = 0;
     size_t editsMade = 0;      // lines rewritten (a rewrite with the same text counts too)
     size_t editsSkipped = 0;   // target outside the document, or not a parameter line of that number

@@ -1,0 +1,77 @@
+#include "engine/Process.h"
+
+#include <sstream>
+
+#include "catalogue/Catalogue.h"
+#include "document/Document.h"
+#include "engine/Blocks.h"
+
+namespace pf {
+
+namespace {
+
+std::array<bool, kGroupCount> groupFlags(const Choices& choices) {
+    std::array<bool, kGroupCount> flags{};
+    for (const auto& def : settings())
+        if (choices[def.id].ticked) flags[static_cast<size_t>(def.group)] = true;
+    return flags;
+}
+
+using BlockRunner = BlockReport (*)(const BlockInput&);
+
+// The blocks in the order they run.
+constexpr std::pair<Group, BlockRunner> kBlocks[] = {
+    {Group::NoiseReduction, runNoiseReductionEdits},
+    {Group::Amp, runAmpEdits},
+    {Group::Drive, runDriveEdits},
+    {Group::Reverb, runReverbEdits},
+    {Group::PatchLevel, runPatchLevelEdits},
+};
+
+}  // namespace
+
+bool ProcessReport::nothingToSave() const {
+    for (bool f : groupFlags)
+        if (f) return false;
+    return true;
+}
+
+std::string ProcessReport::summary() const {
+    if (nothingToSave()) return std::string(kNoChangesToSave);
+    std::ostringstream out;
+    for (const auto& b : blocks) {
+        out << groupName(b.group) << ": " << b.hits << (b.hits == 1 ? " module" : " modules");
+        std::string sep = " (";
+        for (const auto& t : b.types) {
+            if (b.types.size() == 1 && b.group != Group::Amp && b.group != Group::Drive && b.group != Group::Reverb)
+                break;
+            out << sep << t.name << ": " << t.hits;
+            sep = ", ";
+        }
+        if (sep != " (") out << ')';
+        if (b.editsSkipped > 0) out << ", " << b.editsSkipped << " edits skipped";
+        out << '\n';
+    }
+    out << linesChanged << (linesChanged == 1 ? " line changed" : " lines changed");
+    return out.str();
+}
+
+ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices) {
+    ProcessReport report;
+    report.groupFlags = groupFlags(choices);
+    if (report.nothingToSave()) return report;
+
+    EditSession session(document);
+    const BlockInput input{session, catalogue, choices};
+    try {
+        for (const auto& [group, run] : kBlocks)
+            if (report.groupFlags[static_cast<size_t>(group)]) report.blocks.push_back(run(input));
+    } catch (...) {
+        session.rollback();
+        throw;
+    }
+    report.linesChanged = session.linesChanged();
+    return report;
+}
+
+}  // namespace pf
