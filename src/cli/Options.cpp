@@ -1,0 +1,167 @@
+#include "cli/Options.h"
+
+#include <sstream>
+#include <vector>
+
+#include "catalogue/Catalogue.h"
+#include "cli/Recipe.h"
+#include "engine/Settings.h"
+
+namespace pf::cli {
+
+namespace {
+
+constexpr std::string_view kModels[] = {"g5", "g3x", "b3", ""};
+
+std::string valueText(const SettingDef& def) {
+    switch (def.kind) {
+        case ValueKind::Spin:
+            return std::to_string(def.minimum) + " to " + std::to_string(def.maximum);
+        case ValueKind::FixedList: {
+            std::string out;
+            for (auto item : def.items) out += (out.empty() ? "" : " or ") + std::string(item);
+            return out;
+        }
+        case ValueKind::CatalogueList:
+            return "a name of catalogue section [<model>" + std::string(def.catalogueSuffix) + "]";
+    }
+    return {};
+}
+
+std::string modelName(std::string_view model) { return model.empty() ? "other" : std::string(model); }
+
+// "  (b3 files only)" or "  (not for g5, g3x files)"; empty when every model offers it.
+template <class Offered>
+std::string offeredNote(Offered offered) {
+    std::vector<std::string> yes, no;
+    for (auto model : kModels) (offered(model) ? yes : no).push_back(modelName(model));
+    if (no.empty()) return {};
+    if (yes.size() == 1) return "  (" + yes.front() + " files only)";
+    std::string list;
+    for (const auto& m : no) list += (list.empty() ? "" : ", ") + m;
+    return "  (not for " + list + " files)";
+}
+
+}  // namespace
+
+std::string usageText() {
+    return "usage: presetforger-cli --recipe RECIPE [--catalogue FILE] [--dry-run] (-o OUTPUT | --out-dir DIR) "
+           "INPUT...\n"
+           "       presetforger-cli --help\n";
+}
+
+std::string helpText() {
+    std::ostringstream out;
+    out << usageText() << "\n"
+        << "Applies the choices of a recipe to each INPUT patch group, as the window would after loading that\n"
+           "file, and writes the result.\n\n"
+           "  --recipe RECIPE    the choices (an INI file, see below); required\n"
+           "  --catalogue FILE   the catalogue; default: "
+        << pf::kCatalogueFileName << " beside this program\n"
+        << "  -o OUTPUT          the result file, for exactly one INPUT (it may be the INPUT itself)\n"
+           "  --out-dir DIR      an existing folder; each result goes there under its input's name\n"
+           "  --dry-run          write nothing; report what would change\n"
+           "  -h, --help         this text\n\n"
+           "The device model comes from the input's extension: .g5a is g5, .g3xa is g3x, .b3a is b3; any other\n"
+           "gives no model. A key present in the recipe ticks that setting and gives its value; settings not\n"
+           "named stay unticked. Sections and keys ignore letter case; lines starting with ; or # are comments.\n"
+           "A setting the file's model does not offer is not applied to that file and the report says so.\n\n"
+           "Exit status: 0 every input written (or, with --dry-run, would be); 2 usage or recipe error, nothing\n"
+           "written; 1 some input could not be read, processed or written (the others still are).\n\n"
+           "Recipe keys:\n";
+    for (const auto& section : recipeSections()) {
+        const std::string pageNote =
+            offeredNote([&](std::string_view model) { return pageShownFor(section.page, model); });
+        out << "  [" << section.name << "]" << pageNote << "\n";
+        for (SettingId id : section.keys) {
+            const SettingDef& def = setting(id);
+            std::string key = "    " + std::string(def.caption);
+            key.resize(std::max<size_t>(key.size() + 2, 18), ' ');
+            const std::string note = offeredNote([&](std::string_view model) { return offeredFor(id, model); });
+            out << key << valueText(def) << (note == pageNote ? std::string() : note) << "\n";
+        }
+        if (section.typeList) {
+            std::string key = "    " + std::string(kOnlyKey);
+            key.resize(18, ' ');
+            out << key << "an effect type to leave ticked; repeat the key for more (default: all ticked)\n";
+        }
+    }
+    return out.str();
+}
+
+OptionsResult parseArguments(const std::vector<std::string>& args) {
+    OptionsResult result;
+    Options& o = result.options;
+    bool haveRecipe = false;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.inputs.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            o.help = true;
+            continue;
+        }
+        if (arg == "--dry-run") {
+            o.dryRun = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (arg.starts_with("--")) {
+            const size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+            }
+        }
+        if (name != "--recipe" && name != "--catalogue" && name != "-o" && name != "--out-dir") {
+            result.error = "unknown option " + arg;
+            return result;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                result.error = name + " needs a value";
+                return result;
+            }
+            value = args[++i];
+        }
+        if (value->empty()) {
+            result.error = name + " needs a value";
+            return result;
+        }
+        auto once = [&](bool given) {
+            if (given) result.error = name + " is given more than once";
+            return !given;
+        };
+        if (name == "--recipe") {
+            if (!once(haveRecipe)) return result;
+            o.recipe = *value;
+            haveRecipe = true;
+        } else if (name == "--catalogue") {
+            if (!once(o.catalogue.has_value())) return result;
+            o.catalogue = *value;
+        } else if (name == "-o") {
+            if (!once(o.output.has_value())) return result;
+            o.output = *value;
+        } else {
+            if (!once(o.outDir.has_value())) return result;
+            o.outDir = *value;
+        }
+    }
+    if (o.help) return result;
+    if (!haveRecipe) result.error = "--recipe RECIPE is required";
+    else if (o.output && o.outDir) result.error = "give either -o OUTPUT or --out-dir DIR, not both";
+    else if (!o.output && !o.outDir) result.error = "give -o OUTPUT or --out-dir DIR";
+    else if (o.inputs.empty()) result.error = "no INPUT given";
+    else if (o.output && o.inputs.size() != 1) result.error = "-o OUTPUT takes exactly one INPUT; use --out-dir DIR";
+    return result;
+}
+
+}  // namespace pf::cli

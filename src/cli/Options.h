@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pf::cli {
+
+struct Options {
+    bool help = false;
+    bool dryRun = false;
+    std::filesystem::path recipe;
+    std::optional<std::filesystem::path> catalogue;  // default: beside the program
+    std::optional<std::filesystem::path> output;     // -o, for exactly one input
+    std::optional<std::filesystem::path> outDir;     // --out-dir
+    std::vector<std::filesystem::path> inputs;
+};
+
+struct OptionsResult {
+    Options options;
+    std::string error;  // empty when the command line is usable
+    bool ok() const { return error.empty(); }
+};
+
+// Reads the command line (without the program name). Long options take their value as the
+// next argument or after '='; "--" ends the options.
+OptionsResult parseArguments(const std::vector<std::string>& args);
+
+// The usage lines, and the full help: usage, options and the recipe keys per section.
+std::string usageText();
+std::string helpText();
+
+}  // namespace pf::cli

@@ -1,0 +1,238 @@
+#include "cli/Recipe.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "catalogue/IniFile.h"
+
+namespace pf::cli {
+
+namespace {
+
+std::optional<TypeList> typeListOf(Page page) {
+    switch (page) {
+        case Page::Amp: return TypeList::Amp;
+        case Page::B3Amp: return TypeList::B3Amp;
+        case Page::Drive: return TypeList::Drive;
+        case Page::Reverb: return TypeList::Reverb;
+        default: return std::nullopt;
+    }
+}
+
+std::vector<RecipeSection> makeSections() {
+    std::vector<RecipeSection> sections;
+    for (const auto& def : settings()) {
+        auto it = std::find_if(sections.begin(), sections.end(),
+                               [&](const RecipeSection& s) { return s.name == def.recipeSection; });
+        if (it == sections.end()) {
+            sections.push_back(RecipeSection{def.recipeSection, def.page, {}, typeListOf(def.page)});
+            it = sections.end() - 1;
+        }
+        it->keys.push_back(def.id);
+    }
+    auto firstRow = [](const RecipeSection& s) {
+        int row = setting(s.keys.front()).row;
+        for (SettingId id : s.keys) row = std::min(row, setting(id).row);
+        return row;
+    };
+    for (auto& s : sections)
+        std::stable_sort(s.keys.begin(), s.keys.end(),
+                         [](SettingId a, SettingId b) { return setting(a).row < setting(b).row; });
+    std::stable_sort(sections.begin(), sections.end(), [&](const RecipeSection& a, const RecipeSection& b) {
+        if (a.page != b.page) return a.page < b.page;
+        return firstRow(a) < firstRow(b);
+    });
+    return sections;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& n : names) {
+        if (!out.empty()) out += ", ";
+        out += n;
+    }
+    return out;
+}
+
+// A whole number: an optional sign and at least one digit, nothing else.
+std::optional<long long> wholeNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) return std::nullopt;
+    }
+    if (text.empty()) return std::nullopt;
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec == std::errc::result_out_of_range) {
+        // Digits only, just too large: still a whole number, and out of every range.
+        bool digits = std::all_of(text.begin() + (text.front() == '-' ? 1 : 0), text.end(),
+                                  [](char c) { return c >= '0' && c <= '9'; });
+        if (!digits) return std::nullopt;
+        return text.front() == '-' ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+    }
+    if (ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+// The INI reader drops lines it cannot read and text before the first section without a
+// word; a recipe must not lose a line silently, so those lines are errors here.
+void checkLines(std::string_view bytes, std::vector<RecipeError>& errors) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        errors.push_back({"", "", "the recipe holds a NUL byte; it is not a text file"});
+        return;
+    }
+    bool inSection = false;
+    size_t lineNumber = 0;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find('\n', pos);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNumber;
+        if (lineNumber == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        line = trimBlanks(line);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        const std::string where = "line " + std::to_string(lineNumber) + ": ";
+        if (line.front() == '[') {
+            if (line.back() != ']')
+                errors.push_back({"", "", where + "a section line must end with ']': " + std::string(line)});
+            inSection = true;
+            continue;
+        }
+        if (!inSection) {
+            errors.push_back({"", "", where + "text before the first section: " + std::string(line)});
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            errors.push_back({"", "", where + "not a key=value line: " + std::string(line)});
+        else if (trimBlanks(line.substr(0, eq)).empty())
+            errors.push_back({"", "", where + "a value without a key: " + std::string(line)});
+    }
+}
+
+}  // namespace
+
+const std::vector<RecipeSection>& recipeSections() {
+    static const std::vector<RecipeSection> sections = makeSections();
+    return sections;
+}
+
+const RecipeValue* Recipe::find(SettingId id) const {
+    for (const auto& v : values)
+        if (v.id == id) return &v;
+    return nullptr;
+}
+
+std::string RecipeError::text() const {
+    if (section.empty()) return message;
+    std::string out = "[" + section + "]";
+    if (!key.empty()) out += " " + key;
+    return out + ": " + message;
+}
+
+RecipeResult parseRecipe(std::string_view bytes) {
+    RecipeResult result;
+    checkLines(bytes, result.errors);
+    if (!result.ok()) return result;
+
+    const IniFile ini = IniFile::fromBytes(bytes);
+    std::map<SettingId, RecipeValue> values;
+    std::set<SettingId> seen;
+
+    for (const IniSection& iniSection : ini.sections()) {
+        const std::string_view sectionName = trimBlanks(iniSection.name);
+        const RecipeSection* section = nullptr;
+        for (const auto& s : recipeSections())
+            if (equalsNoCase(s.name, sectionName)) section = &s;
+        if (section == nullptr) {
+            std::vector<std::string> names;
+            for (const auto& s : recipeSections()) names.emplace_back(s.name);
+            result.errors.push_back(
+                {std::string(sectionName), "", "unknown section; the sections are " + joined(names)});
+            continue;
+        }
+
+        for (const IniEntry& entry : iniSection.entries) {
+            const std::string_view key = trimBlanks(entry.name);
+            const std::string value(trimBlanks(entry.value));
+            auto error = [&](std::string message) {
+                result.errors.push_back({std::string(sectionName), std::string(key), std::move(message)});
+            };
+
+            if (section->typeList && equalsNoCase(key, kOnlyKey)) {
+                if (value.empty()) {
+                    error("needs the name of an effect type");
+                    continue;
+                }
+                auto& only = result.recipe.only[static_cast<size_t>(*section->typeList)];
+                if (!only) only.emplace();
+                only->push_back(value);
+                continue;
+            }
+
+            const SettingDef* def = nullptr;
+            for (SettingId id : section->keys)
+                if (equalsNoCase(setting(id).caption, key)) def = &setting(id);
+            if (def == nullptr) {
+                std::vector<std::string> keys;
+                for (SettingId id : section->keys) keys.emplace_back(setting(id).caption);
+                if (section->typeList) keys.emplace_back(kOnlyKey);
+                error("unknown key; the keys of this section are " + joined(keys));
+                continue;
+            }
+            if (!seen.insert(def->id).second) {
+                error("is given more than once");
+                continue;
+            }
+
+            RecipeValue v{def->id, 0, {}};
+            switch (def->kind) {
+                case ValueKind::Spin: {
+                    const auto number = wholeNumber(value);
+                    const std::string range = std::to_string(def->minimum) + " to " + std::to_string(def->maximum);
+                    if (!number) {
+                        error("\"" + value + "\" is not a whole number (" + range + ")");
+                        continue;
+                    }
+                    if (*number < def->minimum || *number > def->maximum) {
+                        error(value + " is out of range " + range);
+                        continue;
+                    }
+                    v.number = static_cast<int>(*number);
+                    break;
+                }
+                case ValueKind::FixedList: {
+                    auto item = std::find_if(def->items.begin(), def->items.end(),
+                                             [&](std::string_view i) { return equalsNoCase(i, value); });
+                    if (item == def->items.end()) {
+                        std::vector<std::string> items(def->items.begin(), def->items.end());
+                        error("\"" + value + "\" is not one of " + joined(items));
+                        continue;
+                    }
+                    v.text = std::string(*item);
+                    break;
+                }
+                case ValueKind::CatalogueList:
+                    if (value.empty()) {
+                        error("needs a name from the catalogue");
+                        continue;
+                    }
+                    v.text = value;
+                    break;
+            }
+            values.emplace(def->id, std::move(v));
+        }
+    }
+
+    for (auto& [id, v] : values) result.recipe.values.push_back(std::move(v));
+    return result;
+}
+
+}  // namespace pf::cli

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Choices.h"
+#include "engine/Settings.h"
+
+namespace pf::cli {
+
+// The key that lists the effect types to leave ticked in a page's check list.
+inline constexpr std::string_view kOnlyKey = "Only";
+
+// One recipe section: a page of the window (or the ZNR or patch half of the Misc page), its
+// settings in row order, and the check list that its Only keys filter, if it has one.
+struct RecipeSection {
+    std::string_view name;  // as the setting table spells it: "Amp", "B3 Amp", ...
+    Page page;
+    std::vector<SettingId> keys;
+    std::optional<TypeList> typeList;
+};
+
+// Every recipe section, in the order the window shows them (page, then row). Built from the
+// setting table.
+const std::vector<RecipeSection>& recipeSections();
+
+// A setting the recipe ticks, with the value it gives the setting's value control.
+struct RecipeValue {
+    SettingId id;
+    int number = 0;    // spin settings: the whole number
+    std::string text;  // fixed lists: the item's own text; catalogue lists: the name as written
+};
+
+struct Recipe {
+    std::vector<RecipeValue> values;  // in setting-table order, each setting at most once
+    // Per check list: the names of the Only keys in recipe order, or nullopt without any Only.
+    std::array<std::optional<std::vector<std::string>>, kTypeListCount> only{};
+
+    const RecipeValue* find(SettingId id) const;
+};
+
+struct RecipeError {
+    std::string section;  // as written in the recipe; empty when the error is not in a section
+    std::string key;      // as written; empty when the error concerns the whole section
+    std::string message;
+
+    // "[section] key: message", "[section]: message" or just the message.
+    std::string text() const;
+};
+
+struct RecipeResult {
+    Recipe recipe;                    // meaningful only when there are no errors
+    std::vector<RecipeError> errors;  // every error found, in recipe order
+    bool ok() const { return errors.empty(); }
+};
+
+// Reads and checks a recipe: sections and keys are matched ignoring letter case and blanks
+// around them; spin values must be whole numbers within range, fixed choices one of their
+// items (ignoring case), and no key but Only may be given twice in a section. Catalogue
+// names are checked later, per file, against that file's model.
+RecipeResult parseRecipe(std::string_view bytes);
+
+}  // namespace pf::cli
