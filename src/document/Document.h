@@ -40,6 +40,8 @@ public:
 
     // Replaces the content of a line; an index outside the lines changes nothing.
     void replaceLine(long long index, std::string text);
+    // Replaces a line and hands back its previous content (the index must lie in the lines).
+    std::string exchangeLine(size_t index, std::string text);
 
     // Length of the text view and the text itself (the latter costs the whole document).
     size_t textLength() const;

@@ -71,7 +71,7 @@ bool isIndexKey(std::string_view n) {
     return false;
 }
 
-EditSession::EditSession(Document& document) : document_(document) {
+EditSession::EditSession(Document& document) : document_(document), touched_(document.lineCount()) {
     for (size_t i = 0; i < document_.lineCount(); ++i) indexLine(i);
     building_ = false;
 }
@@ -167,8 +167,11 @@ void EditSession::writeParameter(long long line, int number, std::string_view va
 
 void EditSession::replace(size_t line, std::string text) {
     if (document_.line(line) == text) return;
-    original_.try_emplace(line, document_.line(line));
-    document_.replaceLine(static_cast<long long>(line), std::move(text));
+    std::string previous = document_.exchangeLine(line, std::move(text));
+    if (!touched_[line]) {
+        touched_[line] = true;
+        original_.emplace_back(line, std::move(previous));
+    }
     indexLine(line);
 }
 
@@ -180,8 +183,9 @@ size_t EditSession::linesChanged() const {
 }
 
 void EditSession::rollback() {
-    for (auto& [line, text] : original_) document_.replaceLine(static_cast<long long>(line), text);
+    for (auto& [line, text] : original_) document_.replaceLine(static_cast<long long>(line), std::move(text));
     original_.clear();
+    touched_.assign(touched_.size(), false);
 }
 
 }  // namespace pf

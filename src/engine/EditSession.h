@@ -60,7 +60,8 @@ private:
     Document& document_;
     std::unordered_map<std::string, Postings> index_;
     bool building_ = true;
-    std::unordered_map<size_t, std::string> original_;  // first text of every rewritten line
+    std::vector<bool> touched_;                              // lines in original_
+    std::vector<std::pair<size_t, std::string>> original_;  // first text of every rewritten line
     size_t made_ = 0;
     size_t skipped_ = 0;
 };
