@@ -110,6 +110,8 @@ struct SectionCase {
     bool written;
 };
 
+void PrintTo(const SectionCase& c, std::ostream* os) { *os << c.recipe << " on " << c.file; }
+
 class SectionRecipes : public ::testing::TestWithParam<SectionCase> {};
 
 TEST_P(SectionRecipes, GiveTheCheckedInOutput) {
