@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+namespace pf::app {
+
+// What the window asks of a file dialog.
+struct FileDialogRequest {
+    QString title;             // empty: the platform's default title
+    QString directory;         // folder to open in
+    QString selectedFile;      // name offered in the name box (empty: an empty box)
+    QStringList nameFilters;   // in Qt's form: "G5 Patch Groups (*.g5a)"
+    QString selectedFilter;    // one of nameFilters, or empty
+    QString defaultSuffix;     // without the dot; added to a name typed without extension
+    bool save = false;         // a save dialog asks before overwriting; an open dialog needs an existing file
+};
+
+// Everything the window shows outside itself: file dialogs, message boxes and the web page.
+// The program uses QtDesktop; tests put a scripted stand-in in its place.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // The chosen path, or an empty text when the user cancels. `selectedFilter` receives the
+    // filter in force when the dialog closed.
+    virtual QString chooseFile(QWidget* parent, const FileDialogRequest& request, QString* selectedFilter) = 0;
+    virtual void errorBox(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void infoBox(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void openUrl(const QUrl& url) = 0;
+};
+
+class QtDesktop final : public Desktop {
+public:
+    QString chooseFile(QWidget* parent, const FileDialogRequest& request, QString* selectedFilter) override;
+    void errorBox(QWidget* parent, const QString& title, const QString& text) override;
+    void infoBox(QWidget* parent, const QString& title, const QString& text) override;
+    void openUrl(const QUrl& url) override;
+};
+
+}  // namespace pf::app

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPoint>
+
+#include "engine/Settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QWidget;
+
+namespace pf::app {
+
+class SpinEdit;
+
+// Sizes of one setting row: a check box, then its value control, then (when the setting has
+// a hint) a thin dark-blue bar and the hint label.
+struct RowLayout {
+    int boxWidth = 84;
+    int gap = 4;
+    int spinWidth = 68;
+    int fixedListWidth = 68;
+    int catalogueListWidth = 136;
+    int hintWidth = 140;
+};
+inline constexpr int kRowPitch = 28;
+inline constexpr int kControlHeight = 21;
+
+// The widgets of one setting pair, named after the setting: "ck" + stem and "spin" + stem or
+// "cbo" + stem.
+struct SettingRow {
+    const SettingDef* def = nullptr;
+    QCheckBox* box = nullptr;
+    SpinEdit* spin = nullptr;     // spin edits
+    QComboBox* list = nullptr;    // drop-down lists
+    QFrame* hintBar = nullptr;
+    QLabel* hint = nullptr;
+
+    QWidget* valueControl() const;
+};
+
+// Builds the row of a setting on `parent` at `topLeft`: check box unticked, value control
+// disabled, a spin edit at its start value, a fixed list holding its items without a
+// selection, a catalogue list empty.
+SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QPoint topLeft, const RowLayout& layout = {});
+
+}  // namespace pf::app

@@ -1,0 +1,115 @@
+#include "app/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace pf::app {
+
+namespace {
+
+constexpr qsizetype kMaxRequest = 16;
+
+QString runtimeFolder() {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QDir(runtime).exists()) return runtime;
+    return QDir::tempPath();
+}
+
+// The user at the other end of a local socket is this process's user.
+bool peerIsSameUser(const QLocalSocket* socket) {
+#ifdef SO_PEERCRED
+    struct ucred cred {};
+    socklen_t length = sizeof cred;
+    if (::getsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
+        return false;
+    return cred.uid == ::getuid();
+#else
+    Q_UNUSED(socket);
+    return true;  // the socket file itself is open to this user only
+#endif
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
+    const QString base = QStringLiteral("%1-%2").arg(key).arg(::getuid());
+    const QString folder = runtimeFolder();
+    lockPath_ = QDir(folder).filePath(base + QStringLiteral(".lock"));
+    serverName_ = QDir(folder).filePath(base + QStringLiteral(".socket"));
+}
+
+SingleInstance::~SingleInstance() {
+    if (server_) server_->close();
+}
+
+bool SingleInstance::claim() {
+    lock_ = std::make_unique<QLockFile>(lockPath_);
+    // A lock is stale only when the copy that took it no longer runs (it crashed); a running
+    // copy keeps its lock however long it runs.
+    lock_->setStaleLockTime(0);
+    if (!lock_->tryLock(0)) {
+        if (lock_->error() == QLockFile::LockFailedError) {
+            // Another copy runs. It may still be starting its server: try for a short while.
+            for (int attempt = 0; attempt < 20; ++attempt) {
+                if (sendRaise(serverName_)) break;
+                QThread::msleep(100);
+            }
+            return false;
+        }
+        // The lock cannot be written at all (no permission, no space): run without the guard
+        // rather than refuse to start.
+        return true;
+    }
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(serverName_);  // a socket file left by a crashed copy
+    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
+    server_->listen(serverName_);
+    return true;
+}
+
+bool SingleInstance::sendRaise(const QString& serverName) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName, QIODevice::WriteOnly);
+    if (!socket.waitForConnected(1000)) return false;
+    socket.write(kRaiseRequest);
+    const bool written = socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
+    return written;
+}
+
+void SingleInstance::acceptConnection() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsSameUser(socket)) {
+            socket->abort();
+            continue;
+        }
+        socket->setReadBufferSize(kMaxRequest);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        // A client that never finishes its request is dropped.
+        QTimer::singleShot(2000, socket, [socket] { socket->abort(); });
+        if (socket->bytesAvailable() > 0) readRequest(socket);
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket) {
+    const QByteArray request(kRaiseRequest);
+    QByteArray received = socket->property("pf_request").toByteArray();
+    received += socket->read(kMaxRequest - received.size());
+    socket->setProperty("pf_request", received);
+    if (received.size() < request.size() && request.startsWith(received)) return;  // more to come
+    if (received == request) emit raiseRequested();
+    socket->abort();  // one short request per connection; anything else is ignored
+}
+
+}  // namespace pf::app

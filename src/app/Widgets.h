@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QVector>
+
+namespace pf::app {
+
+// A label that reports a left click (the status prompt, the Home pictures, the date panel).
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickableLabel(QWidget* parent = nullptr);
+signals:
+    void clicked();
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A picture that shows one of a list of pictures at a time and steps through them.
+class PictureStepper : public ClickableLabel {
+    Q_OBJECT
+public:
+    explicit PictureStepper(QWidget* parent = nullptr);
+    void setPictures(QVector<QPixmap> pictures, QStringList names);
+    int index() const { return index_; }
+    QString currentName() const;
+    void step();  // 0 -> 1 -> 2 -> 0
+private:
+    void showCurrent();
+    QVector<QPixmap> pictures_;
+    QStringList names_;
+    int index_ = 0;
+};
+
+}  // namespace pf::app

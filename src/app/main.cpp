@@ -1,0 +1,22 @@
+// The Presetforger 2000: the window.
+#include <QApplication>
+
+#include "app/Desktop.h"
+#include "app/MainWindow.h"
+#include "app/SingleInstance.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+
+    // One copy per user: a second start brings the running window forward and ends.
+    pf::app::SingleInstance guard(QStringLiteral("presetforger"));
+    if (!guard.claim()) return 0;
+
+    pf::app::QtDesktop desktop;
+    pf::app::TPresetforger_Form form(desktop);
+    QObject::connect(&guard, &pf::app::SingleInstance::raiseRequested, &form,
+                     &pf::app::TPresetforger_Form::bringToFront);
+    QObject::connect(&form, &QDialog::finished, &app, &QApplication::quit);
+    form.show();
+    return app.exec();
+}
