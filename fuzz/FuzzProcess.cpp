@@ -1,0 +1,144 @@
+// A whole Process run: a patch-group file, a catalogue and the window's choices decoded from
+// the input (see ProcessInput.h), with the invariants every run must keep:
+// - the line count never changes;
+// - only parameter lines change, each into "        <PrmN>value</PrmN>" from a line that was
+//   itself a parameter line of the same number N;
+// - every changed line stands where an edit table can put parameter N: N - 1 lines below a
+//   line that holds a type-id line ("        <Prm1>"), or, for the patch-level block, N + 1
+//   lines below a module header ("  <Module");
+// - the report counts exactly the lines that differ; nothing ticked means nothing to save and
+//   an untouched document; the blocks that ran are those of the ticked groups, in order;
+// - the same input gives the same output.
+// Hangs are caught by libFuzzer's -timeout.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "ProcessInput.h"
+#include "catalogue/Catalogue.h"
+#include "document/Document.h"
+#include "engine/Process.h"
+#include "engine/Settings.h"
+
+namespace {
+
+std::string lowerAll(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool contains(std::string_view hay, std::string_view lowerNeedle) {
+    return lowerAll(hay).find(lowerNeedle) != std::string::npos;
+}
+
+// "        <PrmN>value</PrmN>" with N in 0..10: N, or -1 when the line has another form.
+int writtenParameter(std::string_view line) {
+    constexpr std::string_view head = "        <Prm";
+    if (line.substr(0, head.size()) != head) return -1;
+    size_t i = head.size();
+    int n = 0;
+    size_t digits = 0;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9' && digits < 3) {
+        n = n * 10 + (line[i] - '0');
+        ++i;
+        ++digits;
+    }
+    if (digits == 0 || n > 10 || (digits > 1 && line[head.size()] == '0')) return -1;
+    if (i >= line.size() || line[i] != '>') return -1;
+    const std::string tail = "</Prm" + std::to_string(n) + ">";
+    if (line.size() < i + 1 + tail.size() || line.substr(line.size() - tail.size()) != tail) return -1;
+    return n;
+}
+
+// After leading blanks and tabs, "<PrmN>" in any letter case.
+bool wasParameterLine(std::string_view line, int n) {
+    size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    return lowerAll(line.substr(i)).rfind("<prm" + std::to_string(n) + ">", 0) == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const pf::fuzz::ProcessInput in =
+        pf::fuzz::decodeProcessInput(std::string_view(reinterpret_cast<const char*>(data), size));
+    const pf::Document original = pf::Document::fromBytes(in.document);
+    const pf::Catalogue catalogue = pf::Catalogue::fromBytes(in.catalogue);
+
+    pf::Document doc = original;
+    const pf::ProcessReport report = pf::process(doc, catalogue, in.choices);
+
+    // Group flags, and the blocks that ran, in their fixed order.
+    std::array<bool, pf::kGroupCount> flags{};
+    bool anyTicked = false;
+    for (const auto& def : pf::settings())
+        if (in.choices[def.id].ticked) {
+            flags[static_cast<size_t>(def.group)] = true;
+            anyTicked = true;
+        }
+    PF_FUZZ_CHECK(report.groupFlags == flags);
+    PF_FUZZ_CHECK(report.nothingToSave() == !anyTicked);
+    {
+        size_t b = 0;
+        for (size_t g = 0; g < pf::kGroupCount; ++g) {
+            if (!flags[g]) continue;
+            PF_FUZZ_CHECK(b < report.blocks.size());
+            PF_FUZZ_CHECK(report.blocks[b].group == static_cast<pf::Group>(g));
+            size_t typeHits = 0;
+            for (const auto& t : report.blocks[b].types) typeHits += t.hits;
+            PF_FUZZ_CHECK(typeHits == report.blocks[b].hits);
+            ++b;
+        }
+        PF_FUZZ_CHECK(b == report.blocks.size());
+    }
+
+    PF_FUZZ_CHECK(doc.lineCount() == original.lineCount());
+    const size_t n = doc.lineCount();
+    std::vector<bool> changed(n, false);
+    size_t changedCount = 0;
+    for (size_t i = 0; i < n; ++i)
+        if (doc.line(i) != original.line(i)) {
+            changed[i] = true;
+            ++changedCount;
+        }
+    PF_FUZZ_CHECK(report.linesChanged == changedCount);
+    if (!anyTicked) PF_FUZZ_CHECK(changedCount == 0);
+
+    // A line can hold a hit if it held the search text before or after the run. A catalogue
+    // value that itself carries such text can put it, for a while, into any rewritten line.
+    const std::string lowerCatalogue = lowerAll(in.catalogue);
+    const bool valuesCarryKeys =
+        lowerCatalogue.find("<prm1>") != std::string::npos || lowerCatalogue.find("<module") != std::string::npos;
+    auto couldHold = [&](long long h, std::string_view key) {
+        if (h < 0 || static_cast<size_t>(h) >= n) return false;
+        const size_t k = static_cast<size_t>(h);
+        return contains(original.line(k), key) || contains(doc.line(k), key) || (valuesCarryKeys && changed[k]);
+    };
+    const std::string& model = in.choices.model;
+    const bool patchBlockEdits = flags[static_cast<size_t>(pf::Group::PatchLevel)] &&
+                                 (model == "g5" || model == "g3x" || model == "b3");
+
+    for (size_t i = 0; i < n; ++i) {
+        if (!changed[i]) continue;
+        const int number = writtenParameter(doc.line(i));
+        PF_FUZZ_CHECK(number >= 0);
+        PF_FUZZ_CHECK(wasParameterLine(original.line(i), number));
+        const long long line = static_cast<long long>(i);
+        const bool belowTypeId = couldHold(line - number + 1, "        <prm1>");
+        const bool belowHeader = patchBlockEdits && couldHold(line - number - 1, "  <module");
+        PF_FUZZ_CHECK(belowTypeId || belowHeader);
+    }
+
+    // The same input gives the same output.
+    pf::Document again = original;
+    const pf::ProcessReport second = pf::process(again, catalogue, in.choices);
+    PF_FUZZ_CHECK(again.lines() == doc.lines());
+    PF_FUZZ_CHECK(second.linesChanged == report.linesChanged);
+    PF_FUZZ_CHECK(second.summary() == report.summary());
+    return 0;
+}

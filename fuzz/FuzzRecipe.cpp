@@ -1,0 +1,101 @@
+// The batch tool's recipe reader on arbitrary bytes. A recipe that reads without errors must
+// hold only valid values (each setting once, in table order; spin numbers in range; fixed
+// choices spelled as their item; catalogue names and Only names not empty), must read back the
+// same when written out again, and must turn into choices for every model without trouble.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "FuzzCheck.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/IniFile.h"
+#include "cli/Apply.h"
+#include "cli/Recipe.h"
+#include "engine/Settings.h"
+
+namespace {
+
+using pf::cli::Recipe;
+
+bool sameRecipe(const Recipe& a, const Recipe& b) {
+    if (a.values.size() != b.values.size() || a.only != b.only) return false;
+    for (size_t i = 0; i < a.values.size(); ++i)
+        if (a.values[i].id != b.values[i].id || a.values[i].number != b.values[i].number ||
+            a.values[i].text != b.values[i].text)
+            return false;
+    return true;
+}
+
+// The recipe written out as the user would write it.
+std::string writeRecipe(const Recipe& r) {
+    std::string out;
+    for (const auto& section : pf::cli::recipeSections()) {
+        out += "[" + std::string(section.name) + "]\n";
+        for (pf::SettingId id : section.keys)
+            if (const auto* v = r.find(id)) {
+                const auto& def = pf::setting(id);
+                out += std::string(def.caption) + " = " +
+                       (def.kind == pf::ValueKind::Spin ? std::to_string(v->number) : v->text) + "\n";
+            }
+        if (section.typeList)
+            if (const auto& only = r.only[static_cast<size_t>(*section.typeList)])
+                for (const auto& name : *only) out += std::string(pf::cli::kOnlyKey) + " = " + name + "\n";
+    }
+    return out;
+}
+
+const pf::Catalogue& bundledCatalogue() {
+    static const pf::Catalogue cat = pf::Catalogue::open(PF_FUZZ_CATALOGUE);
+    return cat;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const pf::cli::RecipeResult result = pf::cli::parseRecipe(bytes);
+    for (const auto& e : result.errors) PF_FUZZ_CHECK(!e.text().empty() && !e.message.empty());
+    if (!result.ok()) return 0;
+
+    const Recipe& r = result.recipe;
+    for (size_t i = 0; i < r.values.size(); ++i) {
+        const auto& v = r.values[i];
+        PF_FUZZ_CHECK(static_cast<size_t>(v.id) < pf::kSettingCount);
+        if (i > 0) PF_FUZZ_CHECK(r.values[i - 1].id < v.id);
+        PF_FUZZ_CHECK(r.find(v.id) == &v);
+        const auto& def = pf::setting(v.id);
+        switch (def.kind) {
+            case pf::ValueKind::Spin:
+                PF_FUZZ_CHECK(v.number >= def.minimum && v.number <= def.maximum);
+                break;
+            case pf::ValueKind::FixedList: {
+                bool found = false;
+                for (auto item : def.items) found = found || item == v.text;
+                PF_FUZZ_CHECK(found);
+                break;
+            }
+            case pf::ValueKind::CatalogueList:
+                PF_FUZZ_CHECK(!v.text.empty() && pf::trimBlanks(v.text) == v.text);
+                break;
+        }
+    }
+    for (const auto& only : r.only)
+        if (only)
+            for (const auto& name : *only) PF_FUZZ_CHECK(!name.empty() && pf::trimBlanks(name) == name);
+
+    // Written out and read again, the recipe is the same.
+    const pf::cli::RecipeResult reread = pf::cli::parseRecipe(writeRecipe(r));
+    PF_FUZZ_CHECK(reread.ok());
+    PF_FUZZ_CHECK(sameRecipe(reread.recipe, r));
+
+    // Choices for every model: each setting the recipe gives and the model offers is ticked.
+    for (std::string_view model : {"g5", "g3x", "b3", ""}) {
+        const pf::cli::FileChoices fc = pf::cli::choicesFor(r, bundledCatalogue(), model);
+        PF_FUZZ_CHECK(fc.choices.model == model);
+        if (!fc.ok()) continue;
+        for (const auto& v : r.values)
+            if (pf::offeredFor(v.id, model)) PF_FUZZ_CHECK(fc.choices[v.id].ticked);
+    }
+    return 0;
+}
