@@ -50,6 +50,33 @@ const pf::Catalogue& bundledCatalogue() {
     return cat;
 }
 
+// An accepted recipe has no line that the INI reader drops: the reader ends a line at LF, at
+// CR LF and at a lone CR, and keeps only section lines and key=value lines with a key.
+bool everyLineRead(std::string_view bytes) {
+    bool inSection = false;
+    size_t pos = 0;
+    bool first = true;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++pos;
+        if (first && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+        first = false;
+        line = pf::trimBlanks(line);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            if (line.back() != ']') return false;
+            inSection = true;
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (!inSection || eq == std::string_view::npos || pf::trimBlanks(line.substr(0, eq)).empty()) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -57,6 +84,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const pf::cli::RecipeResult result = pf::cli::parseRecipe(bytes);
     for (const auto& e : result.errors) PF_FUZZ_CHECK(!e.text().empty() && !e.message.empty());
     if (!result.ok()) return 0;
+
+    // Known and reported: a lone CR ends a line for the INI reader but not for the line check,
+    // so text after it can be dropped without an error (tests/fuzz_regressions:
+    // RecipeTextAfterALoneCrIsNotDroppedSilently).
+    // Such inputs are passed over until that is fixed; then set this to true (and make
+    // everyLineRead follow the line rule the fix settles on).
+    constexpr bool kCheckLoneCr = false;
+    if (!kCheckLoneCr && !everyLineRead(bytes) && bytes.find('\r') != std::string_view::npos) return 0;
+    PF_FUZZ_CHECK(everyLineRead(bytes));
 
     const Recipe& r = result.recipe;
     for (size_t i = 0; i < r.values.size(); ++i) {
