@@ -94,7 +94,6 @@ void checkLines(std::string_view bytes, std::vector<RecipeError>& errors) {
         std::string_view line = bytes.substr(pos, end - pos);
         pos = end + 1;
         ++lineNumber;
-        if (lineNumber == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         line = trimBlanks(line);
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
@@ -139,6 +138,9 @@ std::string RecipeError::text() const {
 
 RecipeResult parseRecipe(std::string_view bytes) {
     RecipeResult result;
+    // Editors that save UTF-8 may put a byte-order mark first; the INI reader would take it as
+    // part of the first line and lose the first section.
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
     checkLines(bytes, result.errors);
     if (!result.ok()) return result;
 

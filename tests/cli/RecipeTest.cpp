@@ -115,6 +115,12 @@ TEST(RecipeSyntax, SectionsAndKeysIgnoreCaseAndBlanksAndCommentsAreSkipped) {
     EXPECT_EQ(r.values.size(), 4u);
 }
 
+TEST(RecipeSyntax, AByteOrderMarkBeforeTheFirstSectionIsSkipped) {
+    const Recipe r = valid("\xEF\xBB\xBF[Amp]\nGain=60\n");
+    ASSERT_NE(r.find(SettingId::AmpGain), nullptr);
+    EXPECT_EQ(r.find(SettingId::AmpGain)->number, 60);
+}
+
 TEST(RecipeSyntax, AnEmptyRecipeTicksNothing) {
     const Recipe r = valid("; nothing but a comment\n");
     EXPECT_TRUE(r.values.empty());
