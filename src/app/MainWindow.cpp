@@ -69,6 +69,9 @@ QToolButton* flatButton(const QString& text, const char* name, QWidget* parent) 
     b->setObjectName(QLatin1String(name));
     b->setAutoRaise(true);
     b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(QStringLiteral("QToolButton { color: #1f3fbf; border: 1px solid transparent; border-radius: 3px; }"
+                                    "QToolButton:hover { border-color: #8a9cbc; background: #eef2f9; }"
+                                    "QToolButton:pressed { background: #c9d4e6; }"));
     return b;
 }
 
@@ -333,6 +336,8 @@ QWidget* TPresetforger_Form::buildMiscPage() {
     patch.catalogueListWidth = 98;
     patch.spinWidth = 68;
     constexpr int firstPatchRow = 4;
+    auto* patchHeading = new QLabel(QStringLiteral("Patch"), page);
+    patchHeading->setGeometry(190, 4, 120, 18);
     placeRows(Page::Misc, page, firstPatchRow, QPoint(190, 4 + 24), patch);
 
     addLegalButton(page, "SpeedButton7");
@@ -451,7 +456,8 @@ void TPresetforger_Form::butloadClick() {
     request.title = kOpenTitle;
     request.nameFilters = {kOpenFilter};
     request.selectedFilter = kOpenFilter;
-    request.directory = lastOpenPath_.isEmpty() ? QString() : QFileInfo(lastOpenPath_).absolutePath();
+    // The first dialog opens in the folder the program was started from.
+    request.directory = lastOpenPath_.isEmpty() ? QDir::currentPath() : QFileInfo(lastOpenPath_).absolutePath();
     request.selectedFile = lastOpenPath_;
     const QString path = desktop_.chooseFile(this, request, nullptr);
     if (path.isEmpty()) return;  // cancelled: nothing changes

@@ -1,7 +1,11 @@
 // Grabs every shown page of the window after loading each example into a fresh window, and
 // the Home page at start, as PNG files: app_screenshots <output folder>.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QListWidget>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -57,6 +61,20 @@ int main(int argc, char** argv) {
             tabs->setCurrentIndex(i);
             ok &= grab(form, out.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(example.model), tabs->widget(i)->objectName())));
         }
+    }
+    {
+        // A page with choices made: Gain and Cab ticked, one amp type left out.
+        pf::test::FakeDesktop desktop;
+        pf::app::TPresetforger_Form form(desktop);
+        form.show();
+        desktop.answers.push_back(examples.filePath(QStringLiteral("evening-set.g5a")));
+        form.butloadClick();
+        form.findChild<QCheckBox*>(QStringLiteral("ckampgain"))->setChecked(true);
+        form.findChild<QSpinBox*>(QStringLiteral("spinampgain"))->setValue(60);
+        form.findChild<QCheckBox*>(QStringLiteral("ckampcab"))->setChecked(true);
+        form.findChild<QComboBox*>(QStringLiteral("cboampcab"))->setCurrentIndex(2);
+        form.findChild<QListWidget*>(QStringLiteral("checklistamp"))->item(1)->setCheckState(Qt::Unchecked);
+        ok &= grab(form, out.filePath(QStringLiteral("g5-amp-choices.png")));
     }
     return ok ? 0 : 1;
 }
