@@ -89,12 +89,13 @@ void checkLines(std::string_view bytes, std::vector<RecipeError>& errors) {
     size_t lineNumber = 0;
     size_t pos = 0;
     while (pos < bytes.size()) {
-        size_t end = bytes.find('\n', pos);
+        // Lines end where the INI reader ends them: at LF, at CR LF and at a lone CR.
+        size_t end = bytes.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = bytes.size();
         std::string_view line = bytes.substr(pos, end - pos);
         pos = end + 1;
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++pos;
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         line = trimBlanks(line);
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
         const std::string where = "line " + std::to_string(lineNumber) + ": ";

@@ -115,6 +115,13 @@ TEST(RecipeSyntax, SectionsAndKeysIgnoreCaseAndBlanksAndCommentsAreSkipped) {
     EXPECT_EQ(r.values.size(), 4u);
 }
 
+TEST(RecipeSyntax, LinesEndAtLfCrLfOrALoneCr) {
+    const Recipe r = valid("[Amp]\rGain=60\r\nTube=5\n\r[ZNR]\rTHRSH=3");
+    EXPECT_EQ(r.find(SettingId::AmpGain)->number, 60);
+    EXPECT_EQ(r.find(SettingId::AmpTube)->number, 5);
+    EXPECT_EQ(r.find(SettingId::MiscThrsh)->number, 3);
+}
+
 TEST(RecipeSyntax, AByteOrderMarkBeforeTheFirstSectionIsSkipped) {
     const Recipe r = valid("\xEF\xBB\xBF[Amp]\nGain=60\n");
     ASSERT_NE(r.find(SettingId::AmpGain), nullptr);
@@ -274,6 +281,9 @@ TEST(RecipeErrors, LinesTheIniReaderWouldDropAreErrorsWithTheirLineNumber) {
         {"[Amp]\n=60\n", "line 2: a value without a key"},
         {"[Amp\nGain=60\n", "line 1: a section line must end with ']'"},
         {std::string("[Amp]\nGain=6\0" "0\n"sv), "NUL byte"},
+        // A lone CR ends a line for the INI reader, so it ends one here too.
+        {"[Amp]\nGain=60\rbogus line\n", "line 3: not a key=value line: bogus line"},
+        {"[Amp]\r\nGain=60\r\n\rGain\r\n", "line 4: not a key=value line: Gain"},
     };
     for (const auto& c : cases) {
         const RecipeResult r = parseRecipe(c.recipe);
