@@ -1,6 +1,7 @@
 // A whole Process run: a patch-group file, a catalogue and the window's choices decoded from
 // the input (see ProcessInput.h), with the invariants every run must keep:
 // - the line count never changes;
+// - every value written is a whole number from 0 to 200 or comes from the catalogue;
 // - only parameter lines change, each into "        <PrmN>value</PrmN>" from a line that was
 //   itself a parameter line of the same number N;
 // - every changed line stands where an edit table can put parameter N: N - 1 lines below a
@@ -10,8 +11,10 @@
 //   an untouched document; the blocks that ran are those of the ticked groups, in order;
 // - the same input gives the same output.
 // Hangs are caught by libFuzzer's -timeout.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "FuzzCheck.h"
 #include "ProcessInput.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/IniFile.h"
 #include "document/Document.h"
 #include "engine/Process.h"
 #include "engine/Settings.h"
@@ -123,10 +127,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool patchBlockEdits = flags[static_cast<size_t>(pf::Group::PatchLevel)] &&
                                  (model == "g5" || model == "g3x" || model == "b3");
 
+    // Values written: whole numbers a control offers (never below 0), a catalogue value, a cab
+    // value less its four-character label, or the empty text of a name the catalogue lacks.
+    std::set<std::string, std::less<>> catalogueValues{""};
+    const pf::IniFile ini = pf::IniFile::fromBytes(in.catalogue);
+    for (const auto& section : ini.sections())
+        for (const auto& e : section.entries) {
+            catalogueValues.insert(e.value);
+            if (e.value.size() > 4) catalogueValues.insert(e.value.substr(4, 300));
+        }
+    auto allowedValue = [&](std::string_view v) {
+        if (catalogueValues.count(v) != 0) return true;
+        if (v.empty() || v.size() > 3 || (v.size() > 1 && v.front() == '0')) return false;
+        int x = 0;
+        for (char c : v) {
+            if (c < '0' || c > '9') return false;
+            x = x * 10 + (c - '0');
+        }
+        return x <= 200;
+    };
+
     for (size_t i = 0; i < n; ++i) {
         if (!changed[i]) continue;
         const int number = writtenParameter(doc.line(i));
         PF_FUZZ_CHECK(number >= 0);
+        {
+            const std::string_view line = doc.line(i);
+            const size_t open = line.find('>') + 1;
+            const size_t close = line.size() - (number >= 10 ? 8 : 7);
+            PF_FUZZ_CHECK(allowedValue(line.substr(open, close - open)));
+        }
         PF_FUZZ_CHECK(wasParameterLine(original.line(i), number));
         const long long line = static_cast<long long>(i);
         const bool belowTypeId = couldHold(line - number + 1, "        <prm1>");
