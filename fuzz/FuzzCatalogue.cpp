@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Names to query, cut from the input's own lines: "[section]" and "name=".
     std::vector<std::string> sectionQueries{"g5-amp", "B3-CAB", "", "-amp"};
     std::vector<std::string> nameQueries{"", " ", "Remove", " Match-Amp"};
-    for (size_t pos = 0; pos < bytes.size() && sectionQueries.size() < 48 && nameQueries.size() < 96;) {
+    for (size_t pos = 0; pos < bytes.size() && sectionQueries.size() < 24 && nameQueries.size() < 40;) {
         size_t end = bytes.find('\n', pos);
         if (end == std::string_view::npos) end = bytes.size();
         const std::string_view line = bytes.substr(pos, end - pos);
