@@ -85,13 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& e : result.errors) PF_FUZZ_CHECK(!e.text().empty() && !e.message.empty());
     if (!result.ok()) return 0;
 
-    // Known and reported: a lone CR ends a line for the INI reader but not for the line check,
-    // so text after it can be dropped without an error (tests/fuzz_regressions:
-    // RecipeTextAfterALoneCrIsNotDroppedSilently).
-    // Such inputs are passed over until that is fixed; then set this to true (and make
-    // everyLineRead follow the line rule the fix settles on).
-    constexpr bool kCheckLoneCr = false;
-    if (!kCheckLoneCr && !everyLineRead(bytes) && bytes.find('\r') != std::string_view::npos) return 0;
     PF_FUZZ_CHECK(everyLineRead(bytes));
 
     const Recipe& r = result.recipe;
