@@ -223,6 +223,7 @@ size_t Document::lineStart(size_t index) const { return prefix(std::min(index, l
 size_t Document::lineOfPosition(size_t position) const {
     const size_t n = lines_.size();
     if (n == 0) return 0;
+    if (position >= textLength()) return n - 1;
     // Largest count c with prefix(c) <= position: that many lines end before the position.
     size_t count = 0;
     long long remaining = static_cast<long long>(position);

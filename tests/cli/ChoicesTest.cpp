@@ -22,7 +22,7 @@ Plexi Stack=43
 Modern Lead=44
 [g5-cab]
 Match-Amp=MAMP
-Closed4x12=C412 7
+Closed4x12=C4127
 Short=AB
 [g5-drive]
 Amber Drive=10
@@ -49,7 +49,7 @@ Flip Top=32
 800Hz=2
 [b3-cab]
 ORGN=ORGN
-4x10=4X10 8
+4x10=4X108
 [b3-drive]
 Booster=76
 [b3-exppedal]
