@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -17,8 +16,10 @@ namespace {
 
 constexpr qsizetype kMaxRequest = 16;
 
+// The user's own runtime folder when the session has one, else the temporary folder (the
+// names carry the user id either way).
 QString runtimeFolder() {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
     if (!runtime.isEmpty() && QDir(runtime).exists()) return runtime;
     return QDir::tempPath();
 }

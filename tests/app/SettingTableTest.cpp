@@ -159,8 +159,9 @@ TEST_F(SettingTable, RowsStandInTableOrderOnTheirPage) {
             const QWidget* page = form->findChild<QWidget*>(QLatin1String(row.page));
             auto* above = find<QCheckBox>(previous->box);
             const bool sameColumn = above->mapTo(page, QPoint()).x() == box->mapTo(page, QPoint()).x();
-            if (sameColumn)
+            if (sameColumn) {
                 EXPECT_GT(box->mapTo(page, QPoint()).y(), above->mapTo(page, QPoint()).y());
+            }
             // The value control stands beside its box.
             if (row.value) {
                 QWidget* value = find<QWidget>(row.value);

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabBar>
@@ -65,6 +66,11 @@ TEST_F(Window, StartsAsTheHomePageWithNothingLoaded) {
     for (const char* name : {"ckpatchexppedal", "cbopatchexppedal", "ckb3miscbalance", "spinb3miscbalance",
                              "panb3drivespec", "ckb3drivebalance"})
         EXPECT_FALSE(find<QWidget>(name)->isHidden()) << name;
+}
+
+TEST_F(Window, IsCentredWhenFirstShown) {
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_LE((form->frameGeometry().center() - screen.center()).manhattanLength(), 2);
 }
 
 TEST_F(Window, TheDocumentIsNoControl) {
@@ -137,7 +143,9 @@ TEST_F(Window, CheckAllAndCheckNoneActOnTheirOwnListOnly) {
         find<QToolButton>(l.none)->click();
         EXPECT_EQ(ticked(l.list), 0);
         for (const auto& other : kLists)
-            if (other.list != l.list) EXPECT_EQ(ticked(other.list), find<QListWidget>(other.list)->count());
+            if (other.list != l.list) {
+                EXPECT_EQ(ticked(other.list), find<QListWidget>(other.list)->count()) << other.list;
+            }
         find<QListWidget>(l.list)->item(1)->setCheckState(Qt::Checked);
         find<QToolButton>(l.all)->click();
         EXPECT_EQ(ticked(l.list), size);
