@@ -61,6 +61,8 @@ TEST(AmpBlockB3, SettingValuesAndLines) {
         {"Gain 100", [](Choices& c) { tick(c, S::B3AmpGain, 100); }, 6, "100"},
         {"Level 150", [](Choices& c) { tick(c, S::B3AmpLevel, 150); }, 7, "150"},
         {"Cab ORGN", [](Choices& c) { pick(c, S::B3AmpCab, cabItem("ORGN", "ZZZZ")); }, 9, "0"},
+        {"Cab orgn in other letter case is an ordinary name",
+         [](Choices& c) { pick(c, S::B3AmpCab, cabItem("orgn", "ZZZZ")); }, 9, "77"},
         {"Cab", [](Choices& c) { pick(c, S::B3AmpCab, cabItem("Fliptop", "FT15")); }, 9, "33"},
         {"Cab Match-Amp is an ordinary name here",
          [](Choices& c) { pick(c, S::B3AmpCab, cabItem("Match-Amp", "MAMP")); }, 9, "88"},

@@ -82,6 +82,7 @@ TEST(DriveBlock, SingleSettings) {
     const Case cases[] = {
         {"Power OFF", "Octave", "31", [](Choices& c) { pick(c, S::DrivePower, "OFF"); }, {{0, "0"}}},
         {"Power ON", "Octave", "31", [](Choices& c) { pick(c, S::DrivePower, "ON"); }, {{0, "1"}}},
+        {"Power, nothing selected", "Octave", "31", [](Choices& c) { pick(c, S::DrivePower, ""); }, {{0, "1"}}},
         {"Drive", "Octave", "31", [](Choices& c) { pick(c, S::DriveDrive, "Booster"); }, {{1, "76"}}},
         {"Drive Remove", "Octave", "31", [](Choices& c) { pick(c, S::DriveDrive, "Remove"); }, {{1, "0"}}},
         {"Level on a Booster", "Booster", "76", [](Choices& c) { tick(c, S::DriveLevel, 150); }, {{5, "150"}}},
@@ -98,6 +99,7 @@ TEST(DriveBlock, SingleSettings) {
         {"Trebl elsewhere", "Octave", "31", [](Choices& c) { tick(c, S::DriveTrebl, 5); }, {}},
         {"Mode NORM", "Bass Muff", "78", [](Choices& c) { pick(c, S::DriveMode, "NORM"); }, {{5, "0"}}},
         {"Mode BsBST", "Bass Muff", "78", [](Choices& c) { pick(c, S::DriveMode, "BsBST"); }, {{5, "1"}}},
+        {"Mode, nothing selected", "Bass Muff", "78", [](Choices& c) { pick(c, S::DriveMode, ""); }, {{5, "1"}}},
         {"Mode elsewhere", "Booster", "76", [](Choices& c) { pick(c, S::DriveMode, "BsBST"); }, {}},
         {"Tone, then Bass on a Booster", "Booster", "76",
          [](Choices& c) { tick(c, S::DriveTone, 62); tick(c, S::DriveBass, 2); }, {{3, "12"}}},

@@ -49,6 +49,7 @@ TEST(NoiseReductionBlock, SettingValuesAndLines) {
         {"THRSH 25", S::MiscThrsh, 25, nullptr, 2, "24"},
         {"Detect GtrIn", S::MiscDetect, 0, "GtrIn", 3, "0"},
         {"Detect EfxIn", S::MiscDetect, 0, "EfxIn", 3, "1"},
+        {"Detect, nothing selected", S::MiscDetect, 0, "", 3, "1"},
         {"Level 0", S::MiscLevel, 0, nullptr, 4, "0"},
         {"Level 150", S::MiscLevel, 150, nullptr, 4, "150"},
     };

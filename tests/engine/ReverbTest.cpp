@@ -96,6 +96,7 @@ TEST(ReverbBlock, SingleSettings) {
     const Case cases[] = {
         {"Power OFF", "g5", "Hall", "20", [](Choices& c) { pick(c, S::ReverbPower, "OFF"); }, {{0, "0"}}},
         {"Power ON", "b3", "Hall", "20", [](Choices& c) { pick(c, S::ReverbPower, "ON"); }, {{0, "1"}}},
+        {"Power, nothing selected", "g5", "Hall", "20", [](Choices& c) { pick(c, S::ReverbPower, ""); }, {{0, "1"}}},
         {"Reverb", "g5", "Hall", "20", [](Choices& c) { pick(c, S::ReverbReverb, "Spring"); }, {{1, "54"}}},
         {"Reverb Remove", "g5", "Hall", "20", [](Choices& c) { pick(c, S::ReverbReverb, "Remove"); }, {{1, "0"}}},
         {"Decay 100", "g5", "Hall", "20", [](Choices& c) { tick(c, S::ReverbDecay, 100); }, {{2, "99"}}},
