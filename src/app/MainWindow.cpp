@@ -354,18 +354,22 @@ void TPresetforger_Form::addLegalButton(QWidget* page, const char* name) {
 // ---- Tabs, prompt, pictures, closing ------------------------------------------------------
 
 void TPresetforger_Form::Resettabs(bool loadForm) {
+    // Tabs the program hides or picks are no user's choice: no page turns bold on the way.
+    resettingTabs_ = true;
     for (int i = 1; i < PageControl1->count(); ++i) PageControl1->setTabVisible(i, false);
     if (!loadForm) {
         PageControl1->setCurrentIndex(0);
-        return;
+    } else {
+        for (Page p : {Page::Drive, Page::Reverb, Page::Misc}) PageControl1->setTabVisible(static_cast<int>(p), true);
+        const int ampPage = static_cast<int>(modelCode_ == "b3" ? Page::B3Amp : Page::Amp);
+        PageControl1->setTabVisible(ampPage, true);
+        PageControl1->setCurrentIndex(ampPage);
     }
-    for (Page p : {Page::Drive, Page::Reverb, Page::Misc}) PageControl1->setTabVisible(static_cast<int>(p), true);
-    const int ampPage = static_cast<int>(modelCode_ == "b3" ? Page::B3Amp : Page::Amp);
-    PageControl1->setTabVisible(ampPage, true);
-    PageControl1->setCurrentIndex(ampPage);
+    resettingTabs_ = false;
 }
 
 void TPresetforger_Form::PageControl1Change(int index) {
+    if (resettingTabs_) return;
     if (QWidget* page = PageControl1->widget(index)) setBoldPage(page);
 }
 

@@ -117,6 +117,7 @@ private:
     std::array<QToolButton*, pf::kTypeListCount> checkAllButtons_{};
     std::array<QToolButton*, pf::kTypeListCount> checkNoneButtons_{};
     bool shownOnce_ = false;
+    bool resettingTabs_ = false;
 };
 
 }  // namespace pf::app

@@ -237,6 +237,11 @@ TEST_F(Window, AnActivatedPageTurnsBoldButTheZnrGroupKeepsItsFont) {
     EXPECT_FALSE(find<QCheckBox>("ckmiscpower")->font().bold());
     find<QTabWidget>("PageControl1")->setCurrentIndex(3);
     EXPECT_TRUE(find<QWidget>("misc")->font().bold()) << "a page stays bold";
+    // A second load hides the tabs on its way; only the page it activates turns bold.
+    load(exampleFile("low-end.b3a"));
+    EXPECT_TRUE(find<QWidget>("ampB3")->font().bold());
+    EXPECT_FALSE(find<QWidget>("splash")->font().bold());
+    EXPECT_FALSE(find<QWidget>("reverb")->font().bold());
 }
 
 TEST_F(Window, EscapeClosesTheWindow) {
