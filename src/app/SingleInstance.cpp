@@ -90,27 +90,42 @@ bool SingleInstance::sendRaise(const QString& serverName) {
 
 void SingleInstance::acceptConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         if (!peerIsSameUser(socket)) {
             socket->abort();
+            socket->deleteLater();
             continue;
         }
         socket->setReadBufferSize(kMaxRequest);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        // The request counts once the client has closed its end after it, so that a request
+        // followed by anything else is not taken for one.
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            readRequest(socket);
+            if (!socket->property("pf_refused").toBool() &&
+                socket->property("pf_request").toByteArray() == QByteArray(kRaiseRequest))
+                emit raiseRequested();
+            socket->deleteLater();
+        });
         // A client that never finishes its request is dropped.
-        QTimer::singleShot(2000, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(2000, socket, [socket] {
+            socket->setProperty("pf_refused", true);
+            socket->abort();
+        });
         if (socket->bytesAvailable() > 0) readRequest(socket);
     }
 }
 
 void SingleInstance::readRequest(QLocalSocket* socket) {
+    if (socket->property("pf_refused").toBool()) return;
     const QByteArray request(kRaiseRequest);
     QByteArray received = socket->property("pf_request").toByteArray();
-    received += socket->read(kMaxRequest - received.size());
+    received += socket->read(kMaxRequest);
     socket->setProperty("pf_request", received);
-    if (received.size() < request.size() && request.startsWith(received)) return;  // more to come
-    if (received == request) emit raiseRequested();
-    socket->abort();  // one short request per connection; anything else is ignored
+    if (received.size() > request.size() || !request.startsWith(received)) {
+        // Anything but the one short request is ignored.
+        socket->setProperty("pf_refused", true);
+        socket->abort();
+    }
 }
 
 }  // namespace pf::app

@@ -55,6 +55,7 @@ void SpinEdit::keyPressEvent(QKeyEvent* event) {
     const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (printable && !shortcut && !isSpinText(text)) {
         QApplication::beep();
+        emit keyRefused();
         event->accept();
         return;
     }

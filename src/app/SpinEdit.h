@@ -17,6 +17,10 @@ public:
     // the minimum.
     int boundedValue(const QString& text) const;
 
+signals:
+    // A typed character was refused (and the beep sounded).
+    void keyRefused();
+
 protected:
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;

@@ -1,5 +1,6 @@
 // The spin edit: what typing accepts, stepping, and bringing a typed value into range.
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -39,8 +40,10 @@ protected:
 };
 
 TEST_F(Spin, TypingAcceptsDigitsAndSignsOnly) {
+    QSignalSpy refused(spin, &pf::app::SpinEdit::keyRefused);
     QTest::keyClicks(spin, QStringLiteral("a7x."));
     EXPECT_EQ(spin->text(), QStringLiteral("7"));
+    EXPECT_EQ(refused.count(), 3) << "each refused key beeps";
     spin->selectAll();
     QTest::keyClicks(spin, QStringLiteral("-3"));
     EXPECT_EQ(spin->text(), QStringLiteral("-3"));
