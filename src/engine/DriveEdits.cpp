@@ -29,10 +29,8 @@ BlockReport runDriveEdits(const BlockInput& in) {
                       [&](const std::string&, const std::string& typeId, long long L) {
         std::string_view t = typeId;
         in.write(S::DrivePower, L - 1, 0, power);
-        if (in.ticked(S::DriveDrive)) {
-            in.session.writeParameter(L, 1, newType);
-            t = newType;
-        }
+        // The new type's layout applies once its type-id line is rewritten.
+        if (in.ticked(S::DriveDrive) && in.session.writeParameter(L, 1, newType)) t = newType;
         in.write(S::DriveGain, L + 1, 2, gain);
         in.write(S::DriveTone, L + 2, 3, tone);
         if (t == kBooster) in.write(S::DriveLevel, L + 4, 5, level);

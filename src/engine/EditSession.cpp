@@ -155,14 +155,15 @@ size_t EditSession::forEachTextHit(std::string_view needle, const std::function<
     return hits;
 }
 
-void EditSession::writeParameter(long long line, int number, std::string_view value) {
+bool EditSession::writeParameter(long long line, int number, std::string_view value) {
     if (line < 0 || static_cast<unsigned long long>(line) >= document_.lineCount() ||
         !isParameterLine(document_.line(static_cast<size_t>(line)), number)) {
         ++skipped_;
-        return;
+        return false;
     }
     ++made_;
     replace(static_cast<size_t>(line), parameterLine(number, value));
+    return true;
 }
 
 void EditSession::replace(size_t line, std::string text) {

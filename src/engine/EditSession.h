@@ -33,8 +33,8 @@ public:
 
     // Rewrites line `line` as "        <PrmN>value</PrmN>", but only when the line lies in the
     // document and is itself a parameter line of number N (after leading blanks and tabs,
-    // "<PrmN>" in any letter case). Counts the edit as made or skipped.
-    void writeParameter(long long line, int number, std::string_view value);
+    // "<PrmN>" in any letter case). Counts the edit as made or skipped; returns whether made.
+    bool writeParameter(long long line, int number, std::string_view value);
 
     size_t editsMade() const { return made_; }
     size_t editsSkipped() const { return skipped_; }

@@ -32,10 +32,8 @@ BlockReport runReverbEdits(const BlockInput& in) {
                       [&](const std::string&, const std::string& typeId, long long L) {
         std::string_view t = typeId;
         in.write(S::ReverbPower, L - 1, 0, power);
-        if (in.ticked(S::ReverbReverb)) {
-            in.session.writeParameter(L, 1, newType);
-            t = newType;
-        }
+        // The new type's layout applies once its type-id line is rewritten.
+        if (in.ticked(S::ReverbReverb) && in.session.writeParameter(L, 1, newType)) t = newType;
         const bool air = t == "66" || t == "55";
         const bool hdReverb = (!b3 && t == "105") || (b3 && t == "65");
         const bool earlyReflections = (!b3 && t == "65") || (b3 && t == "54");

@@ -384,3 +384,23 @@ TEST(WrittenValuesStayInRange, EverySpinAtItsMinimumWritesNoNegativeValue) {
         for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i].find(">-"), std::string::npos) << out[i];
     }
 }
+
+// A type edit that cannot be made (the hit line holds more than the type-id line) leaves the
+// module of its old type, and the rest of the edits keep the old type's layout.
+TEST(EditPassNoStructureOverwritten, SkippedTypeEditKeepsTheOldLayout) {
+    Sheet s;
+    s.head();
+    const Mod booster = s.effect(1, "76", kDriveParams);
+    s.tail();
+    const size_t L = booster.typeLine();
+    s.lines[L] = "  <!-- -->" + prm(1, "76");
+
+    Choices c = choicesFor("b3");
+    c.types(TypeList::Drive) = typeEntries({"Booster"});
+    pick(c, S::DriveDrive, "Bass Muff");
+    tick(c, S::DriveLevel, 90);
+    const auto out = run(s, c);
+    auto expected = s.lines;
+    expected[L + 4] = prm(5, "90");  // the Booster's Level, not the Bass Muff's Prm4
+    EXPECT_TRUE(sameDocument(out, expected));
+}
