@@ -104,10 +104,13 @@ size_t EditSession::forEachIndexedHit(std::string_view needle, const Postings* p
     if (postings == nullptr) return 0;
     // Lines filed under the key may have lost it through a rewrite; the search in the line
     // itself decides. Lines that gained it are in `added`, which may grow while we go.
+    // The search only moves forward, so the built list is walked with a cursor.
+    auto built = postings->built.begin();
     auto nextCandidate = [&](size_t from) -> size_t {
         size_t best = SIZE_MAX;
-        auto b = std::lower_bound(postings->built.begin(), postings->built.end(), from);
-        if (b != postings->built.end()) best = *b;
+        while (built != postings->built.end() && *built < from) ++built;
+        if (built != postings->built.end()) best = *built;
+        if (postings->added.empty()) return best;
         auto a = postings->added.lower_bound(from);
         if (a != postings->added.end() && *a < best) best = *a;
         return best;
