@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 #include <array>
 #include <string>
 
