@@ -127,5 +127,20 @@ TEST_F(RealProgram, ALockLeftByACrashedCopyDoesNotBlockTheNextStart) {
     EXPECT_EQ(next->state(), QProcess::Running);
 }
 
+TEST_F(RealProgram, CopiesStartedAtTheSameMomentEndWithExactlyOneWindow) {
+    std::vector<QProcess*> copies;
+    for (int i = 0; i < 3; ++i) copies.push_back(start());
+    ASSERT_TRUE(waitUntilListening());
+    // All but one end by themselves; the one left runs on.
+    auto running = [&] {
+        return std::count_if(copies.begin(), copies.end(), [](QProcess* p) { return p->state() == QProcess::Running; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return running() <= 1; }, 30000));
+    QTest::qWait(500);
+    EXPECT_EQ(running(), 1);
+    for (QProcess* p : copies)
+        if (p->state() == QProcess::NotRunning) EXPECT_EQ(p->exitCode(), 0);
+}
+
 }  // namespace
 }  // namespace pf::test

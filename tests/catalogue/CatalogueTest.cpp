@@ -87,11 +87,14 @@ TEST(Catalogue, DefaultPathIsBesideTheRunningProgram) {
     EXPECT_EQ(p.parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
-// Documented behaviour for odd files: no sections, a repeated section (merged), garbage.
+// Odd files: no sections (nothing is read), a repeated section (merged at its first place),
+// a huge value (kept whole), binary garbage (read as far as it parses, never a failure).
 TEST(Catalogue, OddFilesDoNotFail) {
     EXPECT_TRUE(Catalogue::fromBytes("a=1\nb=2\n").readSection("").empty());
     const Catalogue merged = Catalogue::fromBytes("[s]\nA=1\n[t]\nX=9\n[S]\nB=2\nA=3\n");
     EXPECT_EQ(names(merged.readSection("s")), (std::vector<std::string>{"A=1", "B=2"}));
+    const std::string huge(5 * 1024 * 1024, 'v');
+    EXPECT_EQ(Catalogue::fromBytes("[s]\nBig=" + huge + "\n").lookup("s", "big"), huge);
     std::string garbage;
     for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919) & 0xFF);
     const Catalogue g = Catalogue::fromBytes(garbage);
