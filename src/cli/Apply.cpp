@@ -59,16 +59,6 @@ std::string_view typeSuffix(TypeList list) {
     return section::kAmp;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-    if (names.empty()) return "(none)";
-    std::string out;
-    for (const auto& n : names) {
-        if (!out.empty()) out += ", ";
-        out += n;
-    }
-    return out;
-}
-
 std::string label(std::string_view section, std::string_view key) {
     return "[" + std::string(section) + "] " + std::string(key);
 }
@@ -112,7 +102,7 @@ FileChoices choicesFor(const Recipe& recipe, const Catalogue& catalogue, std::st
                 if (it == d.names.end()) {
                     result.errors.push_back(label(def.recipeSection, def.caption) + ": \"" + v.text +
                                             "\" is not in catalogue section [" + d.section + "], which offers " +
-                                            joined(d.names));
+                                            joined(d.names, "(none)"));
                     continue;
                 }
                 choice.text = d.items[static_cast<size_t>(it - d.names.begin())];
@@ -142,7 +132,7 @@ FileChoices choicesFor(const Recipe& recipe, const Catalogue& catalogue, std::st
                 result.errors.push_back(label(section.name, kOnlyKey) + ": \"" + name +
                                         "\" is not in the effect-type list of catalogue section [" +
                                         std::string(modelCode) + std::string(typeSuffix(*section.typeList)) +
-                                        "], which offers " + joined(names));
+                                        "], which offers " + joined(names, "(none)"));
                 continue;
             }
             it->ticked = true;

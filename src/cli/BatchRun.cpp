@@ -10,19 +10,6 @@
 
 namespace pf::cli {
 
-namespace {
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& n : names) {
-        if (!out.empty()) out += ", ";
-        out += n;
-    }
-    return out;
-}
-
-}  // namespace
-
 FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::path& output, const Recipe& recipe,
                     const Catalogue& catalogue, bool dryRun) {
     FileOutcome outcome;

@@ -48,15 +48,6 @@ std::vector<RecipeSection> makeSections() {
     return sections;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& n : names) {
-        if (!out.empty()) out += ", ";
-        out += n;
-    }
-    return out;
-}
-
 // A whole number: an optional sign and at least one digit, nothing else.
 std::optional<long long> wholeNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') {
@@ -236,6 +227,16 @@ RecipeResult parseRecipe(std::string_view bytes) {
 
     for (auto& [id, v] : values) result.recipe.values.push_back(std::move(v));
     return result;
+}
+
+std::string joined(const std::vector<std::string>& names, std::string_view whenEmpty) {
+    if (names.empty()) return std::string(whenEmpty);
+    std::string out;
+    for (const auto& n : names) {
+        if (!out.empty()) out += ", ";
+        out += n;
+    }
+    return out;
 }
 
 }  // namespace pf::cli

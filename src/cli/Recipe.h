@@ -63,4 +63,7 @@ struct RecipeResult {
 // names are checked later, per file, against that file's model.
 RecipeResult parseRecipe(std::string_view bytes);
 
+// Names separated by ", "; `whenEmpty` for no names.
+std::string joined(const std::vector<std::string>& names, std::string_view whenEmpty = {});
+
 }  // namespace pf::cli
