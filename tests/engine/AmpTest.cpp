@@ -1,233 +1,150 @@
-// The amp block on G5 and G3X files: the ten settings of the Amp tab, the twenty steps of
-// both amp tabs in their interleaved order, and the cab choices.
-
-#include <functional>
+// The amp block: the ten settings of each Amp tab, the twenty steps of both tabs in their
+// interleaved order, the cab choices ("Match-Amp", "ORGN"), and the check list per model.
 
 #include "EngineTestSupport.h"
 
 using namespace pf;
 using namespace pf::test;
-using S = pf::SettingId;
 
 namespace {
 
-struct AmpSheet {
-    Sheet sheet;
-    std::vector<Mod> edited;  // modules of the ticked type
-};
+struct StepCase { std::vector<Set> sets; Written written; };
 
-// Three patches: amps of type `ticked`, `other`, `ticked`, each with a reverb after it.
-AmpSheet ampPatches(std::string_view ticked, std::string_view other, int params = kAmpParams) {
-    AmpSheet a;
-    a.sheet.head();
-    for (int i = 0; i < 3; ++i) {
-        a.sheet.patchStart("P" + std::to_string(i));
-        a.sheet.effect(0, "27", kNoiseParams);
-        const Mod m = a.sheet.effect(3, i == 1 ? other : ticked, params);
-        if (i != 1) a.edited.push_back(m);
-        a.sheet.effect(4, "20", kReverbParams);
-        a.sheet.patchEnd();
+// Two patches with a module of the ticked type and, beside it, one of an unticked type.
+void expectSteps(const std::string& model, const char* type, const char* unticked, ModuleSpec target,
+                 const char* otherId, const std::vector<StepCase>& cases) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(model + " case " + std::to_string(i));
+        Choices c = choicesFor(model, cases[i].sets);
+        c.types(model == "b3" ? TypeList::B3Amp : TypeList::Amp) = typeEntries({type}, {unticked});
+        expectEdits(c, Group::Amp, target, cases[i].written,
+                    {{0, "27", kNoiseParams}, {target.number, otherId, target.params}, {4, "20", kReverbParams}});
     }
-    a.sheet.tail();
-    return a;
-}
-
-struct StepCase {
-    const char* name;
-    std::function<void(Choices&)> choose;
-    int prmNumber;  // written on the line prmNumber - 1 below the type-id line
-    std::string value;
-};
-
-void expectStep(const std::string& model, std::string_view typeName, const AmpSheet& a, const StepCase& cs) {
-    SCOPED_TRACE(model + ": " + cs.name);
-    Choices c = choicesFor(model);
-    c.types(TypeList::Amp) = typeEntries({typeName}, {"Plexi Stack"});
-    cs.choose(c);
-    ProcessReport r;
-    const auto out = run(a.sheet, c, &r);
-    auto expected = a.sheet.lines;
-    for (const Mod& m : a.edited) expected[m.line(cs.prmNumber)] = prm(cs.prmNumber, cs.value);
-    EXPECT_TRUE(sameDocument(out, expected));
-    const BlockReport* b = blockOf(r, Group::Amp);
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->hits, 2u);
 }
 
 }  // namespace
 
 TEST(AmpBlock, G5SettingValuesAndLines) {
-    const AmpSheet a = ampPatches("40", "43");
-    const StepCase cases[] = {
-        {"Power ON", [](Choices& c) { pick(c, S::AmpPower, "ON"); }, 0, "1"},
-        {"Power OFF", [](Choices& c) { pick(c, S::AmpPower, "OFF"); }, 0, "0"},
-        {"Power on", [](Choices& c) { pick(c, S::AmpPower, "on"); }, 0, "0"},
-        {"Power, nothing selected", [](Choices& c) { pick(c, S::AmpPower, ""); }, 0, "0"},
-        {"Amp", [](Choices& c) { pick(c, S::AmpAmp, "Tweed Lux"); }, 1, "41"},
-        {"Amp Remove", [](Choices& c) { pick(c, S::AmpAmp, "Remove"); }, 1, "0"},
-        {"Amp unknown", [](Choices& c) { pick(c, S::AmpAmp, "Nowhere"); }, 1, ""},
-        {"Gain 0", [](Choices& c) { tick(c, S::AmpGain, 0); }, 2, "0"},
-        {"Gain 100", [](Choices& c) { tick(c, S::AmpGain, 100); }, 2, "100"},
-        {"Tube", [](Choices& c) { tick(c, S::AmpTube, 37); }, 3, "37"},
-        {"Level 150", [](Choices& c) { tick(c, S::AmpLevel, 150); }, 4, "150"},
-        {"TRBL", [](Choices& c) { tick(c, S::AmpTreble, 64); }, 5, "64"},
-        {"MID", [](Choices& c) { tick(c, S::AmpMiddle, 65); }, 6, "65"},
-        {"BASS", [](Choices& c) { tick(c, S::AmpBass, 66); }, 7, "66"},
-        {"PRSNS", [](Choices& c) { tick(c, S::AmpPresence, 67); }, 8, "67"},
-        {"Cab", [](Choices& c) { pick(c, S::AmpCab, cabItem("Closed4x12", "C41277")); }, 9, "77"},
-        {"Cab value of two characters", [](Choices& c) { pick(c, S::AmpCab, cabItem("Tiny", "AB")); }, 9, ""},
-        {"Cab value of four characters", [](Choices& c) { pick(c, S::AmpCab, cabItem("Four", "ABCD")); }, 9, ""},
-        {"Cab value cut at 300", [](Choices& c) { pick(c, S::AmpCab, cabItem("Impulse", "IR01")); }, 9,
-         longValue(350).substr(0, 300)},
-        {"Cab name with a blank, first word known",
-         [](Choices& c) { pick(c, S::AmpCab, cabItem("Open Back", "OB12")); }, 9, "55"},
-        {"Cab name with a blank, first word unknown",
-         [](Choices& c) { pick(c, S::AmpCab, cabItem("Vintage 2x12", "V212")); }, 9, ""},
-        {"Cab Match-Amp", [](Choices& c) { pick(c, S::AmpCab, cabItem("Match-Amp", "MAMP")); }, 9, "101"},
-        {"Cab match-amp in other letter case is an ordinary name",
-         [](Choices& c) { pick(c, S::AmpCab, cabItem("match-amp", "MAMP")); }, 9, ""},
-        {"Cab ORGN is an ordinary name here", [](Choices& c) { pick(c, S::AmpCab, cabItem("ORGN", "OR00")); }, 9,
-         "99"},
-        {"Cab Remove", [](Choices& c) { pick(c, S::AmpCab, cabItem("Remove", "NONE")); }, 9, ""},
-    };
-    for (const auto& cs : cases) expectStep("g5", "Clean Glass", a, cs);
+    expectSteps("g5", "Clean Glass", "Plexi Stack", {3, "40", kAmpParams}, "43", {
+        {{{S::AmpPower, "ON"}}, {{0, "1"}}},
+        {{{S::AmpPower, "OFF"}}, {{0, "0"}}},
+        {{{S::AmpPower, "on"}}, {{0, "0"}}},  // exactly "ON" or off
+        {{{S::AmpAmp, "Tweed Lux"}}, {{1, "41"}}},
+        {{{S::AmpAmp, "Remove"}}, {{1, "0"}}},
+        {{{S::AmpAmp, "Nowhere"}}, {{1, ""}}},
+        {{{S::AmpGain, 0}}, {{2, "0"}}},
+        {{{S::AmpTube, 37}}, {{3, "37"}}},
+        {{{S::AmpLevel, 150}}, {{4, "150"}}},
+        {{{S::AmpTreble, 64}}, {{5, "64"}}},
+        {{{S::AmpMiddle, 65}}, {{6, "65"}}},
+        {{{S::AmpBass, 66}}, {{7, "66"}}},
+        {{{S::AmpPresence, 100}}, {{8, "100"}}},
+        {{{S::AmpCab, " Closed4x12  C412"}}, {{9, "77"}}},
+        {{{S::AmpCab, " Tiny  AB"}}, {{9, ""}}},    // a value of four characters or fewer
+        {{{S::AmpCab, " Four  ABCD"}}, {{9, ""}}},
+        {{{S::AmpCab, " Impulse  IR01"}}, {{9, longValue(350).substr(0, 300)}}},  // at most 300 characters
+        {{{S::AmpCab, " Open Back  OB12"}}, {{9, "55"}}},  // looked up by its first word
+        {{{S::AmpCab, " Vintage 2x12  V212"}}, {{9, ""}}},
+        {{{S::AmpCab, " Match-Amp  MAMP"}}, {{9, "101"}}},  // the cab named after the amp found
+        {{{S::AmpCab, " match-amp  MAMP"}}, {{9, ""}}},     // an ordinary name in other letter case
+        {{{S::AmpCab, " ORGN  OR00"}}, {{9, "99"}}},        // an ordinary name on this tab
+        {{{S::AmpPower, "OFF"}, {S::AmpAmp, "Brit Crunch"}, {S::AmpGain, 61}, {S::AmpTube, 62}, {S::AmpLevel, 63},
+          {S::AmpTreble, 64}, {S::AmpMiddle, 65}, {S::AmpBass, 66}, {S::AmpPresence, 67},
+          {S::AmpCab, " Match-Amp  MAMP"}},
+         {{0, "0"}, {1, "42"}, {2, "61"}, {3, "62"}, {4, "63"}, {5, "64"}, {6, "65"}, {7, "66"}, {8, "67"},
+          {9, "101"}}},
+    });
 }
 
 TEST(AmpBlock, G3XUsesItsOwnSections) {
-    const AmpSheet a = ampPatches("140", "141");
-    const StepCase cases[] = {
-        {"Amp", [](Choices& c) { pick(c, S::AmpAmp, "Tweed Lux"); }, 1, "141"},
-        {"Gain", [](Choices& c) { tick(c, S::AmpGain, 58); }, 2, "58"},
-        {"Cab", [](Choices& c) { pick(c, S::AmpCab, cabItem("Closed4x12", "C412")); }, 9, "177"},
-        {"Cab Match-Amp", [](Choices& c) { pick(c, S::AmpCab, cabItem("Match-Amp", "MAMP")); }, 9, "111"},
-    };
-    for (const auto& cs : cases) expectStep("g3x", "Clean Glass", a, cs);
+    expectSteps("g3x", "Clean Glass", "Tweed Lux", {3, "140", kAmpParams}, "141", {
+        {{{S::AmpAmp, "Tweed Lux"}}, {{1, "141"}}},
+        {{{S::AmpCab, " Closed4x12  C412"}}, {{9, "177"}}},
+        {{{S::AmpCab, " Match-Amp  MAMP"}}, {{9, "111"}}},
+    });
 }
 
-// Both amp tabs' steps run at every hit, whatever the model; where two steps write the same
-// line, the later step of the fixed order stands.
+TEST(AmpBlock, B3SettingValuesAndLines) {
+    expectSteps("b3", "Bass Stack", "Flip Top", {3, "60", kB3AmpParams}, "61", {
+        {{{S::B3AmpPower, "ON"}}, {{0, "1"}}},
+        {{{S::B3AmpPower, "On"}}, {{0, "0"}}},
+        {{{S::B3AmpAmp, "Tube Bass"}}, {{1, "62"}}},
+        {{{S::B3AmpBass, -10}}, {{2, "0"}}},
+        {{{S::B3AmpBass, 10}}, {{2, "20"}}},
+        {{{S::B3AmpMid, 0}}, {{3, "10"}}},
+        {{{S::B3AmpTrebl, -3}}, {{4, "7"}}},
+        {{{S::B3AmpMidF, "Deep"}}, {{5, "DEEPVALUE"}}},  // nothing cut from a Mid-F value
+        {{{S::B3AmpGain, 100}}, {{6, "100"}}},
+        {{{S::B3AmpLevel, 150}}, {{7, "150"}}},
+        {{{S::B3AmpCab, " ORGN  ZZZZ"}}, {{9, "0"}}},  // whatever the catalogue holds
+        {{{S::B3AmpCab, " orgn  ZZZZ"}}, {{9, "77"}}},
+        {{{S::B3AmpCab, " Match-Amp  MAMP"}}, {{9, "88"}}},  // an ordinary name on this tab
+        {{{S::B3AmpCab, " Bass 4x10  B410"}}, {{9, "21"}}},
+        {{{S::B3AmpMix, 0}}, {{10, "0"}}},
+        {{{S::AmpGain, 55}}, {{2, "55"}}},  // the G5/G3X steps run too
+        // All ten: Prm8 is never written.
+        {{{S::B3AmpPower, "OFF"}, {S::B3AmpAmp, "Tube Bass"}, {S::B3AmpGain, 61}, {S::B3AmpLevel, 62},
+          {S::B3AmpTrebl, 3}, {S::B3AmpMid, -3}, {S::B3AmpMidF, "250Hz"}, {S::B3AmpBass, 0}, {S::B3AmpMix, 63},
+          {S::B3AmpCab, " Fliptop  FT15"}},
+         {{0, "0"}, {1, "62"}, {2, "10"}, {3, "7"}, {4, "13"}, {5, "0"}, {6, "61"}, {7, "62"}, {9, "33"}, {10, "63"}}},
+    });
+}
+
+// Both tabs' steps run at every hit; where two write the same line, the later step stands.
 TEST(AmpBlock, StepsOfBothTabsInterleaveAndTheLaterOneStands) {
-    const AmpSheet a = ampPatches("40", "43", kB3AmpParams);
-    const StepCase cases[] = {
-        {"Power, then B3 Power", [](Choices& c) { pick(c, S::AmpPower, "ON"); pick(c, S::B3AmpPower, "OFF"); }, 0, "0"},
-        {"B3 Power after Power", [](Choices& c) { pick(c, S::AmpPower, "OFF"); pick(c, S::B3AmpPower, "ON"); }, 0, "1"},
-        {"Amp, then B3 Amp", [](Choices& c) { pick(c, S::AmpAmp, "Tweed Lux"); pick(c, S::B3AmpAmp, "Brit Crunch"); },
-         1, "42"},
-        {"Gain, then B3 Bass", [](Choices& c) { tick(c, S::AmpGain, 61); tick(c, S::B3AmpBass, 2); }, 2, "12"},
-        {"Tube, then B3 Mid", [](Choices& c) { tick(c, S::AmpTube, 37); tick(c, S::B3AmpMid, -4); }, 3, "6"},
-        {"Level, then B3 Trebl", [](Choices& c) { tick(c, S::AmpLevel, 63); tick(c, S::B3AmpTrebl, 5); }, 4, "15"},
-        {"TRBL, then B3 Mid-F", [](Choices& c) { tick(c, S::AmpTreble, 64); pick(c, S::B3AmpMidF, "Deep"); }, 5, "5"},
-        {"B3 Gain, then MID", [](Choices& c) { tick(c, S::B3AmpGain, 62); tick(c, S::AmpMiddle, 65); }, 6, "65"},
-        {"B3 Level, then BASS", [](Choices& c) { tick(c, S::B3AmpLevel, 140); tick(c, S::AmpBass, 66); }, 7, "66"},
-        {"Cab, then B3 Cab", [](Choices& c) {
-             pick(c, S::AmpCab, cabItem("Closed4x12", "C412"));
-             pick(c, S::B3AmpCab, cabItem("ORGN", "OR00"));
-         }, 9, "0"},
-        {"B3 Mix", [](Choices& c) { tick(c, S::B3AmpMix, 44); }, 10, "44"},
-    };
-    for (const auto& cs : cases) expectStep("g5", "Clean Glass", a, cs);
-}
-
-TEST(AmpBlock, B3MixOnAG5AmpModuleMeetsTheClosingLineAndIsSkipped) {
-    const AmpSheet a = ampPatches("40", "43");
-    Choices c = choicesFor("g5");
-    c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-    tick(c, S::B3AmpMix, 44);
-    ProcessReport r;
-    EXPECT_TRUE(sameDocument(run(a.sheet, c, &r), a.sheet.lines));
-    EXPECT_EQ(blockOf(r, Group::Amp)->editsSkipped, 2u);
-}
-
-TEST(AmpBlock, AllTenSettingsTogether) {
-    const AmpSheet a = ampPatches("40", "43");
-    Choices c = choicesFor("g5");
-    c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-    pick(c, S::AmpPower, "OFF");
-    pick(c, S::AmpAmp, "Brit Crunch");
-    tick(c, S::AmpGain, 61);
-    tick(c, S::AmpTube, 62);
-    tick(c, S::AmpLevel, 63);
-    tick(c, S::AmpTreble, 64);
-    tick(c, S::AmpMiddle, 65);
-    tick(c, S::AmpBass, 66);
-    tick(c, S::AmpPresence, 67);
-    pick(c, S::AmpCab, cabItem("Match-Amp", "MAMP"));
-    const auto out = run(a.sheet, c);
-    auto expected = a.sheet.lines;
-    for (const Mod& m : a.edited) {
-        const size_t L = m.typeLine();
-        expected[L - 1] = "        <Prm0>0</Prm0>";
-        expected[L] = "        <Prm1>42</Prm1>";
-        expected[L + 1] = "        <Prm2>61</Prm2>";
-        expected[L + 2] = "        <Prm3>62</Prm3>";
-        expected[L + 3] = "        <Prm4>63</Prm4>";
-        expected[L + 4] = "        <Prm5>64</Prm5>";
-        expected[L + 5] = "        <Prm6>65</Prm6>";
-        expected[L + 6] = "        <Prm7>66</Prm7>";
-        expected[L + 7] = "        <Prm8>67</Prm8>";
-        expected[L + 8] = "        <Prm9>101</Prm9>";  // the cab of the amp it had when found
-    }
-    EXPECT_TRUE(sameDocument(out, expected));
+    expectSteps("g5", "Clean Glass", "Plexi Stack", {3, "40", kB3AmpParams}, "43", {
+        {{{S::AmpPower, "ON"}, {S::B3AmpPower, "OFF"}}, {{0, "0"}}},
+        {{{S::AmpPower, "OFF"}, {S::B3AmpPower, "ON"}}, {{0, "1"}}},
+        {{{S::AmpAmp, "Tweed Lux"}, {S::B3AmpAmp, "Brit Crunch"}}, {{1, "42"}}},
+        {{{S::AmpGain, 61}, {S::B3AmpBass, 2}}, {{2, "12"}}},
+        {{{S::AmpTube, 37}, {S::B3AmpMid, -4}}, {{3, "6"}}},
+        {{{S::AmpLevel, 63}, {S::B3AmpTrebl, 5}}, {{4, "15"}}},
+        {{{S::AmpTreble, 64}, {S::B3AmpMidF, "Deep"}}, {{5, "5"}}},
+        {{{S::B3AmpGain, 62}, {S::AmpMiddle, 65}}, {{6, "65"}}},
+        {{{S::B3AmpLevel, 140}, {S::AmpBass, 66}}, {{7, "66"}}},
+        {{{S::AmpCab, " Closed4x12  C412"}, {S::B3AmpCab, " ORGN  OR00"}}, {{9, "0"}}},
+        {{{S::B3AmpMix, 44}}, {{10, "44"}}},
+    });
 }
 
 // A module given a new type that is ticked later in the list is found again and ends with
 // the cab of its new amp; otherwise it keeps the cab of the amp it had when found.
 TEST(AmpBlock, MatchAmpFollowsTheTypeChange) {
-    struct Case {
-        const char* name;
-        std::vector<TypeEntry> list;
-        const char* newAmp;
-        const char* m40Type; const char* m40Cab;
-        const char* m41Type; const char* m41Cab;  // nullptr: untouched
-        std::vector<size_t> typeHits;
-    };
+    struct Case { std::vector<TypeEntry> list; const char* newAmp; Written m40, m41; std::vector<size_t> hits; };
+    const auto both = typeEntries({"Clean Glass", "Tweed Lux"});
     const Case cases[] = {
-        {"new type ticked later", typeEntries({"Clean Glass", "Tweed Lux"}), "Tweed Lux",
-         "41", "102", "41", "102", {1, 2}},
-        {"new type ticked earlier", typeEntries({"Clean Glass", "Tweed Lux"}), "Clean Glass",
-         "40", "101", "40", "102", {1, 1}},
-        {"new type not ticked", typeEntries({"Clean Glass"}, {"Tweed Lux"}), "Tweed Lux",
-         "41", "101", nullptr, nullptr, {1}},
-        {"list in the other order", typeEntries({"Tweed Lux", "Clean Glass"}), "Clean Glass",
-         "40", "101", "40", "101", {1, 2}},
+        {both, "Tweed Lux", {{1, "41"}, {9, "102"}}, {{1, "41"}, {9, "102"}}, {1, 2}},
+        {both, "Clean Glass", {{1, "40"}, {9, "101"}}, {{1, "40"}, {9, "102"}}, {1, 1}},
+        {typeEntries({"Clean Glass"}, {"Tweed Lux"}), "Tweed Lux", {{1, "41"}, {9, "101"}}, {}, {1}},
+        {typeEntries({"Tweed Lux", "Clean Glass"}), "Clean Glass", {{1, "40"}, {9, "101"}}, {{1, "40"}, {9, "101"}},
+         {1, 2}},
     };
     for (const auto& cs : cases) {
-        SCOPED_TRACE(cs.name);
+        SCOPED_TRACE(cs.newAmp + std::to_string(cs.hits.size()));
         Sheet s;
-        s.head();
-        const Mod m40 = s.effect(3, "40", kAmpParams);
-        const Mod m41 = s.effect(3, "41", kAmpParams);
-        const Mod m42 = s.effect(3, "42", kAmpParams);
+        const Mod m40 = s.head().effect(3, "40", kAmpParams), m41 = s.effect(3, "41", kAmpParams);
+        s.effect(3, "42", kAmpParams);
         s.tail();
-        Choices c = choicesFor("g5");
+        Choices c = choicesFor("g5", {{S::AmpAmp, cs.newAmp}, {S::AmpCab, " Match-Amp  MAMP"}});
         c.types(TypeList::Amp) = cs.list;
-        pick(c, S::AmpAmp, cs.newAmp);
-        tick(c, S::AmpGain, 61);
-        pick(c, S::AmpCab, cabItem("Match-Amp", "MAMP"));
         ProcessReport r;
         const auto out = run(s, c, &r);
         auto expected = s.lines;
-        expected[m40.typeLine()] = prm(1, cs.m40Type);
-        expected[m40.line(2)] = prm(2, "61");
-        expected[m40.line(9)] = prm(9, cs.m40Cab);
-        if (cs.m41Type) {
-            expected[m41.typeLine()] = prm(1, cs.m41Type);
-            expected[m41.line(2)] = prm(2, "61");
-            expected[m41.line(9)] = prm(9, cs.m41Cab);
-        }
-        (void)m42;
+        for (const auto& [n, v] : cs.m40) expected[m40.line(n)] = prm(n, v);
+        for (const auto& [n, v] : cs.m41) expected[m41.line(n)] = prm(n, v);
         EXPECT_TRUE(sameDocument(out, expected));
-        const BlockReport* b = blockOf(r, Group::Amp);
-        ASSERT_EQ(b->types.size(), cs.typeHits.size());
-        for (size_t i = 0; i < cs.typeHits.size(); ++i) EXPECT_EQ(b->types[i].hits, cs.typeHits[i]) << i;
+        ASSERT_EQ(r.blocks.at(0).types.size(), cs.hits.size());
+        for (size_t i = 0; i < cs.hits.size(); ++i) EXPECT_EQ(r.blocks[0].types[i].hits, cs.hits[i]);
     }
 }
 
-TEST(AmpBlock, FilterListComesFromTheAmpListOnG5) {
-    const AmpSheet a = ampPatches("40", "43");
-    Choices c = choicesFor("g5");
-    c.types(TypeList::Amp) = {};
-    c.types(TypeList::B3Amp) = typeEntries({"Clean Glass"});  // the B3 list plays no part here
-    tick(c, S::AmpGain, 61);
-    EXPECT_TRUE(sameDocument(run(a.sheet, c), a.sheet.lines));
+// The B3 check list serves B3 files alone, the other list every other model.
+TEST(AmpBlock, CheckListByModel) {
+    for (const std::string model : {"g5", "b3"}) {
+        Choices c = choicesFor(model, {{S::AmpGain, 61}});
+        c.types(model == "b3" ? TypeList::Amp : TypeList::B3Amp) = typeEntries({"Clean Glass", "Bass Stack"});
+        expectEdits(c, Group::Amp, {3, model == "b3" ? "60" : "40", kAmpParams}, {}, {}, 0);
+        c.types(model == "b3" ? TypeList::B3Amp : TypeList::Amp) = typeEntries({"Clean Glass", "Bass Stack"});
+        expectEdits(c, Group::Amp, {3, model == "b3" ? "60" : "40", kAmpParams}, {{2, "61"}});
+    }
 }

@@ -1,378 +1,179 @@
 // Guarantees of the edit pass beyond a well-formed file: no module is skipped or visited
-// twice when edits change line lengths, no structure line is overwritten, and no value is
-// written below what its control offers.
-
-#include <functional>
+// twice when edits change line lengths, no structure line is overwritten, no value is
+// written below what its control offers, and a type edit that cannot be made keeps the
+// module's old layout.
 
 #include "EngineTestSupport.h"
 
 using namespace pf;
 using namespace pf::test;
-using S = pf::SettingId;
 
 namespace {
 
-// A block's view of one module type: how to build it and what to tick so that Power goes
-// to OFF (the line above the type-id line) and Prm2 (the line below) gets `prm2`.
-struct BlockCase {
-    const char* name;
-    std::string model;
-    int moduleNumber;
-    std::string typeId;
-    int params;
-    std::function<void(Choices&)> setup;
-    std::string prm2;
-    Group group;
+enum Distortion {
+    LongLineAbove,     // the first module's Prm0 holds 3000 characters: Power shortens it
+    ShortLinesAbove,   // every Prm0 lacks its blanks: Power lengthens the line above the hit
+    LongHitLine,       // the first type-id line stands after 3000 blanks: the type edit shortens it
+    IndentedHitLines,  // every type-id line stands after 40 blanks: the type edit shortens it
 };
 
-std::vector<BlockCase> powerAndPrm2Cases() {
-    return {
-        {"noise reduction", "g5", 0, "27", kNoiseParams,
-         [](Choices& c) { pick(c, S::MiscPower, "OFF"); tick(c, S::MiscThrsh, 5); }, "4", Group::NoiseReduction},
-        {"amp", "g5", 3, "40", kAmpParams,
-         [](Choices& c) {
-             c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-             pick(c, S::AmpPower, "OFF");
-             tick(c, S::AmpGain, 61);
-         }, "61", Group::Amp},
-        {"B3 amp", "b3", 3, "60", kB3AmpParams,
-         [](Choices& c) {
-             c.types(TypeList::B3Amp) = typeEntries({"Bass Stack"});
-             pick(c, S::B3AmpPower, "OFF");
-             tick(c, S::B3AmpBass, 3);
-         }, "13", Group::Amp},
-        {"drive", "g5", 1, "14", kDriveParams,
-         [](Choices& c) {
-             c.types(TypeList::Drive) = typeEntries({"Fuzz"});
-             pick(c, S::DrivePower, "OFF");
-             tick(c, S::DriveGain, 62);
-         }, "62", Group::Drive},
-        {"reverb", "g5", 4, "20", kReverbParams,
-         [](Choices& c) {
-             c.types(TypeList::Reverb) = typeEntries({"Hall"});
-             pick(c, S::ReverbPower, "OFF");
-             tick(c, S::ReverbDecay, 50);
-         }, "49", Group::Reverb},
-    };
-}
-
-constexpr int kModules = 4;
+struct PassCase {
+    const char* name;
+    std::string model;
+    ModuleSpec mod;
+    TypeList list;
+    const char* type;
+    std::vector<Set> sets;
+    Written written;
+    std::vector<Distortion> distortions;
+};
 
 }  // namespace
 
-// A rewrite that shortens the line above the first hit by thousands of characters: the
-// following modules of the same type, all within that distance, are still edited.
-TEST(EditPassNoModuleSkipped, ShorterLineAboveTheHit) {
-    for (const auto& bc : powerAndPrm2Cases()) {
-        SCOPED_TRACE(bc.name);
-        Sheet s;
-        s.head();
-        std::vector<Mod> mods;
-        for (int i = 0; i < kModules; ++i) {
-            s.patchStart("P" + std::to_string(i));
-            mods.push_back(s.effect(bc.moduleNumber, bc.typeId, bc.params));
-            s.patchEnd();
-        }
-        s.tail();
-        s.lines[mods[0].line(0)] = prm(0, std::string(3000, '1'));
-
-        Choices c = choicesFor(bc.model);
-        bc.setup(c);
-        ProcessReport r;
-        const auto out = run(s, c, &r);
-        auto expected = s.lines;
-        for (const Mod& m : mods) {
-            expected[m.line(0)] = prm(0, "0");
-            expected[m.line(2)] = prm(2, bc.prm2);
-        }
-        EXPECT_TRUE(sameDocument(out, expected));
-        const BlockReport* b = blockOf(r, bc.group);
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(b->hits, static_cast<size_t>(kModules));
-        EXPECT_EQ(b->editsMade, 2u * kModules);
-    }
-}
-
-// A type change that shortens the hit line itself (the hit stood after 3000 blanks).
-TEST(EditPassNoModuleSkipped, ShorterHitLine) {
-    struct Case {
-        const char* name;
-        int moduleNumber;
-        std::string typeId, newTypeId;
-        int params;
-        std::function<void(Choices&)> setup;
-        Group group;
-    };
-    const Case cases[] = {
-        {"amp", 3, "40", "41", kAmpParams,
-         [](Choices& c) {
-             c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-             pick(c, S::AmpAmp, "Tweed Lux");
-             tick(c, S::AmpGain, 61);
-         }, Group::Amp},
-        {"drive", 1, "14", "15", kDriveParams,
-         [](Choices& c) {
-             c.types(TypeList::Drive) = typeEntries({"Fuzz"});
-             pick(c, S::DriveDrive, "Screamer");
-             tick(c, S::DriveGain, 61);
-         }, Group::Drive},
-        {"reverb", 4, "20", "105", kReverbParams,
-         [](Choices& c) {
-             c.types(TypeList::Reverb) = typeEntries({"Hall"});
-             pick(c, S::ReverbReverb, "HD Reverb");
-             tick(c, S::ReverbDecay, 61);  // HD Reverb: as shown
-         }, Group::Reverb},
+// Four modules of one type in four patches; the literal restart at "previous position + 1"
+// in the edited text would skip the later ones (a line above a hit got shorter) or visit a
+// module twice (it got longer).
+TEST(EditPass, NoModuleSkippedOrVisitedTwiceWhenLinesChangeLength) {
+    const std::vector<Distortion> above = {LongLineAbove, ShortLinesAbove};
+    const PassCase cases[] = {
+        {"noise", "g5", {0, "27", kNoiseParams}, TypeList::Amp, nullptr, {{S::MiscPower, "OFF"}, {S::MiscThrsh, 5}},
+         {{0, "0"}, {2, "4"}}, above},
+        {"amp", "g5", {3, "40", kAmpParams}, TypeList::Amp, "Clean Glass", {{S::AmpPower, "OFF"}, {S::AmpGain, 61}},
+         {{0, "0"}, {2, "61"}}, above},
+        {"B3 amp", "b3", {3, "60", kB3AmpParams}, TypeList::B3Amp, "Bass Stack",
+         {{S::B3AmpPower, "OFF"}, {S::B3AmpBass, 3}}, {{0, "0"}, {2, "13"}}, above},
+        {"drive", "g5", {1, "14", kDriveParams}, TypeList::Drive, "Fuzz", {{S::DrivePower, "OFF"}, {S::DriveGain, 62}},
+         {{0, "0"}, {2, "62"}}, above},
+        {"reverb", "g5", {4, "20", kReverbParams}, TypeList::Reverb, "Hall",
+         {{S::ReverbPower, "OFF"}, {S::ReverbDecay, 50}}, {{0, "0"}, {2, "49"}}, above},
+        {"amp type", "g5", {3, "40", kAmpParams}, TypeList::Amp, "Clean Glass",
+         {{S::AmpAmp, "Tweed Lux"}, {S::AmpGain, 61}}, {{1, "41"}, {2, "61"}}, {LongHitLine}},
+        {"drive type", "g5", {1, "14", kDriveParams}, TypeList::Drive, "Fuzz",
+         {{S::DriveDrive, "Screamer"}, {S::DriveGain, 61}}, {{1, "15"}, {2, "61"}}, {LongHitLine}},
+        {"reverb type", "g5", {4, "20", kReverbParams}, TypeList::Reverb, "Hall",
+         {{S::ReverbReverb, "HD Reverb"}, {S::ReverbDecay, 61}}, {{1, "105"}, {2, "61"}}, {LongHitLine}},
+        {"own type again", "g5", {3, "40", kAmpParams}, TypeList::Amp, "Clean Glass",
+         {{S::AmpAmp, "Clean Glass"}, {S::AmpTube, 20}}, {{1, "40"}, {3, "20"}}, {IndentedHitLines}},
     };
     for (const auto& cs : cases) {
-        SCOPED_TRACE(cs.name);
-        Sheet s;
-        s.head();
-        std::vector<Mod> mods;
-        for (int i = 0; i < kModules; ++i) mods.push_back(s.effect(cs.moduleNumber, cs.typeId, cs.params));
-        s.tail();
-        s.lines[mods[0].typeLine()] = std::string(3000, ' ') + prm(1, cs.typeId);
-
-        Choices c = choicesFor("g5");
-        cs.setup(c);
-        ProcessReport r;
-        const auto out = run(s, c, &r);
-        auto expected = s.lines;
-        for (const Mod& m : mods) {
-            expected[m.typeLine()] = prm(1, cs.newTypeId);
-            expected[m.line(2)] = prm(2, "61");
+        for (const Distortion d : cs.distortions) {
+            SCOPED_TRACE(std::string(cs.name) + " " + std::to_string(d));
+            Sheet s;
+            s.head();
+            std::vector<Mod> mods;
+            for (int i = 0; i < 4; ++i) {
+                mods.push_back(s.patch("P").effect(cs.mod.number, cs.mod.typeId, cs.mod.params));
+                s.patchEnd();
+            }
+            s.tail();
+            for (const Mod& m : mods) {
+                const bool first = &m == &mods[0];
+                if (d == LongLineAbove && first) s.lines[m.line(0)] = prm(0, std::string(3000, '1'));
+                if (d == ShortLinesAbove) s.lines[m.line(0)] = "<Prm0>1</Prm0>";
+                if (d == LongHitLine && first) s.lines[m.line(1)] = std::string(3000, ' ') + prm(1, cs.mod.typeId);
+                if (d == IndentedHitLines) s.lines[m.line(1)] = std::string(40, ' ') + prm(1, cs.mod.typeId);
+            }
+            Choices c = choicesFor(cs.model, cs.sets);
+            if (cs.type) c.types(cs.list) = typeEntries({cs.type});
+            ProcessReport r;
+            const auto out = run(s, c, &r);
+            auto expected = s.lines;
+            for (const Mod& m : mods)
+                for (const auto& [n, v] : cs.written) expected[m.line(n)] = prm(n, v);
+            EXPECT_TRUE(sameDocument(out, expected));
+            EXPECT_EQ(r.blocks.at(0).hits, 4u);
+            EXPECT_EQ(r.blocks.at(0).editsMade, 8u);
         }
-        EXPECT_TRUE(sameDocument(out, expected));
-        EXPECT_EQ(blockOf(r, cs.group)->hits, static_cast<size_t>(kModules));
     }
 }
 
-// A rewrite that lengthens the line above the hit does not bring the same module back.
-TEST(EditPassNoModuleVisitedTwice, LongerLineAboveTheHit) {
-    for (const auto& bc : powerAndPrm2Cases()) {
-        SCOPED_TRACE(bc.name);
-        Sheet s;
-        s.head();
-        std::vector<Mod> mods;
-        for (int i = 0; i < kModules; ++i) mods.push_back(s.effect(bc.moduleNumber, bc.typeId, bc.params));
-        s.tail();
-        for (const Mod& m : mods) s.lines[m.line(0)] = "<Prm0>1</Prm0>";
-
-        Choices c = choicesFor(bc.model);
-        bc.setup(c);
-        ProcessReport r;
-        const auto out = run(s, c, &r);
-        auto expected = s.lines;
-        for (const Mod& m : mods) {
-            expected[m.line(0)] = prm(0, "0");
-            expected[m.line(2)] = prm(2, bc.prm2);
-        }
-        EXPECT_TRUE(sameDocument(out, expected));
-        const BlockReport* b = blockOf(r, bc.group);
-        ASSERT_NE(b, nullptr);
-        EXPECT_EQ(b->hits, static_cast<size_t>(kModules));
-        EXPECT_EQ(b->editsMade, 2u * kModules);
-    }
-}
-
-TEST(EditPassNoModuleVisitedTwice, ModuleGivenItsOwnTypeAgain) {
+// An edit replaces its line only when that line is a parameter line of its own number:
+// after blanks and tabs, "<PrmN>" in any letter case. Other lines are counted as skipped.
+TEST(EditPass, ParameterLinesAreKnownByTagNotByPlace) {
     Sheet s;
-    s.head();
-    const Mod a = s.effect(3, "40", kAmpParams);
-    const Mod b = s.effect(3, "40", kAmpParams);
-    s.tail();
-    s.lines[a.typeLine()] = std::string(40, ' ') + prm(1, "40");  // rewritten shorter than the hit's column
-    Choices c = choicesFor("g5");
-    c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-    pick(c, S::AmpAmp, "Clean Glass");
-    tick(c, S::AmpTube, 20);
-    ProcessReport r;
-    const auto out = run(s, c, &r);
-    auto expected = s.lines;
-    for (const Mod* m : {&a, &b}) {
-        expected[m->typeLine()] = prm(1, "40");
-        expected[m->line(3)] = prm(3, "20");
-    }
-    EXPECT_TRUE(sameDocument(out, expected));
-    EXPECT_EQ(blockOf(r, Group::Amp)->hits, 2u);
-}
-
-// Where a module is laid out differently, an edit whose line is not a parameter line of its
-// own number leaves that line alone and is counted as skipped.
-TEST(EditPassNoStructureOverwritten, ShortAmpModuleBeforeTheNextModule) {
-    Sheet s;
-    s.head().patchStart("Short");
-    const Mod amp = s.module(3, {"1", "40", "11", "12", "13"});  // Prm0..Prm4 only
-    s.effect(4, "20", kReverbParams);
-    s.patchEnd().tail();
-    const size_t L = amp.typeLine();
-
-    Choices c = choicesFor("g5");
-    c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-    pick(c, S::AmpPower, "OFF");
-    tick(c, S::AmpGain, 61);
-    tick(c, S::AmpTube, 62);
-    tick(c, S::AmpLevel, 63);
-    tick(c, S::AmpTreble, 64);     // L+4: the closing line
-    tick(c, S::AmpMiddle, 65);     // L+5: the next module's header
-    tick(c, S::AmpBass, 66);       // L+6: its Prm0
-    tick(c, S::AmpPresence, 67);   // L+7: its type-id line
-    pick(c, S::AmpCab, cabItem("Closed4x12", "C41277"));  // L+8: its Prm2
-    ProcessReport r;
-    const auto out = run(s, c, &r);
-    auto expected = s.lines;
-    expected[L - 1] = prm(0, "0");
-    expected[L + 1] = prm(2, "61");
-    expected[L + 2] = prm(3, "62");
-    expected[L + 3] = prm(4, "63");
-    EXPECT_TRUE(sameDocument(out, expected));
-    const BlockReport* b = blockOf(r, Group::Amp);
-    EXPECT_EQ(b->editsMade, 4u);
-    EXPECT_EQ(b->editsSkipped, 5u);
-}
-
-TEST(EditPassNoStructureOverwritten, MissingParameterShiftsTheRest) {
-    Sheet s;
-    s.head();
-    const size_t h = s.lines.size();
-    s.text(moduleHeader(3)).text(prm(0, "1")).text(prm(1, "140")).text(prm(2, "11"));
-    for (int n = 4; n <= 9; ++n) s.text(prm(n, "1" + std::to_string(n)));  // no Prm3
-    s.text(moduleEnd(3)).tail();
-    const size_t L = h + 2;
-
-    Choices c = choicesFor("g3x");
-    c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-    pick(c, S::AmpPower, "OFF");
-    tick(c, S::AmpGain, 61);
-    tick(c, S::AmpTube, 62);      // finds <Prm4>
-    tick(c, S::AmpLevel, 63);     // finds <Prm5>
-    tick(c, S::AmpTreble, 64);
-    tick(c, S::AmpMiddle, 65);
-    tick(c, S::AmpBass, 66);
-    tick(c, S::AmpPresence, 67);  // finds <Prm9>
-    pick(c, S::AmpCab, cabItem("Closed4x12", "C412177"));  // finds the closing line
-    ProcessReport r;
-    const auto out = run(s, c, &r);
-    auto expected = s.lines;
-    expected[L - 1] = prm(0, "0");
-    expected[L + 1] = prm(2, "61");
-    EXPECT_TRUE(sameDocument(out, expected));
-    EXPECT_EQ(blockOf(r, Group::Amp)->editsMade, 2u);
-    EXPECT_EQ(blockOf(r, Group::Amp)->editsSkipped, 7u);
-}
-
-TEST(EditPassNoStructureOverwritten, ParameterLinesAreKnownByTagNotByLayout) {
-    Sheet s;
-    s.head();
-    const size_t h = s.lines.size();
-    s.text(moduleHeader(3))
-        .text("\t\t<Prm0>1</Prm0>")              // tabs: a Prm0 line
+    const size_t h = s.head().lines.size();
+    s.text("  <Module3>")
+        .text("\t\t<Prm0>1</Prm0>")               // tabs: a Prm0 line
         .text(prm(1, "40"))
-        .text("    <prm2>5</prm2>")              // other letter case, four blanks
-        .text("<PRM3>7</PRM3>")                  // no blanks at all
-        .text(" \t <Prm4>9</Prm4> <!-- x -->")   // mixed blanks, text after it
-        .text("        <Prm50>1</Prm50>")        // Prm50 is not Prm5
-        .text("        <!-- <Prm6>1</Prm6> -->") // a comment is not a parameter line
-        .text("        <Prm 7>1</Prm 7>")        // nor is a broken tag
-        .text("        <Prm8/>")                 // nor a tag without the closing bracket after N
-        .text(prm(9, "3"))
-        .text(moduleEnd(3));
-    s.tail();
-    const size_t L = h + 2;
-
-    Choices c = choicesFor("g5");
+        .text("    <prm2>5</prm2>")               // other letter case, four blanks
+        .text("<PRM3>7</PRM3>")                   // no blanks at all
+        .text(" \t <Prm4>9</Prm4> <!-- x -->")    // mixed blanks, text after it
+        .text("        <Prm50>1</Prm50>")         // Prm50 is not Prm5
+        .text("        <!-- <Prm6>1</Prm6> -->")  // a comment is not a parameter line
+        .text("        <Prm 7>1</Prm 7>")         // nor is a broken tag
+        .text("        <Prm8/>")                  // nor a tag without ">" after N
+        .text(prm(9, "3")).text("  </Module3>").tail();
+    Choices c = choicesFor("g5", {{S::AmpPower, "OFF"}, {S::AmpGain, 61}, {S::AmpTube, 62}, {S::AmpLevel, 63},
+                                  {S::AmpTreble, 64}, {S::AmpMiddle, 65}, {S::AmpBass, 66}, {S::AmpPresence, 67},
+                                  {S::AmpCab, " Closed4x12  C412"}});
     c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
-    pick(c, S::AmpPower, "OFF");
-    tick(c, S::AmpGain, 61);
-    tick(c, S::AmpTube, 62);
-    tick(c, S::AmpLevel, 63);
-    tick(c, S::AmpTreble, 64);
-    tick(c, S::AmpMiddle, 65);
-    tick(c, S::AmpBass, 66);
-    tick(c, S::AmpPresence, 67);
-    pick(c, S::AmpCab, cabItem("Closed4x12", "C41277"));
     ProcessReport r;
     const auto out = run(s, c, &r);
     auto expected = s.lines;
-    expected[L - 1] = prm(0, "0");
-    expected[L + 1] = prm(2, "61");
-    expected[L + 2] = prm(3, "62");
-    expected[L + 3] = prm(4, "63");
-    expected[L + 8] = prm(9, "77");
+    for (const auto& [n, v] : Written{{0, "0"}, {2, "61"}, {3, "62"}, {4, "63"}, {9, "77"}})
+        expected[h + 1 + n] = prm(n, v);
     EXPECT_TRUE(sameDocument(out, expected));
-    EXPECT_EQ(blockOf(r, Group::Amp)->editsMade, 5u);
-    EXPECT_EQ(blockOf(r, Group::Amp)->editsSkipped, 4u);
+    EXPECT_EQ(r.blocks.at(0).editsMade, 5u);
+    EXPECT_EQ(r.blocks.at(0).editsSkipped, 4u);
 }
 
-TEST(EditPassNoStructureOverwritten, ShortNoiseReductionAndPatchModules) {
+// Short modules: the closing line, the next module's header and its lines stand where the
+// tables expect further parameters; they are left alone.
+TEST(EditPass, ShortModulesKeepTheLinesAfterThem) {
     Sheet s;
-    s.head().patchStart("Short");
-    const Mod noise = s.module(0, {"1", "19", "8"});          // Prm0..Prm2
-    const Mod patch = s.module(3, {"60", "0", "71", "72"});   // Prm0..Prm3
+    s.head().patch("Short");
+    const Mod noise = s.module(0, {"1", "19", "8"});             // Prm0..Prm2
+    const Mod patch = s.module(3, {"60", "0", "71", "72"});      // Prm0..Prm3
+    const Mod amp = s.module(2, {"1", "60", "11", "12", "13"});  // Prm0..Prm4
     s.effect(4, "20", kReverbParams);
     s.patchEnd().tail();
-
-    Choices c = choicesFor("b3");
-    pick(c, S::MiscPower, "OFF");
-    tick(c, S::MiscThrsh, 5);          // +1 Prm2
-    pick(c, S::MiscDetect, "EfxIn");   // +2: closing line
-    tick(c, S::MiscLevel, 90);         // +3: next header
-    tick(c, S::PatchLevel, 80);        // +1 Prm0
-    pick(c, S::PatchFootswitch, "Mute");  // +2 Prm1
-    pick(c, S::PatchExpPedal, "Output-Volume");  // +6: the next module's header; +4 Prm3
-    tick(c, S::PatchBalance, 30);      // +8: its type-id line
+    Choices c = choicesFor("b3", {{S::MiscPower, "OFF"}, {S::MiscThrsh, 5}, {S::MiscDetect, "EfxIn"},
+                                  {S::MiscLevel, 90}, {S::PatchLevel, 80}, {S::PatchFootswitch, "Mute"},
+                                  {S::PatchExpPedal, "Output-Volume"}, {S::PatchBalance, 30},
+                                  {S::B3AmpPower, "OFF"}, {S::B3AmpBass, 3}, {S::B3AmpMid, 0}, {S::B3AmpTrebl, 0},
+                                  {S::B3AmpMidF, "Deep"}, {S::B3AmpGain, 61}, {S::B3AmpLevel, 62},
+                                  {S::B3AmpCab, " Fliptop  FT15"}, {S::B3AmpMix, 63}});
+    c.types(TypeList::B3Amp) = typeEntries({"Bass Stack"});
     ProcessReport r;
     const auto out = run(s, c, &r);
     auto expected = s.lines;
     expected[noise.line(0)] = prm(0, "0");
     expected[noise.line(2)] = prm(2, "4");
-    expected[patch.line(0)] = prm(0, "80");
-    expected[patch.line(1)] = prm(1, "5");
-    expected[patch.line(3)] = prm(3, "6");
+    for (const auto& [n, v] : Written{{0, "80"}, {1, "5"}, {3, "6"}}) expected[patch.line(n)] = prm(n, v);
+    for (const auto& [n, v] : Written{{0, "0"}, {2, "13"}, {3, "10"}, {4, "10"}}) expected[amp.line(n)] = prm(n, v);
     EXPECT_TRUE(sameDocument(out, expected));
     EXPECT_EQ(blockOf(r, Group::NoiseReduction)->editsSkipped, 2u);
+    EXPECT_EQ(blockOf(r, Group::Amp)->editsSkipped, 5u);
     EXPECT_EQ(blockOf(r, Group::PatchLevel)->editsSkipped, 2u);
 }
 
 // Reverb Decay is written one less for most types; at 0 it stays 0.
-TEST(WrittenValuesStayInRange, ReverbDecayZero) {
-    struct Case { std::string model, typeName, typeId; };
-    const Case cases[] = {
-        {"g5", "Hall", "20"}, {"g5", "Early Reflections", "65"}, {"g5", "HD Reverb", "105"},
-        {"g3x", "Hall", "120"}, {"b3", "Hall", "20"}, {"b3", "Early Reflections", "54"}, {"b3", "HD Reverb", "65"},
-    };
-    for (const auto& cs : cases) {
-        SCOPED_TRACE(cs.model + " " + cs.typeName);
-        Sheet s;
-        s.head();
-        const Mod m = s.effect(4, cs.typeId, kReverbParams);
-        s.tail();
-        Choices c = choicesFor(cs.model);
-        c.types(TypeList::Reverb) = typeEntries({cs.typeName});
-        tick(c, S::ReverbDecay, 0);
-        auto expected = s.lines;
-        expected[m.line(2)] = prm(2, "0");
-        EXPECT_TRUE(sameDocument(run(s, c), expected));
+TEST(WrittenValues, ReverbDecayZeroStaysZero) {
+    const std::vector<std::tuple<std::string, const char*, const char*>> cases = {
+        {"g5", "Hall", "20"}, {"g5", "Early Reflections", "65"}, {"g5", "HD Reverb", "105"}, {"g3x", "Hall", "120"},
+        {"b3", "Hall", "20"}, {"b3", "Early Reflections", "54"}, {"b3", "HD Reverb", "65"}};
+    for (const auto& [model, name, id] : cases) {
+        SCOPED_TRACE(model + " " + name);
+        Choices c = choicesFor(model, {{S::ReverbDecay, 0}});
+        c.types(TypeList::Reverb) = typeEntries({name});
+        expectEdits(c, Group::Reverb, {4, id, kReverbParams}, {{2, "0"}});
     }
 }
 
-// Every spin edit at its minimum, every block, every special layout: no value written is
-// negative.
-TEST(WrittenValuesStayInRange, EverySpinAtItsMinimumWritesNoNegativeValue) {
+// Every spin edit at its minimum, every block, every special layout: no value written is negative.
+TEST(WrittenValues, EverySpinAtItsMinimumWritesNoNegativeValue) {
     for (const std::string model : {"g5", "g3x", "b3"}) {
         SCOPED_TRACE(model);
         Sheet s;
-        s.head().patchStart("All");
-        s.effect(0, model == "b3" ? "19" : "27", kNoiseParams);
+        s.head().patch("All").effect(0, model == "b3" ? "19" : "27", kNoiseParams);
         for (const char* id : {"76", "78", "14", "31", "114"}) s.effect(1, id, kDriveParams);
         s.effect(3, model == "b3" ? "60" : model == "g3x" ? "140" : "40", kB3AmpParams);
         for (const char* id : {"20", "120", "105", "65", "66", "54", "55"}) s.effect(4, id, kReverbParams);
-        s.settings(model == "g5" ? 9 : model == "g3x" ? 6 : 3, kPatchParams);
+        s.effect(model == "g5" ? 9 : model == "g3x" ? 6 : 3, "", kPatchParams);
         s.patchEnd().tail();
-
         Choices c = choicesFor(model);
-        for (const auto& def : settings()) {
-            if (def.kind == ValueKind::Spin) tick(c, def.id, def.minimum);
-        }
+        for (const auto& def : settings())
+            if (def.kind == ValueKind::Spin) c[def.id] = {true, def.minimum, ""};
         c.types(TypeList::Amp) = typeEntries({"Clean Glass"});
         c.types(TypeList::B3Amp) = typeEntries({"Bass Stack"});
         c.types(TypeList::Drive) = typeEntries({"Booster", "Bass Muff", "Fuzz", "Octave"});
@@ -381,26 +182,37 @@ TEST(WrittenValuesStayInRange, EverySpinAtItsMinimumWritesNoNegativeValue) {
         ProcessReport r;
         const auto out = run(s, c, &r);
         EXPECT_GT(r.linesChanged, 20u);
-        for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i].find(">-"), std::string::npos) << out[i];
+        for (const auto& line : out) EXPECT_EQ(line.find(">-"), std::string::npos) << line;
     }
 }
 
 // A type edit that cannot be made (the hit line holds more than the type-id line) leaves the
-// module of its old type, and the rest of the edits keep the old type's layout.
-TEST(EditPassNoStructureOverwritten, SkippedTypeEditKeepsTheOldLayout) {
-    Sheet s;
-    s.head();
-    const Mod booster = s.effect(1, "76", kDriveParams);
-    s.tail();
-    const size_t L = booster.typeLine();
-    s.lines[L] = "  <!-- -->" + prm(1, "76");
-
-    Choices c = choicesFor("b3");
-    c.types(TypeList::Drive) = typeEntries({"Booster"});
-    pick(c, S::DriveDrive, "Bass Muff");
-    tick(c, S::DriveLevel, 90);
-    const auto out = run(s, c);
-    auto expected = s.lines;
-    expected[L + 4] = prm(5, "90");  // the Booster's Level, not the Bass Muff's Prm4
-    EXPECT_TRUE(sameDocument(out, expected));
+// module of its old type, and the other edits keep the old type's layout.
+TEST(EditPass, SkippedTypeEditKeepsTheOldLayout) {
+    struct Case {
+        std::string model;
+        TypeList list;
+        const char* type;
+        ModuleSpec mod;
+        std::vector<Set> sets;
+        Written written;
+    };
+    const Case cases[] = {
+        {"b3", TypeList::Drive, "Booster", {1, "76", kDriveParams}, {{S::DriveDrive, "Bass Muff"}, {S::DriveLevel, 90}},
+         {{5, "90"}}},  // the Booster's Level, not the Bass Muff's Prm4
+        {"g5", TypeList::Reverb, "HD Reverb", {4, "105", kReverbParams},
+         {{S::ReverbReverb, "Hall"}, {S::ReverbLevel, 90}},
+         {{7, "90"}}},  // the HD Reverb's Level, not the Hall's Prm6
+    };
+    for (const auto& cs : cases) {
+        Sheet s;
+        const Mod m = s.head().effect(cs.mod.number, cs.mod.typeId, cs.mod.params);
+        s.tail();
+        s.lines[m.typeLine()] = "  <!-- -->" + prm(1, cs.mod.typeId);
+        Choices c = choicesFor(cs.model, cs.sets);
+        c.types(cs.list) = typeEntries({cs.type});
+        auto expected = s.lines;
+        for (const auto& [n, v] : cs.written) expected[m.line(n)] = prm(n, v);
+        EXPECT_TRUE(sameDocument(run(s, c), expected));
+    }
 }
