@@ -1,37 +1,92 @@
 #pragma once
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QString>
-#include <QWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "FakeDesktop.h"
 #include "app/MainWindow.h"
+#include "catalogue/Catalogue.h"
+#include "document/Document.h"
+#include "document/LoadLists.h"
+#include "engine/Process.h"
+#include "engine/Settings.h"
+#include "support/TempDir.h"
 
 namespace pf::test {
 
 // The one QApplication of the test program, on the offscreen platform.
-void ensureApplication();
+inline void ensureApplication() {
+    if (QApplication::instance()) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
 
-QString exampleFile(const char* name);  // a file of examples/
+inline QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+inline QString exampleFile(const char* name) { return QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(name); }
+inline std::string exampleBytes(const char* name) { return readFile(PF_SOURCE_DIR "/examples/" + std::string(name)); }
+inline QString caption(const QString& file) { return QStringLiteral("Presetforging:  \"%1\"").arg(file); }
+inline pf::Catalogue bundledCatalogue() { return pf::Catalogue::open(PF_BUILD_DIR "/Presetforger2000.ini"); }
+
+// What the engine makes of `bytes` with `choices`.
+inline std::string processed(const std::string& bytes, const pf::Choices& choices) {
+    pf::Document doc = pf::Document::fromBytes(bytes);
+    pf::process(doc, bundledCatalogue(), choices);
+    return doc.toBytes();
+}
+
+inline QStringList visibleTabs(QTabWidget* tabs) {
+    QStringList shown;
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->isTabVisible(i)) shown << tabs->widget(i)->objectName();
+    return shown;
+}
+inline QStringList itemsOf(QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    return items;
+}
+inline QStringList itemsOf(QComboBox* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
 
 // A fresh window on a scripted desktop, shown offscreen.
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    template <class T>
-    T* find(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
+    void SetUp() override {
+        ensureApplication();
+        desktop = FakeDesktop{};
+        form = std::make_unique<pf::app::TPresetforger_Form>(desktop);
+        form->show();
+    }
+    template <class T = QWidget>
+    T* find(const std::string& name) const {
+        T* w = form->findChild<T*>(QString::fromStdString(name));
         EXPECT_NE(w, nullptr) << "no control named " << name;
         return w;
     }
-    template <class T>
-    T* find(const std::string& name) const { return find<T>(name.c_str()); }
-
-    // Load through the dialog answering with `path`.
-    void load(const QString& path);
+    void tick(const std::string& box, bool on = true) const { find<QCheckBox>(box)->setChecked(on); }
+    // Load, or Process, through the dialog answering with `path` (empty: cancelled).
+    void load(const QString& path) { desktop.answers = {path}; form->butloadClick(); }
+    void process(const QString& savePath = {}) { desktop.answers = {savePath}; form->butprocessClick(); }
+    QString prompt() const { return find<QLabel>("Label1")->text(); }
+    QTabWidget* tabs() const { return find<QTabWidget>("PageControl1"); }
 
     FakeDesktop desktop;
     std::unique_ptr<pf::app::TPresetforger_Form> form;

@@ -11,16 +11,10 @@ namespace pf::test {
 
 // A scripted desktop: file dialogs answer from a queue (an empty answer is a cancel), message
 // boxes and opened pages are recorded.
-class FakeDesktop : public pf::app::Desktop {
-public:
-    struct Box {
-        QString kind;  // "error" or "info"
-        QString title;
-        QString text;
-    };
-
-    QList<QString> answers;                           // next file dialog answers
-    QVector<pf::app::FileDialogRequest> requests;      // every file dialog shown
+struct FakeDesktop : pf::app::Desktop {
+    struct Box { QString kind, title, text; };  // kind: "error" or "info"
+    QList<QString> answers;
+    QVector<pf::app::FileDialogRequest> requests;
     QVector<Box> boxes;
     QVector<QUrl> urls;
 
@@ -29,12 +23,8 @@ public:
         if (selectedFilter) *selectedFilter = request.selectedFilter;
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    void errorBox(QWidget*, const QString& title, const QString& text) override {
-        boxes.push_back({QStringLiteral("error"), title, text});
-    }
-    void infoBox(QWidget*, const QString& title, const QString& text) override {
-        boxes.push_back({QStringLiteral("info"), title, text});
-    }
+    void errorBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"error", title, text}); }
+    void infoBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"info", title, text}); }
     void openUrl(const QUrl& url) override { urls.push_back(url); }
 };
 

@@ -1,16 +1,9 @@
-// The window when files go wrong: a save cut short midway, loads of files that vanished or
-// are folders, odd files, and which buffer a later Process works on after each.
-#include <QCheckBox>
-#include <QSpinBox>
+// The window when files go wrong: saves cancelled, failing or cut short midway, loads
+// cancelled or failing, odd files, and which buffer a later Process works on after each.
 #include <csignal>
-#include <filesystem>
 #include <sys/resource.h>
 
 #include "AppTestSupport.h"
-#include "catalogue/Catalogue.h"
-#include "document/Document.h"
-#include "engine/Process.h"
-#include "support/TempDir.h"
 
 namespace pf::test {
 namespace {
@@ -19,81 +12,80 @@ using Faults = WindowTest;
 
 // Limits the size of files this process writes while it lives; writes past it fail with
 // EFBIG instead of ending the process.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
     explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, saved_.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{bytes, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
 };
 
-std::string bytesOf(const char* example) { return readFile(PF_SOURCE_DIR "/examples/" + std::string(example)); }
-
-// What the engine makes of `bytes` with the window's present choices.
-std::string processed(std::string bytes, const pf::Choices& choices) {
-    pf::Document doc = pf::Document::fromBytes(bytes);
-    pf::process(doc, pf::Catalogue::open(PF_BUILD_DIR "/Presetforger2000.ini"), choices);
-    return doc.toBytes();
-}
-
-TEST_F(Faults, ASaveCutShortMidwayLeavesTheOldFileWholeAndTheEditsInTheBuffer) {
+TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     load(exampleFile("evening-set.g5a"));
-    find<QCheckBox>("ckampgain")->setChecked(true);
+    tick("ckampgain");
     find<QSpinBox>("spinampgain")->setValue(77);
+    process();  // cancelled
+    const std::string edited = form->document().toBytes();
+    EXPECT_EQ(edited, processed(exampleBytes("evening-set.g5a"), form->choices())) << "the buffer holds the edits";
     TempDir dir;
     const auto target = dir / "kept.g5a";
     writeFile(target, "the file as it was\r\n");
-    const QString path = QString::fromStdString(target.string());
-    desktop.answers.push_back(path);
+    process(QStringLiteral("/nonexistent/folder/out.g5a"));
     {
         FileSizeLimit limit(1024);
-        form->butprocessClick();
+        process(qpath(target));
     }
-    ASSERT_EQ(desktop.boxes.size(), 1);
-    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot create file ") + path);
+    ASSERT_EQ(desktop.boxes.size(), 2);
+    for (const auto& [box, path] : {std::pair{desktop.boxes[0], QStringLiteral("/nonexistent/folder/out.g5a")}, {desktop.boxes[1], qpath(target)}}) {
+        EXPECT_EQ(box.kind + box.title, QStringLiteral("errorThe Presetforger 2000"));
+        EXPECT_EQ(box.text, QStringLiteral("Cannot create file ") + path);
+    }
     EXPECT_EQ(readFile(target), "the file as it was\r\n");
     EXPECT_EQ(entryCount(dir.path()), 1u) << "no temporary file left behind";
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Presetforging:  \"evening-set.g5a\""));
+    EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
 
-    // The next Process works on the edited buffer and saves it whole.
-    const std::string edited = form->document().toBytes();
-    EXPECT_EQ(edited, processed(bytesOf("evening-set.g5a"), form->choices()));
-    desktop.answers.push_back(path);
-    form->butprocessClick();
-    EXPECT_EQ(readFile(target), processed(edited, form->choices()));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Presetforging:  \"kept.g5a\""));
+    // Each Process went on from the buffer before it; the next one saves the result whole.
+    const std::string before = form->document().toBytes();
+    EXPECT_EQ(before, processed(processed(edited, form->choices()), form->choices()));
+    process(qpath(target));
+    EXPECT_EQ(readFile(target), processed(before, form->choices()));
+    EXPECT_EQ(form->windowTitle(), caption("kept.g5a"));
 }
 
-TEST_F(Faults, ALoadThatFailsLeavesProcessOnThePreviousDocument) {
+TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousDocument) {
+    load(QStringLiteral("/nonexistent/folder/x.b3a"));  // as the first load: the start state stays
+    ASSERT_EQ(desktop.boxes.size(), 1);
+    EXPECT_EQ(desktop.boxes[0].kind + desktop.boxes[0].title, QStringLiteral("errorThe Presetforger 2000"));
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot open file /nonexistent/folder/x.b3a"));
+    EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
+    EXPECT_FALSE(find("butprocess")->isEnabled());
+    EXPECT_EQ(visibleTabs(tabs()), QStringList{"splash"});
+    EXPECT_EQ(form->modelCode(), "");
+
     load(exampleFile("low-end.b3a"));
-    find<QCheckBox>("ckB3ampmix")->setChecked(true);
+    tick("ckB3ampmix");
     TempDir dir;
-    // A file removed between the dialog and the read, and a folder picked as a file.
-    const auto vanished = dir / "vanished.g5a";
-    writeFile(vanished, "  <Module9>\r\n");
-    std::filesystem::remove(vanished);
+    // A name typed in the dialog that does not exist, a file removed between the dialog and
+    // the read, a folder picked as a file, and a cancelled dialog.
+    writeFile(dir / "vanished.g5a", "  <Module9>\r\n");
+    std::filesystem::remove(dir / "vanished.g5a");
     std::filesystem::create_directory(dir / "folder.g3xa");
-    for (const auto& bad : {vanished, dir / "folder.g3xa"}) {
-        desktop.boxes.clear();
-        load(QString::fromStdString(bad.string()));
-        ASSERT_EQ(desktop.boxes.size(), 1);
-        EXPECT_EQ(desktop.boxes[0].text, QString::fromStdString("Cannot open file " + bad.string()));
-    }
+    desktop.boxes.clear();
+    for (const auto& bad : {dir / "typed-name.g5a", dir / "vanished.g5a", dir / "folder.g3xa"}) load(qpath(bad));
+    load({});
+    ASSERT_EQ(desktop.boxes.size(), 3);
+    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa"));
+    EXPECT_EQ(desktop.requests.back().selectedFile, qpath(dir / "folder.g3xa")) << "the last path is offered";
+    EXPECT_EQ(form->document().toBytes(), exampleBytes("low-end.b3a"));
     EXPECT_EQ(form->modelCode(), "b3");
-    const auto out = dir / "out.b3a";
-    desktop.answers.push_back(QString::fromStdString(out.string()));
-    form->butprocessClick();
-    EXPECT_EQ(readFile(out), processed(bytesOf("low-end.b3a"), form->choices()));
+    EXPECT_EQ(form->windowTitle(), caption("low-end.b3a"));
+    EXPECT_TRUE(find<QCheckBox>("ckB3ampmix")->isChecked());
+    EXPECT_FALSE(find("ckpatchexppedal")->isHidden());
+    process(qpath(dir / "out.b3a"));
+    EXPECT_EQ(readFile(dir / "out.b3a"), processed(exampleBytes("low-end.b3a"), form->choices()));
 }
 
 TEST_F(Faults, OddFilesLoadProcessAndSave) {
@@ -101,25 +93,19 @@ TEST_F(Faults, OddFilesLoadProcessAndSave) {
     std::string big(20 * 1024 * 1024, 'x');
     big.replace(1000, 23, "        <Prm1>27</Prm1>");
     big[10] = '\0';
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string saved;
-    } files[] = {
+    const struct { const char* name; std::string bytes, saved; } kFiles[] = {
         {"empty.g5a", "", ""},
         {"no-break.g5a", "        <Prm1>27</Prm1>", "        <Prm1>27</Prm1>\r\n"},
         {"nul.g5a", std::string("a\0b\r\n", 5), std::string("a\0b\r\n", 5)},
         {"one-line.g5a", big, big + "\r\n"},
     };
-    for (const auto& f : files) {
+    for (const auto& f : kFiles) {
         writeFile(dir / f.name, f.bytes);
-        load(QString::fromStdString((dir / f.name).string()));
+        load(qpath(dir / f.name));
         EXPECT_TRUE(desktop.boxes.isEmpty()) << f.name;
-        find<QCheckBox>("ckmisclevel")->setChecked(true);  // Prm4 three lines below: never there
-        const auto out = dir / (std::string("out-") + f.name);
-        desktop.answers.push_back(QString::fromStdString(out.string()));
-        form->butprocessClick();
-        EXPECT_EQ(readFile(out), f.saved) << f.name;
+        tick("ckmisclevel");  // Prm4 three lines below: never there
+        process(qpath(dir / (std::string("out-") + f.name)));
+        EXPECT_EQ(readFile(dir / (std::string("out-") + f.name)), f.saved) << f.name;
     }
 }
 

@@ -1,18 +1,11 @@
 // One copy per user: the guard in process, and the real program started twice.
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QSignalSpy>
-#include <QTest>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "app/SingleInstance.h"
-#include "support/TempDir.h"
-
-#include <unistd.h>
 
 namespace pf::test {
 namespace {
@@ -22,29 +15,19 @@ class Guard : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureApplication();
-        oldRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path().string()));
     }
     void TearDown() override { qputenv("XDG_RUNTIME_DIR", oldRuntime); }
+    QString file(const char* suffix) const { return QDir(qpath(runtime.path())).filePath(QStringLiteral("presetforger-%1.").arg(::getuid()) + suffix); }
 
+    QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     TempDir runtime;
-    QByteArray oldRuntime;
 };
 
-TEST_F(Guard, TheFirstClaimsAndALaterOneAsksItToComeForward) {
+TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardAndAnythingElseIsIgnored) {
     pf::app::SingleInstance first(QStringLiteral("pf-test"));
     ASSERT_TRUE(first.claim());
-    EXPECT_TRUE(first.lockPath().startsWith(QString::fromStdString(runtime.path().string())));
-    QSignalSpy raised(&first, &pf::app::SingleInstance::raiseRequested);
-    pf::app::SingleInstance second(QStringLiteral("pf-test"));
-    EXPECT_FALSE(second.claim());
-    EXPECT_TRUE(raised.count() == 1 || raised.wait(10000));
-    EXPECT_EQ(raised.count(), 1);
-}
-
-TEST_F(Guard, AnythingButTheOneRequestIsIgnored) {
-    pf::app::SingleInstance first(QStringLiteral("pf-test"));
-    ASSERT_TRUE(first.claim());
+    EXPECT_TRUE(first.lockPath().startsWith(qpath(runtime.path())));
     QSignalSpy raised(&first, &pf::app::SingleInstance::raiseRequested);
     for (const QByteArray& junk : {QByteArray("hello\n"), QByteArray("raise\nraise\n"), QByteArray(4096, 'x')}) {
         QLocalSocket socket;
@@ -54,92 +37,69 @@ TEST_F(Guard, AnythingButTheOneRequestIsIgnored) {
         socket.waitForBytesWritten(5000);
         socket.disconnectFromServer();
     }
-    // A proper request after the junk is the only one that counts.
-    ASSERT_TRUE(pf::app::SingleInstance::sendRaise(first.serverName()));
-    EXPECT_TRUE(raised.wait(10000));
+    pf::app::SingleInstance second(QStringLiteral("pf-test"));
+    EXPECT_FALSE(second.claim());
+    EXPECT_TRUE(raised.count() == 1 || raised.wait(10000));
     QTest::qWait(50);  // let any late junk be read too
-    EXPECT_EQ(raised.count(), 1);
+    EXPECT_EQ(raised.count(), 1) << "only the proper request counts";
 }
 
 class RealProgram : public Guard {
 protected:
     QProcess* start() {
-        auto* p = new QProcess;
-        processes.emplace_back(p);
+        auto* p = processes.emplace_back(std::make_unique<QProcess>()).get();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime.path().string()));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), qpath(runtime.path()));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p->setProcessEnvironment(env);
         p->start(QStringLiteral(PF_BUILD_DIR "/presetforger"), {});
         EXPECT_TRUE(p->waitForStarted(10000));
         return p;
     }
-    // The running copy listens once its socket file exists.
-    bool waitUntilListening() {
-        const QString socket = QDir(QString::fromStdString(runtime.path().string()))
-                                   .filePath(QStringLiteral("presetforger-%1.socket").arg(::getuid()));
-        return QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 20000);
+    // A copy that ends by itself at once, silently and without failing.
+    static void endsAtOnce(QProcess* p) {
+        ASSERT_TRUE(p->state() == QProcess::NotRunning || p->waitForFinished(30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+        EXPECT_TRUE(p->readAllStandardOutput().isEmpty());
     }
+    // The running copy listens once its socket file exists.
+    bool listening() { return QTest::qWaitFor([&] { return QFileInfo::exists(file("socket")); }, 20000); }
     void TearDown() override {
-        for (auto& p : processes) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(10000);
-            }
-        }
+        for (auto& p : processes)
+            if (p->state() != QProcess::NotRunning) p->kill(), p->waitForFinished(10000);
         Guard::TearDown();
     }
     std::vector<std::unique_ptr<QProcess>> processes;
 };
 
-TEST_F(RealProgram, ASecondStartEndsAtOnceWhileTheFirstRuns) {
-    QProcess* first = start();
-    ASSERT_TRUE(waitUntilListening());
-    QProcess* second = start();
-    ASSERT_TRUE(second->waitForFinished(30000));
-    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0);
-    EXPECT_TRUE(second->readAllStandardOutput().isEmpty()) << "silently";
-    EXPECT_EQ(first->state(), QProcess::Running);
-}
-
-TEST_F(RealProgram, ALockLeftByACrashedCopyDoesNotBlockTheNextStart) {
+TEST_F(RealProgram, ASecondStartEndsAtOnceWhileTheFirstRunsEvenAfterACrashedCopy) {
     QProcess* crashed = start();
-    ASSERT_TRUE(waitUntilListening());
+    ASSERT_TRUE(listening());
     crashed->kill();  // no chance to remove its lock or socket
     ASSERT_TRUE(crashed->waitForFinished(10000));
-    QProcess* next = start();
-    // The next copy takes the lock over: its process id stands in the lock file.
-    const QString lock = QDir(QString::fromStdString(runtime.path().string()))
-                             .filePath(QStringLiteral("presetforger-%1.lock").arg(::getuid()));
-    const QByteArray pid = QByteArray::number(next->processId());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            QFile f(lock);
-            return next->state() != QProcess::Running ||
-                   (f.open(QIODevice::ReadOnly) && f.readLine().trimmed() == pid);
-        },
-        30000));
-    ASSERT_EQ(next->state(), QProcess::Running) << "the next start was not blocked";
-    QProcess* third = start();
-    ASSERT_TRUE(third->waitForFinished(30000));
-    EXPECT_EQ(third->exitCode(), 0);
-    EXPECT_EQ(next->state(), QProcess::Running);
+    QProcess* first = start();
+    // It takes the lock over: its process id stands in the lock file.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QFile f(file("lock"));
+        return first->state() != QProcess::Running ||
+               (f.open(QIODevice::ReadOnly) && f.readLine().trimmed() == QByteArray::number(first->processId()));
+    }, 30000));
+    ASSERT_EQ(first->state(), QProcess::Running) << "the start was not blocked";
+    endsAtOnce(start());
+    EXPECT_EQ(first->state(), QProcess::Running);
 }
 
 TEST_F(RealProgram, CopiesStartedAtTheSameMomentEndWithExactlyOneWindow) {
     std::vector<QProcess*> copies;
     for (int i = 0; i < 3; ++i) copies.push_back(start());
-    ASSERT_TRUE(waitUntilListening());
-    // All but one end by themselves; the one left runs on.
-    auto running = [&] {
-        return std::count_if(copies.begin(), copies.end(), [](QProcess* p) { return p->state() == QProcess::Running; });
-    };
+    ASSERT_TRUE(listening());
+    auto running = [&] { return std::count_if(copies.begin(), copies.end(), [](QProcess* p) { return p->state() == QProcess::Running; }); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return running() <= 1; }, 30000));
     QTest::qWait(500);
     EXPECT_EQ(running(), 1);
     for (QProcess* p : copies)
-        if (p->state() == QProcess::NotRunning) EXPECT_EQ(p->exitCode(), 0);
+        if (p->state() == QProcess::NotRunning) endsAtOnce(p);
 }
 
 }  // namespace

@@ -1,116 +1,69 @@
 // The window as it starts, the enabling rule, the check-list buttons, the status prompt, the
-// Home page and closing.
-#include <QCheckBox>
-#include <QFileInfo>
-#include <QComboBox>
+// Home page, page fonts and closing.
 #include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
 #include <QScreen>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 #include "AppTestSupport.h"
 #include "app/Widgets.h"
-#include "engine/Settings.h"
 
 namespace pf::test {
 namespace {
 
 using Window = WindowTest;
+const char* const kLegal[] = {"SpeedButton1", "SpeedButton3", "SpeedButton4", "SpeedButton5", "SpeedButton6", "SpeedButton7"};
+const char* const kLists[] = {"checklistamp", "checklistB3amp", "checklistdrive", "CheckListreverb"};
 
-QStringList visibleTabs(QTabWidget* tabs) {
-    QStringList shown;
-    for (int i = 0; i < tabs->count(); ++i)
-        if (tabs->isTabVisible(i)) shown << tabs->widget(i)->objectName();
-    return shown;
-}
-
-TEST_F(Window, StartsAsTheHomePageWithNothingLoaded) {
+TEST_F(Window, StartsCentredOnTheHomePageWithNothingLoaded) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("The Presetforger 2000"));
     EXPECT_EQ(form->size(), QSize(497, 412));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
-    EXPECT_EQ(find<QLabel>("Label1")->text(), QStringLiteral("Click LOAD to begin."));
-    auto* tabs = find<QTabWidget>("PageControl1");
-    ASSERT_EQ(tabs->count(), 6);
-    const QStringList pages{"splash", "amp", "ampB3", "drive", "reverb", "misc"};
-    const QStringList captions{"Home", "Amp", "Amp", "Drive", "Reverb", "Misc"};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(tabs->widget(i)->objectName(), pages[i]);
-        EXPECT_EQ(tabs->tabText(i), captions[i]);
-    }
-    EXPECT_EQ(visibleTabs(tabs), QStringList{"splash"});
-    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_LE((form->frameGeometry().center() - form->screen()->availableGeometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
+    QStringList pages, captions;
+    for (int i = 0; i < tabs()->count(); ++i) pages << tabs()->widget(i)->objectName(), captions << tabs()->tabText(i);
+    EXPECT_EQ(pages, (QStringList{"splash", "amp", "ampB3", "drive", "reverb", "misc"}));
+    EXPECT_EQ(captions, (QStringList{"Home", "Amp", "Amp", "Drive", "Reverb", "Misc"}));
+    EXPECT_EQ(visibleTabs(tabs()), QStringList{"splash"});
+    EXPECT_EQ(tabs()->currentIndex(), 0);
     EXPECT_EQ(find<QLabel>("Panel7")->text(), QStringLiteral("8.12.2013"));
-    EXPECT_EQ(find<QToolButton>("butload")->text(), QStringLiteral("Load      "));
-    EXPECT_EQ(find<QToolButton>("butprocess")->text(), QStringLiteral("Process "));
-    EXPECT_EQ(find<QToolButton>("butcancel")->text(), QStringLiteral("Close     "));
-    EXPECT_TRUE(find<QToolButton>("butload")->isEnabled());
-    EXPECT_FALSE(find<QToolButton>("butprocess")->isEnabled());
-    for (const char* name : {"butload", "butprocess", "butcancel"})
-        EXPECT_FALSE(find<QToolButton>(name)->icon().isNull()) << name << " has a picture";
-    for (const char* name : {"SpeedButton1", "SpeedButton3", "SpeedButton4", "SpeedButton5", "SpeedButton6", "SpeedButton7"})
-        EXPECT_EQ(find<QToolButton>(name)->text(), QStringLiteral("Legal"));
-    for (const char* name : {"checklistamp", "checklistB3amp", "checklistdrive", "CheckListreverb"})
-        EXPECT_EQ(find<QListWidget>(name)->count(), 0);
-    for (const char* name : {"Image1", "Image2", "LMDAniCtrl1"})
-        EXPECT_FALSE(find<QLabel>(name)->pixmap().isNull()) << name << " shows a picture";
+    const struct { const char* name; const char* text; bool enabled; } kButtons[] = {
+        {"butload", "Load      ", true}, {"butprocess", "Process ", false}, {"butcancel", "Close     ", true}};
+    for (const auto& b : kButtons) {
+        EXPECT_EQ(find<QToolButton>(b.name)->text(), QLatin1String(b.text));
+        EXPECT_EQ(find<QToolButton>(b.name)->isEnabled(), b.enabled) << b.name;
+        EXPECT_FALSE(find<QToolButton>(b.name)->icon().isNull()) << b.name << " has a picture";
+    }
+    for (const char* name : kLegal) EXPECT_EQ(find<QToolButton>(name)->text(), QStringLiteral("Legal"));
+    for (const char* name : kLists) EXPECT_EQ(find<QListWidget>(name)->count(), 0);
+    for (const char* name : {"Image1", "Image2", "LMDAniCtrl1"}) EXPECT_FALSE(find<QLabel>(name)->pixmap().isNull()) << name;
     EXPECT_EQ(form->document().lineCount(), 0u);
     EXPECT_EQ(form->modelCode(), "");
-    // Every control is visible on its page at start, the model-bound ones included.
-    for (const char* name : {"ckpatchexppedal", "cbopatchexppedal", "ckb3miscbalance", "spinb3miscbalance",
-                             "panb3drivespec", "ckb3drivebalance"})
-        EXPECT_FALSE(find<QWidget>(name)->isHidden()) << name;
+    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("RichEdit1")), nullptr) << "the document is no control";
+    for (const char* name : {"ckpatchexppedal", "cbopatchexppedal", "ckb3miscbalance", "panb3drivespec", "ckb3drivebalance"})
+        EXPECT_FALSE(find(name)->isHidden()) << name << ": model-bound controls are shown at start";
 }
 
-TEST_F(Window, IsCentredWhenFirstShown) {
-    const QRect screen = form->screen()->availableGeometry();
-    EXPECT_LE((form->frameGeometry().center() - screen.center()).manhattanLength(), 2);
-}
-
-TEST_F(Window, TheDocumentIsNoControl) {
-    // The document is held by the window, not by a text control.
-    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("RichEdit1")), nullptr);
-}
-
-TEST_F(Window, EachBoxEnablesExactlyItsOwnValueControl) {
+TEST_F(Window, EachBoxEnablesExactlyItsOwnValueControlAndKnobSixNone) {
     for (const SettingDef& def : settings()) {
         SCOPED_TRACE(def.checkBoxName());
         auto* box = find<QCheckBox>(def.checkBoxName());
-        auto* value = find<QWidget>(def.valueControlName());
-        ASSERT_TRUE(box && value);
-        box->setChecked(true);  // as a click does
-        EXPECT_TRUE(value->isEnabled());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        ASSERT_TRUE(box->isChecked());
         int enabled = 0;
-        for (const SettingDef& other : settings())
-            if (find<QWidget>(other.valueControlName())->isEnabled()) ++enabled;
-        EXPECT_EQ(enabled, 1) << "no box affects another box's control";
+        for (const SettingDef& other : settings()) enabled += find(other.valueControlName())->isEnabled();
+        EXPECT_EQ(enabled, 1);
+        EXPECT_TRUE(find(def.valueControlName())->isEnabled());
         box->setChecked(false);  // as the program does on load
-        EXPECT_FALSE(value->isEnabled());
+        EXPECT_FALSE(find(def.valueControlName())->isEnabled());
     }
-}
-
-TEST_F(Window, AClickTicksAndUnticksAndTheValueStays) {
-    auto* box = find<QCheckBox>("ckampgain");
     auto* spin = find<QSpinBox>("spinampgain");
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-    ASSERT_TRUE(box->isChecked());
-    EXPECT_TRUE(spin->isEnabled());
+    tick("ckampgain");
     spin->setValue(73);
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-    EXPECT_FALSE(box->isChecked());
+    QTest::mouseClick(find("ckampgain"), Qt::LeftButton, {}, QPoint(8, 10));
     EXPECT_FALSE(spin->isEnabled());
     EXPECT_EQ(spin->value(), 73) << "a disabled control keeps its value";
-}
-
-TEST_F(Window, KnobSixCanNeverBeTicked) {
     auto* knob6 = find<QCheckBox>("ckB3ampknob6");
-    EXPECT_FALSE(knob6->isEnabled());
     QTest::mouseClick(knob6, Qt::LeftButton, {}, QPoint(8, knob6->height() / 2));
     EXPECT_FALSE(knob6->isChecked());
     load(exampleFile("low-end.b3a"));
@@ -118,103 +71,72 @@ TEST_F(Window, KnobSixCanNeverBeTicked) {
 }
 
 TEST_F(Window, CheckAllAndCheckNoneActOnTheirOwnListOnly) {
-    // Before any load the lists are empty and the buttons change nothing.
-    find<QToolButton>("butampcheckall")->click();
+    find<QToolButton>("butampcheckall")->click();  // empty lists before a load: nothing happens
     find<QToolButton>("butdrivechecknone")->click();
     load(exampleFile("evening-set.g5a"));
-    const struct {
-        const char* list;
-        const char* all;
-        const char* none;
-    } kLists[] = {{"checklistamp", "butampcheckall", "butampchecknone"},
-                  {"checklistB3amp", "butB3ampcheckall", "butB3ampchecknone"},
-                  {"checklistdrive", "butdrivecheckall", "butdrivechecknone"},
-                  {"CheckListreverb", "butreverbcheckall", "butreverbchecknone"}};
+    const char* const kButtons[][2] = {{"butampcheckall", "butampchecknone"}, {"butB3ampcheckall", "butB3ampchecknone"},
+                                       {"butdrivecheckall", "butdrivechecknone"}, {"butreverbcheckall", "butreverbchecknone"}};
     auto ticked = [this](const char* name) {
         auto* list = find<QListWidget>(name);
         int n = 0;
         for (int i = 0; i < list->count(); ++i) n += list->item(i)->checkState() == Qt::Checked;
         return n;
     };
-    for (const auto& l : kLists) {
-        SCOPED_TRACE(l.list);
-        const int size = find<QListWidget>(l.list)->count();
-        ASSERT_GT(size, 1);
-        find<QToolButton>(l.none)->click();
-        EXPECT_EQ(ticked(l.list), 0);
-        for (const auto& other : kLists)
-            if (other.list != l.list) {
-                EXPECT_EQ(ticked(other.list), find<QListWidget>(other.list)->count()) << other.list;
-            }
-        find<QListWidget>(l.list)->item(1)->setCheckState(Qt::Checked);
-        find<QToolButton>(l.all)->click();
-        EXPECT_EQ(ticked(l.list), size);
+    for (int l = 0; l < 4; ++l) {
+        SCOPED_TRACE(kLists[l]);
+        ASSERT_GT(find<QListWidget>(kLists[l])->count(), 1);
+        find<QToolButton>(kButtons[l][1])->click();
+        for (int other = 0; other < 4; ++other)
+            EXPECT_EQ(ticked(kLists[other]), other == l ? 0 : find<QListWidget>(kLists[other])->count());
+        find<QToolButton>(kButtons[l][0])->click();
+        for (int other = 0; other < 4; ++other) EXPECT_EQ(ticked(kLists[other]), find<QListWidget>(kLists[other])->count());
     }
 }
 
-TEST_F(Window, PromptClickBeforeALoadRunsLoadAndACancelChangesNothing) {
-    QTest::mouseClick(find<QLabel>("Label1"), Qt::LeftButton);
+TEST_F(Window, ThePromptRunsLoadThenProcessOneCommandPerClick) {
+    QTest::mouseClick(find("Label1"), Qt::LeftButton);  // Load, cancelled: nothing changes
     ASSERT_EQ(desktop.requests.size(), 1);
     EXPECT_EQ(desktop.requests[0].title, QStringLiteral("Load a G5, G3X,, G3, or B3 Patch Group File"));
-    EXPECT_EQ(desktop.requests[0].nameFilters,
-              QStringList{QStringLiteral("G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)")});
+    EXPECT_EQ(desktop.requests[0].nameFilters, QStringList{"G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)"});
     EXPECT_FALSE(desktop.requests[0].save);
-    EXPECT_EQ(find<QLabel>("Label1")->text(), QStringLiteral("Click LOAD to begin."));
+    EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("The Presetforger 2000"));
-    EXPECT_EQ(visibleTabs(find<QTabWidget>("PageControl1")), QStringList{"splash"});
-    EXPECT_FALSE(find<QToolButton>("butprocess")->isEnabled());
-    EXPECT_TRUE(desktop.boxes.isEmpty());
-}
-
-TEST_F(Window, PromptClickLoadsLikeTheLoadButton) {
-    desktop.answers.push_back(exampleFile("low-end.b3a"));
-    QTest::mouseClick(find<QLabel>("Label1"), Qt::LeftButton);
-    EXPECT_EQ(desktop.requests.size(), 1) << "one command per click";
-    EXPECT_EQ(find<QLabel>("Label1")->text(), QStringLiteral("Adjust settings and then click PROCESS."));
-    EXPECT_EQ(visibleTabs(find<QTabWidget>("PageControl1")), (QStringList{"splash", "ampB3", "drive", "reverb", "misc"}));
-    EXPECT_EQ(find<QTabWidget>("PageControl1")->currentWidget()->objectName(), QStringLiteral("ampB3"));
-}
-
-TEST_F(Window, PromptClickAfterALoadRunsProcessOnly) {
-    load(exampleFile("evening-set.g5a"));
-    QTest::mouseClick(find<QLabel>("Label1"), Qt::LeftButton);
-    EXPECT_EQ(desktop.requests.size(), 1) << "no second open dialog, no save dialog";
+    EXPECT_EQ(visibleTabs(tabs()), QStringList{"splash"});
+    EXPECT_FALSE(find("butprocess")->isEnabled());
+    desktop.answers = {exampleFile("low-end.b3a")};
+    QTest::mouseClick(find("Label1"), Qt::LeftButton);  // Load
+    EXPECT_EQ(desktop.requests.size(), 2);
+    EXPECT_EQ(prompt(), QStringLiteral("Adjust settings and then click PROCESS."));
+    EXPECT_TRUE(desktop.boxes.isEmpty()) << "no Process after the load";
+    QTest::mouseClick(find("Label1"), Qt::LeftButton);  // Process, nothing ticked
+    EXPECT_EQ(desktop.requests.size(), 2) << "no open dialog, no save dialog";
     ASSERT_EQ(desktop.boxes.size(), 1);
+    EXPECT_EQ(desktop.boxes[0].kind + desktop.boxes[0].title, QStringLiteral("infoThe Presetforger 2000"));
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("There are no changes to save."));
-    EXPECT_EQ(desktop.boxes[0].title, QStringLiteral("The Presetforger 2000"));
-    EXPECT_EQ(find<QLabel>("Label1")->text(), QStringLiteral("Adjust settings and then click PROCESS."));
+    EXPECT_EQ(form->windowTitle(), caption("low-end.b3a"));
 }
 
-TEST_F(Window, LegalButtonsShowTheNotice) {
-    for (const char* name : {"SpeedButton1", "SpeedButton3", "SpeedButton4", "SpeedButton5", "SpeedButton6", "SpeedButton7"}) {
+TEST_F(Window, HomePagePicturesStepAndOpenTheBundledPageAndLegalButtonsShowTheNotice) {
+    for (const char* name : kLegal) {
         desktop.boxes.clear();
         find<QToolButton>(name)->click();
         ASSERT_EQ(desktop.boxes.size(), 1) << name;
         EXPECT_EQ(desktop.boxes[0].title, QStringLiteral("The Presetforger 2000"));
-        EXPECT_TRUE(desktop.boxes[0].text.contains(QLatin1String("warranty")));
-        EXPECT_TRUE(desktop.boxes[0].text.contains(QLatin1String("backup")));
-        EXPECT_TRUE(desktop.boxes[0].text.contains(QLatin1String("belong to their owners")));
+        for (const char* words : {"warranty", "backup", "belong to their owners"})
+            EXPECT_TRUE(desktop.boxes[0].text.contains(QLatin1String(words))) << words;
     }
-}
-
-TEST_F(Window, PicturesAndTheDateOpenTheBundledPage) {
-    for (const char* name : {"Image1", "Image2", "LMDAniCtrl1", "Panel7"})
-        QTest::mouseClick(find<QLabel>(name), Qt::LeftButton);
+    for (const char* name : {"Image1", "Image2", "LMDAniCtrl1", "Panel7"}) QTest::mouseClick(find(name), Qt::LeftButton);
     ASSERT_EQ(desktop.urls.size(), 4);
     for (const QUrl& url : desktop.urls) {
-        EXPECT_TRUE(url.isLocalFile());
         EXPECT_TRUE(url.toLocalFile().endsWith(QLatin1String("/README.md")));
         EXPECT_TRUE(QFileInfo::exists(url.toLocalFile())) << "the page lies beside the program";
     }
-}
-
-TEST_F(Window, DevicePictureStepsThroughG5G3B3) {
+    // The device picture steps "G5", "G3", "B3" every 2000 ms from the first show.
     auto* timer = form->findChild<QTimer*>(QStringLiteral("Timer1"));
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 2000);
     EXPECT_TRUE(timer->isActive()) << "started when the window was shown";
-    auto* picture = form->findChild<pf::app::PictureStepper*>(QStringLiteral("LMDAniCtrl1"));
-    ASSERT_NE(picture, nullptr);
+    auto* picture = find<pf::app::PictureStepper>("LMDAniCtrl1");
     QStringList seen{picture->currentName()};
     for (int i = 0; i < 3; ++i) {
         const QImage before = picture->pixmap().toImage();
@@ -227,43 +149,36 @@ TEST_F(Window, DevicePictureStepsThroughG5G3B3) {
 
 TEST_F(Window, AnActivatedPageTurnsBoldButTheZnrGroupKeepsItsFont) {
     load(exampleFile("evening-set.g5a"));
-    EXPECT_TRUE(find<QWidget>("amp")->font().bold()) << "the page a load activates";
-    EXPECT_TRUE(find<QCheckBox>("ckampgain")->font().bold());
-    EXPECT_FALSE(find<QWidget>("misc")->font().bold());
-    find<QTabWidget>("PageControl1")->setCurrentIndex(5);
-    EXPECT_TRUE(find<QWidget>("misc")->font().bold());
-    EXPECT_TRUE(find<QCheckBox>("ckpatchlevel")->font().bold());
+    EXPECT_TRUE(find("amp")->font().bold()) << "the page a load activates";
+    EXPECT_TRUE(find("ckampgain")->font().bold());
+    EXPECT_FALSE(find("misc")->font().bold());
+    tabs()->setCurrentIndex(5);
+    EXPECT_TRUE(find("misc")->font().bold());
+    EXPECT_TRUE(find("ckpatchlevel")->font().bold());
     EXPECT_FALSE(find<QGroupBox>("ZNR")->font().bold());
-    EXPECT_FALSE(find<QCheckBox>("ckmiscpower")->font().bold());
-    find<QTabWidget>("PageControl1")->setCurrentIndex(3);
-    EXPECT_TRUE(find<QWidget>("misc")->font().bold()) << "a page stays bold";
-    // A second load hides the tabs on its way; only the page it activates turns bold.
-    load(exampleFile("low-end.b3a"));
-    EXPECT_TRUE(find<QWidget>("ampB3")->font().bold());
-    EXPECT_FALSE(find<QWidget>("splash")->font().bold());
-    EXPECT_FALSE(find<QWidget>("reverb")->font().bold());
+    EXPECT_FALSE(find("ckmiscpower")->font().bold());
+    tabs()->setCurrentIndex(3);
+    EXPECT_TRUE(find("misc")->font().bold()) << "a page stays bold";
+    load(exampleFile("low-end.b3a"));  // hides tabs on its way: only the page it activates turns bold
+    EXPECT_TRUE(find("ampB3")->font().bold());
+    EXPECT_FALSE(find("splash")->font().bold());
+    EXPECT_FALSE(find("reverb")->font().bold());
 }
 
-TEST_F(Window, EscapeClosesTheWindow) {
+TEST_F(Window, EscCloseButtonAndCloseBoxCloseWithoutQuestionsAndASecondStartRestores) {
     load(exampleFile("evening-set.g5a"));
-    find<QCheckBox>("ckampgain")->setChecked(true);
+    tick("ckampgain");
     QSignalSpy finished(form.get(), &QDialog::finished);
-    QTest::keyClick(find<QWidget>("spinampgain"), Qt::Key_Escape);
+    QTest::keyClick(find("spinampgain"), Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(finished.count(), 1);
-    EXPECT_TRUE(desktop.boxes.isEmpty()) << "nothing is asked";
-}
-
-TEST_F(Window, CloseButtonAndCloseBoxCloseTheWindow) {
+    form->show();
     find<QToolButton>("butcancel")->click();
     EXPECT_FALSE(form->isVisible());
     form->show();
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(desktop.boxes.isEmpty());
-}
-
-TEST_F(Window, SecondStartRequestRestoresAMinimisedWindow) {
+    EXPECT_TRUE(desktop.boxes.isEmpty()) << "nothing is asked";
     form->showMinimized();
     form->bringToFront();
     EXPECT_FALSE(form->isMinimized());
