@@ -11,7 +11,7 @@ namespace {
 struct StepCase { std::vector<Set> sets; Written written; };
 
 // Two patches with a module of the ticked type and, beside it, one of an unticked type.
-void expectSteps(const std::string& model, const char* type, const char* unticked, ModuleSpec target,
+void expectSteps(const std::string& model, const char* type, const char* unticked, ModuleDef target,
                  const char* otherId, const std::vector<StepCase>& cases) {
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(model + " case " + std::to_string(i));

@@ -123,15 +123,15 @@ TEST(ProcessDriver, HitOnTheFirstLineAndNearTheEndSkipOnlyEditsOutsideTheDocumen
 }
 
 // Capital letters, ten leading blanks and text after the search string: still hits, on
-// their own lines. Only ticked types in every patch, in text order; a type ticked twice is
-// searched twice.
+// their own lines; a line holding the search string twice is hit twice. Only ticked types
+// in every patch, in text order; a type ticked twice is searched twice.
 TEST(ProcessDriver, HitsIgnoreLetterCaseAndTextAroundAndCoverEveryPatch) {
     Sheet s;
     s.head().patch("Odd");
     const size_t caps = s.lines.size();
     s.text("  <MODULE3>").text("        <PRM0>1</PRM0>").text("        <PRM1>40</PRM1>").text("        <PRM2>5</PRM2>");
     const size_t wide = s.lines.size();
-    s.text(prm(0, "1")).text("          <Prm1>40</Prm1> <!-- moved -->").text(prm(2, "6")).patchEnd();
+    s.text(prm(0, "1")).text("          <Prm1>40</Prm1>        <Prm1>40</Prm1> <!-- x -->").text(prm(2, "6")).patchEnd();
     const Mod a = g5Patch(s), b = g5Patch(s, "41");
     g5Patch(s, "43");  // Plexi Stack, not ticked
     s.tail();
@@ -147,10 +147,10 @@ TEST(ProcessDriver, HitsIgnoreLetterCaseAndTextAroundAndCoverEveryPatch) {
     EXPECT_TRUE(sameDocument(out, expected));
     const BlockReport& amp = r.blocks.at(0);
     ASSERT_EQ(amp.types.size(), 3u);
-    EXPECT_EQ(amp.types[0].hits, 3u);
+    EXPECT_EQ(amp.types[0].hits, 4u);
     EXPECT_EQ(amp.types[1].hits, 1u);
-    EXPECT_EQ(amp.types[2].hits, 3u);
-    EXPECT_EQ(amp.editsMade, 14u);  // the second "Clean Glass" pass rewrites lines with the same text:
+    EXPECT_EQ(amp.types[2].hits, 4u);
+    EXPECT_EQ(amp.editsMade, 18u);  // the second "Clean Glass" pass rewrites lines with the same text:
     EXPECT_EQ(r.linesChanged, 8u);  // edits, but no further changed lines
 }
 

@@ -171,17 +171,17 @@ inline const BlockReport* blockOf(const ProcessReport& r, Group g) {
 using Written = std::map<int, std::string>;  // parameter number -> value written
 
 // A module of the document under test: its number, type id (empty: filler) and size.
-struct ModuleSpec {
+struct ModuleDef {
     int number;
     std::string typeId;
     int params;
 };
 
-// Two patches, each holding `target` between `others`; Process must write `written` into
-// both target modules (PrmN on the line N - 1 below its type-id line), find them as the
-// block's only `hits`, and leave every other line as it was.
-inline void expectEdits(const Choices& c, Group group, const ModuleSpec& target, const Written& written,
-                        const std::vector<ModuleSpec>& others = {}, size_t hits = 2) {
+// Two patches, each holding `target` among `others`; Process must write `written` into both
+// target modules (PrmN on the line N - 1 below its type-id line), leave every other line as
+// it was, and report `hits` hits for the block (the two targets unless told otherwise).
+inline void expectEdits(const Choices& c, Group group, const ModuleDef& target, const Written& written,
+                        const std::vector<ModuleDef>& others = {}, size_t hits = 2) {
     Sheet s;
     s.head();
     std::vector<Mod> mods;

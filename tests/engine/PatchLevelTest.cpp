@@ -37,7 +37,7 @@ TEST(PatchLevelBlock, SettingsByModel) {
         SCOPED_TRACE(cs.model + " " + std::to_string(&cs - cases));
         const int own = cs.model == "g5" ? 9 : cs.model == "g3x" ? 6 : 3;
         // The other models' patch modules, and "<Module90>", which is not "<Module9>".
-        std::vector<ModuleSpec> others = {{0, "27", kNoiseParams}, {90, "", kPatchParams}};
+        std::vector<ModuleDef> others = {{0, "27", kNoiseParams}, {90, "", kPatchParams}};
         for (int n : {3, 6, 9})
             if (n != own) others.push_back({n, "", kPatchParams});
         expectEdits(choicesFor(cs.model, cs.sets), Group::PatchLevel, {own, "", kPatchParams}, cs.written, others);

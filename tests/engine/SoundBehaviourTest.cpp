@@ -20,7 +20,7 @@ enum Distortion {
 struct PassCase {
     const char* name;
     std::string model;
-    ModuleSpec mod;
+    ModuleDef mod;
     TypeList list;
     const char* type;
     std::vector<Set> sets;
@@ -193,7 +193,7 @@ TEST(EditPass, SkippedTypeEditKeepsTheOldLayout) {
         std::string model;
         TypeList list;
         const char* type;
-        ModuleSpec mod;
+        ModuleDef mod;
         std::vector<Set> sets;
         Written written;
     };
