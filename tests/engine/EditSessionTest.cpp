@@ -1,0 +1,46 @@
+// The edit session under the Process command: undoing a command whole, and the index that
+// answers searches agreeing with a plain search of the text.
+#include <gtest/gtest.h>
+
+#include "document/Document.h"
+#include "engine/EditSession.h"
+
+namespace {
+
+const char* kGroup =
+    "  <Module1>\n        <Prm0>1</Prm0>\n        <Prm1>27</Prm1>\n        <Prm2>5</Prm2>\n  </Module1>\n"
+    "  <Module9>\n        <Prm0>60</Prm0>\n        <PRM1>27</prm1> and <Prm1>27</Prm1>\n";
+
+// A command that fails part-way leaves the document as it was: every rewritten line is put back.
+TEST(EditSession, RollbackPutsBackEveryRewrittenLine) {
+    pf::Document doc = pf::Document::fromBytes(kGroup);
+    const std::string before = doc.toBytes();
+    pf::EditSession session(doc);
+    session.forEachHit("        <Prm1>27</Prm1>", [&](long long line) {
+        session.writeParameter(line - 1, 0, "0");
+        session.writeParameter(line + 1, 2, "99");
+        session.writeParameter(line, 1, "a much longer type id than before");
+    });
+    ASSERT_NE(doc.toBytes(), before);
+    EXPECT_EQ(session.linesChanged(), 5u);
+    session.rollback();
+    EXPECT_EQ(doc.toBytes(), before);
+    EXPECT_EQ(doc.find("before", 0), std::nullopt) << "positions follow the restored lines";
+}
+
+// The indexed search and the search of the text find the same hits, also for strings the
+// index cannot answer.
+TEST(EditSession, IndexedHitsMatchAPlainSearchOfTheText) {
+    for (const char* needle : {"        <Prm1>27</Prm1>", "  <module9>", "<Prm1>27", "        <Prm1>2</Prm1>"}) {
+        pf::Document doc = pf::Document::fromBytes(kGroup);
+        pf::EditSession session(doc);
+        std::vector<long long> hits;
+        session.forEachHit(needle, [&](long long line) { hits.push_back(line); });
+        std::vector<long long> plain;
+        for (auto p = doc.find(needle, 0); p; p = doc.find(needle, *p + 1))
+            plain.push_back(static_cast<long long>(doc.lineOfPosition(*p)));
+        EXPECT_EQ(hits, plain) << needle;
+    }
+}
+
+}  // namespace
