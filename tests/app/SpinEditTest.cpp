@@ -11,7 +11,6 @@ namespace {
 class Spin : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
         spin->setRange(-10, 10);
         window.show();
         window.activateWindow();
@@ -19,6 +18,7 @@ protected:
         spin->setFocus();
         spin->selectAll();
     }
+    const bool app = (ensureApplication(), true);  // before any widget
     QWidget window;
     pf::app::SpinEdit* spin = new pf::app::SpinEdit(&window);
     QLineEdit* other = new QLineEdit(&window);
