@@ -15,7 +15,10 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) return std::fprintf(stderr, "usage: app_screenshots <output folder>\n"), 2;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: app_screenshots <output folder>\n");
+        return 2;
+    }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
     bool ok = true;
@@ -30,7 +33,10 @@ int main(int argc, char** argv) {
         pf::test::FakeDesktop desktop;
         pf::app::TPresetforger_Form form(desktop);
         form.show();
-        if (example) desktop.answers = {QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(example)}, form.butloadClick();
+        if (example) {
+            desktop.answers = {QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(example)};
+            form.butloadClick();
+        }
         shoot(form);
     };
     withWindow(nullptr, [&](auto& form) { grab(form, QStringLiteral("start.png")); });

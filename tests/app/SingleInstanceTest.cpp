@@ -66,8 +66,10 @@ protected:
     // The running copy listens once its socket file exists.
     bool listening() { return QTest::qWaitFor([&] { return QFileInfo::exists(file("socket")); }, 20000); }
     void TearDown() override {
-        for (auto& p : processes)
-            if (p->state() != QProcess::NotRunning) p->kill(), p->waitForFinished(10000);
+        for (auto& p : processes) {
+            p->kill();
+            p->waitForFinished(10000);
+        }
         Guard::TearDown();
     }
     std::vector<std::unique_ptr<QProcess>> processes;
