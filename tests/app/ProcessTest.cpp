@@ -70,6 +70,7 @@ TEST_F(Process, SaveWritesExactlyWhatTheEngineMakesWithTheModelsFilterAndNamesTh
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.file);
         SetUp();
+        const std::string loaded = exampleBytes(c.file);
         load(exampleFile(c.file));
         tick(std::string("ck") + c.gain);
         find<QSpinBox>(std::string("spin") + c.gain)->setValue(60);
@@ -90,6 +91,7 @@ TEST_F(Process, SaveWritesExactlyWhatTheEngineMakesWithTheModelsFilterAndNamesTh
         EXPECT_NE(written, exampleBytes(c.file)) << "the edits are in the file";
         EXPECT_EQ(form->document().toBytes(), written);
         EXPECT_EQ(form->windowTitle(), caption("gain60." + suffix));
+        EXPECT_EQ(exampleBytes(c.file), loaded) << "the loaded file is never written";
     }
     EXPECT_EQ(entryCount(dir.path()), 3u) << "no temporary file is left";
 }
