@@ -195,15 +195,17 @@ size_t Document::prefix(size_t count) const {
 
 void Document::replaceLine(long long index, std::string text) {
     if (index < 0 || static_cast<unsigned long long>(index) >= lines_.size()) return;
-    exchangeLine(static_cast<size_t>(index), std::move(text));
+    auto& l = lines_[static_cast<size_t>(index)];
+    const long long delta = static_cast<long long>(text.size()) - static_cast<long long>(l.size());
+    l = std::move(text);
+    if (delta != 0) addLength(static_cast<size_t>(index), delta);
 }
 
-std::string Document::exchangeLine(size_t index, std::string text) {
+void Document::setLine(size_t index, std::string_view text) {
     auto& l = lines_.at(index);
     const long long delta = static_cast<long long>(text.size()) - static_cast<long long>(l.size());
-    std::swap(l, text);
+    l.assign(text);
     if (delta != 0) addLength(index, delta);
-    return text;
 }
 
 size_t Document::textLength() const { return lines_.empty() ? 0 : prefix(lines_.size()) - 1; }

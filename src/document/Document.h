@@ -40,8 +40,9 @@ public:
 
     // Replaces the content of a line; an index outside the lines changes nothing.
     void replaceLine(long long index, std::string text);
-    // Replaces a line and hands back its previous content (the index must lie in the lines).
-    std::string exchangeLine(size_t index, std::string text);
+    // Replaces the content of a line in place, reusing its storage (the index must lie in the
+    // lines).
+    void setLine(size_t index, std::string_view text);
 
     // Length of the text view and the text itself (the latter costs the whole document).
     size_t textLength() const;

@@ -1,6 +1,7 @@
 #include "engine/EditSession.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
@@ -24,11 +25,21 @@ bool blanksBefore(std::string_view s, size_t at, size_t count) {
 
 }  // namespace
 
+namespace {
+
+void buildParameterLine(std::string& line, int number, std::string_view value) {
+    char n[16];
+    const int len = std::snprintf(n, sizeof n, "%d", number);
+    const std::string_view num(n, static_cast<size_t>(len));
+    line.assign("        <Prm");
+    line.append(num).append(">").append(value).append("</Prm").append(num).append(">");
+}
+
+}  // namespace
+
 std::string parameterLine(int number, std::string_view value) {
-    const std::string n = std::to_string(number);
-    std::string line = "        <Prm" + n + ">";
-    line += value;
-    line += "</Prm" + n + ">";
+    std::string line;
+    buildParameterLine(line, number, value);
     return line;
 }
 
@@ -165,30 +176,39 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
         return false;
     }
     ++made_;
-    replace(static_cast<size_t>(line), parameterLine(number, value));
+    buildParameterLine(scratch_, number, value);
+    replace(static_cast<size_t>(line), scratch_);
     return true;
 }
 
-void EditSession::replace(size_t line, std::string text) {
-    if (document_.line(line) == text) return;
-    std::string previous = document_.exchangeLine(line, std::move(text));
+void EditSession::replace(size_t line, std::string_view text) {
+    const std::string& current = document_.line(line);
+    if (current == text) return;
     if (!touched_[line]) {
         touched_[line] = true;
-        original_.emplace_back(line, std::move(previous));
+        original_.push_back({line, originalBytes_.size(), current.size()});
+        originalBytes_ += current;
     }
+    document_.setLine(line, text);
     indexLine(line);
+}
+
+std::string_view EditSession::originalText(size_t entry) const {
+    const Original& o = original_[entry];
+    return std::string_view(originalBytes_).substr(o.offset, o.length);
 }
 
 size_t EditSession::linesChanged() const {
     size_t n = 0;
-    for (const auto& [line, text] : original_)
-        if (document_.line(line) != text) ++n;
+    for (size_t i = 0; i < original_.size(); ++i)
+        if (document_.line(original_[i].line) != originalText(i)) ++n;
     return n;
 }
 
 void EditSession::rollback() {
-    for (auto& [line, text] : original_) document_.replaceLine(static_cast<long long>(line), std::move(text));
+    for (size_t i = 0; i < original_.size(); ++i) document_.setLine(original_[i].line, originalText(i));
     original_.clear();
+    originalBytes_.clear();
     touched_.assign(touched_.size(), false);
 }
 

@@ -55,13 +55,20 @@ private:
     size_t forEachIndexedHit(std::string_view needle, const Postings* postings,
                              const std::function<void(long long)>& onHit);
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
-    void replace(size_t line, std::string text);
+    void replace(size_t line, std::string_view text);
+    std::string_view originalText(size_t entry) const;
 
     Document& document_;
     std::unordered_map<std::string, Postings> index_;
     bool building_ = true;
-    std::vector<bool> touched_;                              // lines in original_
-    std::vector<std::pair<size_t, std::string>> original_;  // first text of every rewritten line
+    // The first text of every rewritten line, kept end to end in one buffer.
+    struct Original {
+        size_t line, offset, length;
+    };
+    std::vector<bool> touched_;  // lines in original_
+    std::vector<Original> original_;
+    std::string originalBytes_;
+    std::string scratch_;        // the parameter line being written
     size_t made_ = 0;
     size_t skipped_ = 0;
 };
