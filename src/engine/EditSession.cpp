@@ -140,12 +140,7 @@ size_t EditSession::forEachIndexedHit(std::string_view needle, const Postings* p
         }
         ++hits;
         onHit(static_cast<long long>(candidate));
-        line = candidate;
-        column = at + 1;
-        if (column > document_.line(line).size()) {
-            ++line;
-            column = 0;
-        }
+        resumeAfter(candidate, at, line, column);
     }
 }
 
@@ -159,14 +154,19 @@ size_t EditSession::forEachTextHit(std::string_view needle, const std::function<
         const size_t hitColumn = *at - document_.lineStart(hitLine);
         ++hits;
         onHit(static_cast<long long>(hitLine));
-        line = hitLine;
-        column = hitColumn + 1;
-        if (column > document_.line(line).size()) {
-            ++line;
-            column = 0;
-        }
+        resumeAfter(hitLine, hitColumn, line, column);
     }
     return hits;
+}
+
+void EditSession::resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const {
+    // One character after the hit's first character, in the hit line as it now stands.
+    line = hitLine;
+    column = hitColumn + 1;
+    if (column > document_.line(line).size()) {
+        ++line;
+        column = 0;
+    }
 }
 
 bool EditSession::writeParameter(long long line, int number, std::string_view value) {

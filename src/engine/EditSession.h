@@ -55,6 +55,7 @@ private:
     size_t forEachIndexedHit(std::string_view needle, const Postings* postings,
                              const std::function<void(long long)>& onHit);
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
+    void resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const;
     void replace(size_t line, std::string_view text);
     std::string_view originalText(size_t entry) const;
 
