@@ -171,10 +171,12 @@ bool Document::save(const std::filesystem::path& path, std::string* error) const
 void Document::clear() {
     lines_.clear();
     tree_.clear();
+    pending_.clear();
 }
 
-void Document::rebuildOffsets() {
+void Document::rebuildOffsets() const {
     const size_t n = lines_.size();
+    pending_.clear();
     tree_.assign(n + 1, 0);
     for (size_t i = 1; i <= n; ++i) {
         tree_[i] += static_cast<long long>(lines_[i - 1].size() + 1);
@@ -183,11 +185,25 @@ void Document::rebuildOffsets() {
     }
 }
 
-void Document::addLength(size_t index, long long delta) {
-    for (size_t i = index + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] += delta;
+void Document::lengthChanged(size_t index, long long delta) {
+    pending_.emplace_back(index, delta);
+    // Past about n / log n waiting changes one rebuild costs no more than adding them singly.
+    if (pending_.size() * 32 > lines_.size() + 1024) rebuildOffsets();
+}
+
+void Document::settleOffsets() const {
+    if (pending_.empty()) return;
+    if (pending_.size() * 32 > lines_.size()) {
+        rebuildOffsets();
+        return;
+    }
+    for (const auto& [index, delta] : pending_)
+        for (size_t i = index + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] += delta;
+    pending_.clear();
 }
 
 size_t Document::prefix(size_t count) const {
+    settleOffsets();
     long long sum = 0;
     for (size_t i = count; i > 0; i -= i & (~i + 1)) sum += tree_[i];
     return static_cast<size_t>(sum);
@@ -198,14 +214,14 @@ void Document::replaceLine(long long index, std::string text) {
     auto& l = lines_[static_cast<size_t>(index)];
     const long long delta = static_cast<long long>(text.size()) - static_cast<long long>(l.size());
     l = std::move(text);
-    if (delta != 0) addLength(static_cast<size_t>(index), delta);
+    if (delta != 0) lengthChanged(static_cast<size_t>(index), delta);
 }
 
 void Document::setLine(size_t index, std::string_view text) {
     auto& l = lines_.at(index);
     const long long delta = static_cast<long long>(text.size()) - static_cast<long long>(l.size());
     l.assign(text);
-    if (delta != 0) addLength(index, delta);
+    if (delta != 0) lengthChanged(index, delta);
 }
 
 size_t Document::textLength() const { return lines_.empty() ? 0 : prefix(lines_.size()) - 1; }
@@ -225,7 +241,7 @@ size_t Document::lineStart(size_t index) const { return prefix(std::min(index, l
 size_t Document::lineOfPosition(size_t position) const {
     const size_t n = lines_.size();
     if (n == 0) return 0;
-    if (position >= textLength()) return n - 1;
+    if (position >= textLength()) return n - 1;  // settles the tree too
     // Largest count c with prefix(c) <= position: that many lines end before the position.
     size_t count = 0;
     long long remaining = static_cast<long long>(position);

@@ -59,12 +59,17 @@ public:
     size_t lineStart(size_t index) const;
 
 private:
-    void rebuildOffsets();
-    void addLength(size_t index, long long delta);
+    void rebuildOffsets() const;
+    void lengthChanged(size_t index, long long delta);
+    void settleOffsets() const;         // brings the tree up to date before a position is read
     size_t prefix(size_t count) const;  // total length (line + '\n') of the first `count` lines
 
     std::vector<std::string> lines_;
-    std::vector<long long> tree_;  // Fenwick tree over (line length + 1)
+    // Fenwick tree over (line length + 1). Length changes wait in `pending_` until a position
+    // is read: a few are added one by one, many at once are cheaper as one rebuild, so a run of
+    // rewrites that reads no positions (the edit pass) never walks the tree at random.
+    mutable std::vector<long long> tree_;
+    mutable std::vector<std::pair<size_t, long long>> pending_;
 };
 
 // Case-insensitive (ASCII) search of `needle` in `hay` from `from`; npos when absent.
