@@ -27,6 +27,7 @@ bool blanksBefore(std::string_view s, size_t at, size_t count) {
 
 namespace {
 
+// "        <PrmN>value</PrmN>", written into `line`'s own storage.
 void buildParameterLine(std::string& line, int number, std::string_view value) {
     char n[16];
     const int len = std::snprintf(n, sizeof n, "%d", number);
@@ -36,12 +37,6 @@ void buildParameterLine(std::string& line, int number, std::string_view value) {
 }
 
 }  // namespace
-
-std::string parameterLine(int number, std::string_view value) {
-    std::string line;
-    buildParameterLine(line, number, value);
-    return line;
-}
 
 bool isParameterLine(std::string_view line, int number) {
     size_t i = 0;

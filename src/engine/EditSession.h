@@ -74,9 +74,6 @@ private:
     size_t skipped_ = 0;
 };
 
-// "        <PrmN>value</PrmN>"
-std::string parameterLine(int number, std::string_view value);
-
 // Whether a line is a parameter line of number N: after leading blanks and tabs, "<PrmN>" in
 // any letter case.
 bool isParameterLine(std::string_view line, int number);
