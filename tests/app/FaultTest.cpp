@@ -39,9 +39,11 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
         process(qpath(target));
     }
     ASSERT_EQ(desktop.boxes.size(), 2);
-    for (const auto& [box, path] : {std::pair{desktop.boxes[0], QStringLiteral("/nonexistent/folder/out.g5a")}, {desktop.boxes[1], qpath(target)}}) {
+    for (const auto& [box, text] :
+         {std::pair{desktop.boxes[0], QStringLiteral("/nonexistent/folder/out.g5a: No such file or directory")},
+          {desktop.boxes[1], qpath(target) + QStringLiteral(": File too large")}}) {
         EXPECT_EQ(box.kind + box.title, QStringLiteral("errorThe Presetforger 2000"));
-        EXPECT_EQ(box.text, QStringLiteral("Cannot create file ") + path);
+        EXPECT_EQ(box.text, QStringLiteral("Cannot create file ") + text);
     }
     EXPECT_EQ(readFile(target), "the file as it was\r\n");
     EXPECT_EQ(entryCount(dir.path()), 1u) << "no temporary file left behind";
@@ -59,7 +61,7 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
     load(QStringLiteral("/nonexistent/folder/x.b3a"));  // as the first load: the start state stays
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind + desktop.boxes[0].title, QStringLiteral("errorThe Presetforger 2000"));
-    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot open file /nonexistent/folder/x.b3a"));
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot open file /nonexistent/folder/x.b3a: No such file or directory"));
     EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
     EXPECT_FALSE(find("butprocess")->isEnabled());
     EXPECT_EQ(visibleTabs(tabs()), QStringList{"splash"});
@@ -77,7 +79,7 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
     for (const auto& bad : {dir / "typed-name.g5a", dir / "vanished.g5a", dir / "folder.g3xa"}) load(qpath(bad));
     load({});
     ASSERT_EQ(desktop.boxes.size(), 3);
-    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa"));
+    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
     EXPECT_EQ(desktop.requests.back().selectedFile, qpath(dir / "folder.g3xa")) << "the last path is offered";
     EXPECT_EQ(form->document().toBytes(), exampleBytes("low-end.b3a"));
     EXPECT_EQ(form->modelCode(), "b3");
