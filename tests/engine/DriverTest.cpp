@@ -90,6 +90,49 @@ TEST(ProcessDriver, BlocksRunInFixedOrderEachOnTheResultOfTheOneBefore) {
         EXPECT_EQ(r.blocks[i].group, static_cast<Group>(i));
         EXPECT_EQ(r.blocks[i].hits, 1u);
     }
+    EXPECT_EQ(r.linesChanged, 6u);  // the type-id line (27, 15, 54) and Prm2 (49, 75) count once each
+}
+
+// "N lines changed" counts distinct lines whose final text differs from the text before
+// Process, however often they were written: the amp block writes the G5/G3X and the B3 Amp
+// settings into the same lines, the latter plus ten, and a type change brings the next
+// ticked type's scan back to the module.
+TEST(ProcessDriver, LinesChangedCountsLinesThatEndDifferentNotWrites) {
+    struct Case {
+        const char* name;
+        std::vector<Set> sets;
+        std::vector<TypeEntry> types;
+        Written written;  // the module's lines that end different
+        size_t editsMade;
+    };
+    const auto glass = typeEntries({"Clean Glass"});
+    const std::vector<Case> cases = {
+        {"rewritten with its own text", {{S::AmpGain, 12}, {S::AmpPower, "ON"}}, glass, {}, 2},
+        {"written twice, two new texts", {{S::AmpGain, 60}, {S::B3AmpBass, -5}}, glass, {{2, "5"}}, 2},
+        {"written, then back to its text", {{S::AmpGain, 60}, {S::B3AmpBass, 2}}, glass, {}, 2},
+        {"every kind at once",
+         {{S::AmpGain, 60}, {S::B3AmpBass, 2}, {S::AmpTube, 30}, {S::AmpLevel, 51}, {S::B3AmpTrebl, -10},
+          {S::AmpPower, "OFF"}, {S::B3AmpPower, "ON"}, {S::AmpMiddle, 99}},
+         glass, {{4, "0"}, {6, "99"}}, 8},
+        {"a type change meets the module again",
+         {{S::AmpAmp, "Tweed Lux"}, {S::AmpGain, 60}}, typeEntries({"Clean Glass", "Tweed Lux"}),
+         {{1, "41"}, {2, "60"}}, 4},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Sheet s;
+        s.head().patch("P");
+        const Mod m = s.module(3, {"1", "40", "12", "30", "50", "60", "70", "80", "90", "100"});
+        s.patchEnd().tail();
+        Choices c = choicesFor("g5", k.sets);
+        c.types(TypeList::Amp) = k.types;
+        ProcessReport r;
+        auto expected = s.lines;
+        for (const auto& [n, v] : k.written) expected[m.line(n)] = prm(n, v);
+        EXPECT_TRUE(sameDocument(run(s, c, &r), expected));
+        EXPECT_EQ(r.blocks.at(0).editsMade, k.editsMade);
+        EXPECT_EQ(r.linesChanged, k.written.size());
+    }
 }
 
 // Setting boxes ticked while no type (or only a type the catalogue lacks) is ticked: the
