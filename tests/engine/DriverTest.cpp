@@ -1,7 +1,10 @@
 // The Process command as a whole: which blocks run, in which order, what the pass finds,
 // and what the report says.
 
+#include <stdexcept>
+
 #include "EngineTestSupport.h"
+#include "engine/ProcessTesting.h"
 
 using namespace pf;
 using namespace pf::test;
@@ -204,4 +207,55 @@ TEST(ProcessDriver, WithoutAKnownModel) {
                 {{0, "19", kNoiseParams}, {1, "14", kDriveParams}});
     expectEdits(choicesFor("", {{S::PatchLevel, 70}, {S::PatchExpPedal, "Input-Volume"}, {S::PatchBalance, 20}}),
                 Group::PatchLevel, {9, "", kPatchParams}, {}, {{3, "", kPatchParams}, {6, "", kPatchParams}}, 0);
+}
+
+// Process is all or nothing: a block that fails part-way, after an earlier block and its own
+// earlier hits rewrote lines (one of them twice, one longer), leaves the document
+// byte-identical, runs no later block, and its error reaches the caller. The document then
+// processes as if freshly loaded.
+TEST(ProcessDriver, ABlockFailingPartWayUndoesTheWholeCommandAndPassesItsErrorOn) {
+    Sheet s;
+    s.head();
+    g5Patch(s);
+    g5Patch(s);
+    s.tail();
+    Document doc = s.document();
+    const std::string before = doc.toBytes();
+    const Choices c = choicesFor("g5", {{S::MiscLevel, 90}, {S::AmpGain, 61}, {S::DriveGain, 62}});
+
+    size_t changedWhenFailing = 0;
+    bool laterBlockRan = false;
+    const BlockStep blocks[] = {
+        {Group::NoiseReduction, runNoiseReductionEdits},
+        {Group::Amp, [&](const BlockInput& in) {
+             BlockReport r;
+             size_t hits = 0;
+             runFixedPass(in, typeIdSearchString("40"), r, [&](long long L) {
+                 in.session.writeParameter(L + 1, 2, "61");
+                 in.session.writeParameter(L + 1, 2, longValue(300));
+                 if (++hits == 2) {
+                     changedWhenFailing = in.session.linesChanged();
+                     throw std::runtime_error("'6x' is not a valid integer value");
+                 }
+                 in.session.writeParameter(L, 1, "41");
+             });
+             return r;
+         }},
+        {Group::Drive, [&](const BlockInput&) { laterBlockRan = true; return BlockReport{}; }},
+    };
+    try {
+        processWithBlocks(doc, testCatalogue(), c, blocks);
+        ADD_FAILURE() << "the failure did not reach the caller";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "'6x' is not a valid integer value");
+    }
+    EXPECT_EQ(changedWhenFailing, 5u);  // two noise levels; Prm1 and Prm2 of the first amp, Prm2 of the second
+    EXPECT_FALSE(laterBlockRan);
+    EXPECT_EQ(doc.toBytes(), before);
+
+    Document fresh = s.document();
+    const ProcessReport expected = process(fresh, testCatalogue(), c);
+    const ProcessReport again = process(doc, testCatalogue(), c);
+    EXPECT_EQ(doc.toBytes(), fresh.toBytes());
+    EXPECT_EQ(again.linesChanged, expected.linesChanged);
 }
