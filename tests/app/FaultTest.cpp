@@ -2,6 +2,7 @@
 // cancelled or failing, odd files, and which buffer a later Process works on after each.
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 
@@ -71,15 +72,20 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
     tick("ckB3ampmix");
     TempDir dir;
     // A name typed in the dialog that does not exist, a file removed between the dialog and
-    // the read, a folder picked as a file, and a cancelled dialog.
+    // the read, a named pipe (refused at once, never waited on), a folder picked as a file, and
+    // a cancelled dialog.
     writeFile(dir / "vanished.g5a", "  <Module9>\r\n");
     std::filesystem::remove(dir / "vanished.g5a");
     std::filesystem::create_directory(dir / "folder.g3xa");
+    ASSERT_EQ(::mkfifo((dir / "pipe.g5a").c_str(), 0600), 0);
     desktop.boxes.clear();
-    for (const auto& bad : {dir / "typed-name.g5a", dir / "vanished.g5a", dir / "folder.g3xa"}) load(qpath(bad));
+    for (const auto& bad : {dir / "typed-name.g5a", dir / "vanished.g5a", dir / "pipe.g5a", dir / "folder.g3xa"})
+        load(qpath(bad));
     load({});
-    ASSERT_EQ(desktop.boxes.size(), 3);
-    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
+    ASSERT_EQ(desktop.boxes.size(), 4);
+    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "pipe.g5a") +
+                                         QStringLiteral(": not a regular file"));
+    EXPECT_EQ(desktop.boxes[3].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
     EXPECT_EQ(desktop.requests.back().selectedFile, qpath(dir / "folder.g3xa")) << "the last path is offered";
     EXPECT_EQ(form->document().toBytes(), exampleBytes("low-end.b3a"));
     EXPECT_EQ(form->modelCode(), "b3");
