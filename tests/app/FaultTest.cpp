@@ -34,20 +34,21 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     TempDir dir;
     const auto target = dir / "kept.g5a";
     writeFile(target, "the file as it was\r\n");
-    process(QStringLiteral("/nonexistent/folder/out.g5a"));
+    std::filesystem::create_directory(dir / "a-folder.g5a");
+    process(qpath(dir / "a-folder.g5a"));
     {
         FileSizeLimit limit(1024);
         process(qpath(target));
     }
     ASSERT_EQ(desktop.boxes.size(), 2);
     for (const auto& [box, text] :
-         {std::pair{desktop.boxes[0], QStringLiteral("/nonexistent/folder/out.g5a: No such file or directory")},
+         {std::pair{desktop.boxes[0], qpath(dir / "a-folder.g5a") + QStringLiteral(": Is a directory")},
           {desktop.boxes[1], qpath(target) + QStringLiteral(": File too large")}}) {
         EXPECT_EQ(box.kind + box.title, QStringLiteral("errorThe Presetforger 2000"));
         EXPECT_EQ(box.text, QStringLiteral("Cannot create file ") + text);
     }
     EXPECT_EQ(readFile(target), "the file as it was\r\n");
-    EXPECT_EQ(entryCount(dir.path()), 1u) << "no temporary file left behind";
+    EXPECT_EQ(entryCount(dir.path()), 2u) << "no temporary file left behind";
     EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
 
     // Each Process went on from the buffer before it; the next one saves the result whole.
@@ -56,6 +57,31 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     process(qpath(target));
     EXPECT_EQ(readFile(target), processed(before, form->choices()));
     EXPECT_EQ(form->windowTitle(), caption("kept.g5a"));
+}
+
+TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) {
+    load(exampleFile("evening-set.g5a"));
+    tick("ckampgain");
+    TempDir dir;
+    const QString missing = qpath(dir / "no-such-folder" / "out.g5a");
+    desktop.answers = {missing, {}};  // refused, then the dialog asked again is cancelled
+    form->butprocessClick();
+    ASSERT_EQ(desktop.requests.size(), 3);
+    EXPECT_TRUE(desktop.requests[2].save);
+    EXPECT_EQ(desktop.requests[2].selectedFile, QStringLiteral("out.g5a")) << "the typed name is offered again";
+    ASSERT_EQ(desktop.boxes.size(), 1);
+    EXPECT_EQ(desktop.boxes[0].kind + desktop.boxes[0].title, QStringLiteral("errorThe Presetforger 2000"));
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot create file %1: its folder does not exist").arg(missing));
+    EXPECT_EQ(entryCount(dir.path()), 0u) << "nothing written, no folder made";
+    // As after a cancelled save: the buffer holds the edits, the caption names the loaded file.
+    const std::string edited = processed(exampleBytes("evening-set.g5a"), form->choices());
+    EXPECT_EQ(form->document().toBytes(), edited);
+    EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
+
+    desktop.answers = {missing, qpath(dir / "out.g5a")};
+    form->butprocessClick();
+    EXPECT_EQ(readFile(dir / "out.g5a"), processed(edited, form->choices()));
+    EXPECT_EQ(form->windowTitle(), caption("out.g5a"));
 }
 
 TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousDocument) {
