@@ -10,7 +10,7 @@
 #include "FuzzCheck.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/IniFile.h"
-#include "document/LoadLists.h"
+#include "engine/PatchGroup.h"
 
 namespace {
 
@@ -72,33 +72,27 @@ void checkLookup(const pf::Catalogue& cat, std::string_view section, const std::
     PF_FUZZ_CHECK(got == want);
 }
 
+// The lists a load fills: every drop-down list holds its section's entries in order (cab items
+// with four characters of the value), every check list the names but "Remove".
 void checkLoadLists(const pf::Catalogue& cat, std::string_view model) {
-    namespace sec = pf::section;
-    const std::string m(model);
-    const pf::LoadLists lists = pf::buildLoadLists(cat, model);
-
-    auto checkNamesAndChecks = [&](std::string_view suffix, const std::vector<std::string>& names,
-                                   const std::vector<std::string>* checks) {
-        const auto entries = cat.readSection(m + std::string(suffix));
-        PF_FUZZ_CHECK(names.size() == entries.size());
-        std::vector<std::string> wantChecks;
+    const pf::CatalogueLists lists = pf::CatalogueLists::read(cat, model);
+    for (const pf::SettingDef& def : pf::settings()) {
+        if (def.kind != pf::ValueKind::CatalogueList) continue;
+        const auto entries = cat.readSection(std::string(model) + std::string(def.catalogueSuffix));
+        const auto& items = lists.items(def.catalogueSuffix);
+        PF_FUZZ_CHECK(items.size() == entries.size());
         for (size_t i = 0; i < entries.size(); ++i) {
-            PF_FUZZ_CHECK(names[i] == entries[i].name);
-            if (entries[i].name != "Remove") wantChecks.push_back(" " + entries[i].name);
+            PF_FUZZ_CHECK(items[i].name == entries[i].name);
+            const bool cab = def.catalogueSuffix == pf::section::kCab;
+            PF_FUZZ_CHECK(items[i].text == (cab ? " " + entries[i].name + "  " + entries[i].value.substr(0, 4) : entries[i].name));
         }
-        if (checks) PF_FUZZ_CHECK(*checks == wantChecks);
-    };
-    checkNamesAndChecks(sec::kAmp, lists.ampNames, &lists.ampChecks);
-    checkNamesAndChecks(sec::kDrive, lists.driveNames, &lists.driveChecks);
-    checkNamesAndChecks(sec::kReverb, lists.reverbNames, &lists.reverbChecks);
-    checkNamesAndChecks(sec::kMidF, lists.midfNames, nullptr);
-    checkNamesAndChecks(sec::kFootswitch, lists.footswitchNames, nullptr);
-    checkNamesAndChecks(sec::kExpPedal, lists.exppedalNames, nullptr);
-
-    const auto cabs = cat.readSection(m + std::string(sec::kCab));
-    PF_FUZZ_CHECK(lists.cabItems.size() == cabs.size());
-    for (size_t i = 0; i < cabs.size(); ++i)
-        PF_FUZZ_CHECK(lists.cabItems[i] == " " + cabs[i].name + "  " + cabs[i].value.substr(0, 4));
+    }
+    for (pf::TypeList list : {pf::TypeList::Amp, pf::TypeList::B3Amp, pf::TypeList::Drive, pf::TypeList::Reverb}) {
+        std::vector<std::string> want;
+        for (const auto& e : cat.readSection(std::string(model) + std::string(pf::typeListSuffix(list))))
+            if (e.name != "Remove") want.push_back(" " + e.name);
+        PF_FUZZ_CHECK(lists.typeEntries(list) == want);
+    }
 }
 
 }  // namespace

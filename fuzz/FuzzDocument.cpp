@@ -11,8 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +18,8 @@
 
 #include "FuzzCheck.h"
 #include "document/Document.h"
+#include "io/FileIO.h"
+#include "text/Ascii.h"
 
 namespace fs = std::filesystem;
 
@@ -77,17 +77,9 @@ std::vector<std::string> afterReload(const std::vector<std::string>& lines) {
     return out;
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowerAll(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = lower(c);
-    return out;
-}
-
 std::optional<size_t> naiveFind(const std::string& lowerText, std::string_view needle, size_t from) {
     if (from > lowerText.size()) return std::nullopt;
-    const size_t at = lowerText.find(lowerAll(needle), from);
+    const size_t at = lowerText.find(pf::lowerAscii(needle), from);
     if (at == std::string::npos) return std::nullopt;
     return at;
 }
@@ -117,8 +109,9 @@ size_t entriesIn(const fs::path& folder) {
 }
 
 std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    pf::io::readRegularFile(path, bytes);
+    return bytes;
 }
 
 // Everything the text view promises, against a model of the lines.
@@ -213,7 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Searches for pieces of the text itself, in other letter case, from a few places.
     {
         const std::string text = doc.text();
-        const std::string lowerText = lowerAll(text);
+        const std::string lowerText = pf::lowerAscii(text);
         const size_t n = text.size();
         for (size_t k = 0; k < 8 && n > 0; ++k) {
             const size_t at = (k * 7919 + size) % n;
@@ -246,7 +239,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const std::string text = doc.text();
                 const std::string needle = fdp.ConsumeRandomLengthString(16);
                 const size_t from = fdp.ConsumeIntegralInRange<size_t>(0, text.size() + 2);
-                checkFind(doc, lowerAll(text), needle, from);
+                checkFind(doc, pf::lowerAscii(text), needle, from);
                 break;
             }
             case 3:

@@ -29,15 +29,8 @@
 
 namespace {
 
-std::string lowerAll(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 bool contains(std::string_view hay, std::string_view lowerNeedle) {
-    return lowerAll(hay).find(lowerNeedle) != std::string::npos;
+    return pf::lowerAscii(hay).find(lowerNeedle) != std::string::npos;
 }
 
 // "        <PrmN>value</PrmN>" with N in 0..10: N, or -1 when the line has another form.
@@ -63,7 +56,7 @@ int writtenParameter(std::string_view line) {
 bool wasParameterLine(std::string_view line, int n) {
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    return lowerAll(line.substr(i)).rfind("<prm" + std::to_string(n) + ">", 0) == 0;
+    return pf::lowerAscii(line.substr(i)).rfind("<prm" + std::to_string(n) + ">", 0) == 0;
 }
 
 }  // namespace
@@ -115,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A line can hold a hit if it held the search text before or after the run. A catalogue
     // value that itself carries such text can put it, for a while, into any rewritten line.
-    const std::string lowerCatalogue = lowerAll(in.catalogue);
+    const std::string lowerCatalogue = pf::lowerAscii(in.catalogue);
     const bool valuesCarryKeys =
         lowerCatalogue.find("<prm1>") != std::string::npos || lowerCatalogue.find("<module") != std::string::npos;
     auto couldHold = [&](long long h, std::string_view key) {
@@ -124,8 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return contains(original.line(k), key) || contains(doc.line(k), key) || (valuesCarryKeys && changed[k]);
     };
     const std::string& model = in.choices.model;
-    const bool patchBlockEdits = flags[static_cast<size_t>(pf::Group::PatchLevel)] &&
-                                 (model == "g5" || model == "g3x" || model == "b3");
+    const bool patchBlockEdits =
+        flags[static_cast<size_t>(pf::Group::PatchLevel)] && pf::deviceModel(model).patchModule.has_value();
 
     // Values written: whole numbers a control offers (never below 0), a catalogue value, a cab
     // value less its four-character label, or the empty text of a name the catalogue lacks.

@@ -12,6 +12,7 @@
 #include "catalogue/IniFile.h"
 #include "cli/Apply.h"
 #include "cli/Recipe.h"
+#include "engine/PatchGroup.h"
 #include "engine/Settings.h"
 
 namespace {
@@ -30,9 +31,9 @@ bool sameRecipe(const Recipe& a, const Recipe& b) {
 // The recipe written out as the user would write it.
 std::string writeRecipe(const Recipe& r) {
     std::string out;
-    for (const auto& section : pf::cli::recipeSections()) {
+    for (const auto& section : pf::settingSections()) {
         out += "[" + std::string(section.name) + "]\n";
-        for (pf::SettingId id : section.keys)
+        for (pf::SettingId id : section.settings)
             if (const auto* v = r.find(id)) {
                 const auto& def = pf::setting(id);
                 out += std::string(def.caption) + " = " +
@@ -119,12 +120,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PF_FUZZ_CHECK(sameRecipe(reread.recipe, r));
 
     // Choices for every model: each setting the recipe gives and the model offers is ticked.
-    for (std::string_view model : {"g5", "g3x", "b3", ""}) {
-        const pf::cli::FileChoices fc = pf::cli::choicesFor(r, bundledCatalogue(), model);
-        PF_FUZZ_CHECK(fc.choices.model == model);
+    for (std::string_view file : {"x.g5a", "x.g3xa", "x.b3a", "x.txt"}) {
+        pf::PatchGroup group;
+        group.loadBytes("", file, bundledCatalogue());
+        const pf::cli::FileChoices fc = pf::cli::choicesFor(r, group);
+        PF_FUZZ_CHECK(fc.choices.model == group.model().code);
         if (!fc.ok()) continue;
         for (const auto& v : r.values)
-            if (pf::offeredFor(v.id, model)) PF_FUZZ_CHECK(fc.choices[v.id].ticked);
+            if (pf::offeredFor(v.id, group.model())) PF_FUZZ_CHECK(fc.choices[v.id].ticked);
     }
     return 0;
 }

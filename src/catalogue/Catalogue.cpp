@@ -6,13 +6,6 @@
 
 namespace pf {
 
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 Catalogue::Catalogue(IniFile ini) : ini_(std::move(ini)) {}
 
 Catalogue Catalogue::fromBytes(std::string_view bytes) { return Catalogue(IniFile::fromBytes(bytes)); }

@@ -38,6 +38,4 @@ private:
     IniFile ini_;
 };
 
-std::string lowerAscii(std::string_view s);
-
 }  // namespace pf

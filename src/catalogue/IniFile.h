@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/Ascii.h"
+
 namespace pf {
 
 // One name=value line of an INI file, as written (blanks around name and value removed).
@@ -42,9 +44,5 @@ private:
     bool readable_ = false;
     std::vector<IniSection> sections_;
 };
-
-// ASCII-only helpers shared by the core.
-bool equalsNoCase(std::string_view a, std::string_view b);
-std::string_view trimBlanks(std::string_view s);  // removes ' ' and '\t' at both ends
 
 }  // namespace pf

@@ -3,16 +3,15 @@
 #include <cstring>
 
 #include "io/FileIO.h"
+#include "text/Ascii.h"
 
 namespace pf {
 
 namespace {
 
-inline unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
 bool equalNoCase(const char* a, const char* b, size_t n) {
     for (size_t i = 0; i < n; ++i)
-        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i]))) return false;
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
 }
 
@@ -21,7 +20,7 @@ bool equalNoCase(const char* a, const char* b, size_t n) {
 size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.size() > hay.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     if (needle.empty()) return from;
-    const unsigned char first = lower(static_cast<unsigned char>(needle[0]));
+    const unsigned char first = static_cast<unsigned char>(asciiLower(needle[0]));
     const unsigned char firstUpper = (first >= 'a' && first <= 'z') ? first - ('a' - 'A') : first;
     const size_t last = hay.size() - needle.size();
     for (size_t i = from; i <= last; ++i) {

@@ -21,9 +21,6 @@ struct TypeEntry {
     bool ticked = true;
 };
 
-enum class TypeList : int { Amp, B3Amp, Drive, Reverb };  // checklistamp, checklistB3amp, checklistdrive, CheckListreverb
-inline constexpr size_t kTypeListCount = 4;
-
 // A plain snapshot of everything the Process command reads: the device model code, the 48
 // setting pairs and the four effect-type check lists. Front ends fill it; the engine never
 // sees a widget.

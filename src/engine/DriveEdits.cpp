@@ -1,47 +1,51 @@
-#include "document/LoadLists.h"
 #include "engine/Blocks.h"
 
 namespace pf {
 
 namespace {
-constexpr std::string_view kBooster = "76";
-constexpr std::string_view kBassMuff = "78";
+
+using S = SettingId;
+
+constexpr ParameterEdit kFirstEdits[] = {{S::DriveGain, 2}, {S::DriveTone, 3}};
+
+// The lines after Tone: the B3's Booster and Bass Muff lay them out in ways of their own.
+struct DriveLayout {
+    std::string_view typeId;
+    std::span<const ParameterEdit> edits;
+};
+constexpr ParameterEdit kBooster[] = {{S::DriveLevel, 5}, {S::DriveBass, 3}, {S::DriveTrebl, 4}};
+constexpr ParameterEdit kBassMuff[] = {{S::DriveLevel, 4}, {S::DriveBalance, 6}, {S::DriveMode, 5}};
+constexpr ParameterEdit kOtherDrives[] = {{S::DriveLevel, 4}, {S::DriveBalance, 5}};
+constexpr DriveLayout kLayouts[] = {{"76", kBooster}, {"78", kBassMuff}};
+
+std::span<const ParameterEdit> layoutOf(std::string_view typeId) {
+    for (const DriveLayout& l : kLayouts)
+        if (l.typeId == typeId) return l.edits;
+    return kOtherDrives;
+}
+
 }  // namespace
 
-// Drive modules of the ticked drive types. The B3 Booster and Bass Muff lay their
-// parameters out differently; a module whose type the Drive setting rewrites is edited with
-// the layout of its new type.
+// Drive modules of the ticked drive types. A module whose type the Drive setting rewrites is
+// edited with the layout of its new type.
 BlockReport runDriveEdits(const BlockInput& in) {
-    using S = SettingId;
     BlockReport report;
     report.group = Group::Drive;
-    const std::string power = in.text(S::DrivePower) == "OFF" ? "0" : "1";
     const std::string newType = in.lookup(section::kDrive, in.text(S::DriveDrive));
-    const std::string gain = in.numberText(S::DriveGain);
-    const std::string tone = in.numberText(S::DriveTone);
-    const std::string level = in.numberText(S::DriveLevel);
-    const std::string balance = in.numberText(S::DriveBalance);
-    const std::string bass = std::to_string(in.number(S::DriveBass) + 10);
-    const std::string trebl = std::to_string(in.number(S::DriveTrebl) + 10);
-    const std::string mode = in.text(S::DriveMode) == "NORM" ? "0" : "1";
+    SettingValues values;
+    for (S id : {S::DriveGain, S::DriveTone, S::DriveLevel, S::DriveBalance}) values[id] = in.numberText(id);
+    for (S id : {S::DriveBass, S::DriveTrebl}) values[id] = in.numberText(id, 10);  // -10..10 as 0..20
+    values[S::DriveMode] = std::string(in.text(S::DriveMode) == "NORM" ? "0" : "1");
+    const std::string power = in.text(S::DrivePower) == "OFF" ? "0" : "1";
 
-    runFilterListPass(in, TypeList::Drive, section::kDrive, report,
+    runFilterListPass(in, TypeList::Drive, report,
                       [&](const std::string&, const std::string& typeId, long long L) {
-        std::string_view t = typeId;
-        in.write(S::DrivePower, L - 1, 0, power);
-        // The new type's layout applies once its type-id line is rewritten.
-        if (in.ticked(S::DriveDrive) && in.session.writeParameter(L, 1, newType)) t = newType;
-        in.write(S::DriveGain, L + 1, 2, gain);
-        in.write(S::DriveTone, L + 2, 3, tone);
-        if (t == kBooster) in.write(S::DriveLevel, L + 4, 5, level);
-        else in.write(S::DriveLevel, L + 3, 4, level);
-        if (t == kBassMuff) in.write(S::DriveBalance, L + 5, 6, balance);
-        else if (t != kBooster) in.write(S::DriveBalance, L + 4, 5, balance);
-        if (t == kBooster) {
-            in.write(S::DriveBass, L + 2, 3, bass);
-            in.write(S::DriveTrebl, L + 3, 4, trebl);
-        }
-        if (t == kBassMuff) in.write(S::DriveMode, L + 4, 5, mode);
+        const Module m = moduleOfTypeIdLine(L);
+        std::string_view type = typeId;
+        in.write(S::DrivePower, m, 0, power);
+        if (in.write(S::DriveDrive, m, 1, newType)) type = newType;
+        in.write(m, kFirstEdits, values);
+        in.write(m, layoutOf(type), values);
     });
     return report;
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "catalogue/Catalogue.h"
 #include "document/Document.h"
+#include "text/Ascii.h"
 
 namespace pf {
 

@@ -66,7 +66,7 @@ ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, 
     if (report.nothingToSave()) return report;
 
     EditSession session(document);
-    const BlockInput input{session, catalogue, choices};
+    const BlockInput input{session, catalogue, choices, deviceModel(choices.model)};
     try {
         for (const auto& [group, run] : blocks)
             if (report.groupFlags[static_cast<size_t>(group)]) report.blocks.push_back(run(input));

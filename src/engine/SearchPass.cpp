@@ -11,7 +11,7 @@ int BlockInput::number(SettingId id) const {
 }
 
 std::string BlockInput::lookup(std::string_view suffix, std::string_view name) const {
-    return catalogue.lookup(model() + std::string(suffix), name);
+    return catalogue.lookup(choices.model + std::string(suffix), name);
 }
 
 std::string typeIdSearchString(std::string_view typeId) {
@@ -40,14 +40,14 @@ private:
 
 }  // namespace
 
-void runFilterListPass(const BlockInput& in, TypeList list, std::string_view suffix, BlockReport& report,
+void runFilterListPass(const BlockInput& in, TypeList list, BlockReport& report,
                        const std::function<void(const std::string&, const std::string&, long long)>& onHit) {
     BlockCounter counter(in.session, report);
     std::vector<std::string> filter;
     for (const auto& entry : in.choices.types(list))
         if (entry.ticked) filter.push_back(entry.text);
     for (const auto& text : filter) {
-        const std::string typeId = in.lookup(suffix, text);
+        const std::string typeId = in.lookup(typeListSuffix(list), text);
         const size_t hits = in.session.forEachHit(typeIdSearchString(typeId),
                                                   [&](long long line) { onHit(text, typeId, line); });
         report.types.push_back({std::string(trimBlanks(text)), hits});

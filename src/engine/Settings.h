@@ -4,14 +4,16 @@
 #include <cstddef>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
+#include <vector>
+
+#include "document/DeviceModels.h"
 
 namespace pf {
 
-// The 48 setting pairs: a check box "ck" + stem and a value control "spin" + stem or
-// "cbo" + stem. Listed in the order a load unticks them; filtered by edit group, the same
-// order is the order in which the group's boxes are read.
+// The 48 setting pairs the Process command reads: a check box and one value control. Listed in
+// the order a load unticks them; filtered by edit group, the same order is the order in which
+// the group's boxes are read.
 enum class SettingId : int {
     AmpPower, AmpAmp, AmpGain, AmpTube, AmpLevel, AmpTreble, AmpMiddle, AmpBass, AmpPresence, AmpCab,
     B3AmpPower, B3AmpAmp, B3AmpGain, B3AmpLevel, B3AmpTrebl, B3AmpMid, B3AmpMidF, B3AmpBass, B3AmpMix, B3AmpCab,
@@ -22,58 +24,63 @@ enum class SettingId : int {
 };
 inline constexpr size_t kSettingCount = 48;
 
-// Tab pages of the window, in tab order.
-enum class Page : int { Home, Amp, B3Amp, Drive, Reverb, Misc };
-
 // Edit groups, in the order the Process command runs their blocks.
 enum class Group : int { NoiseReduction, Amp, Drive, Reverb, PatchLevel };
 inline constexpr size_t kGroupCount = 5;
 std::string_view groupName(Group g);  // "ZNR", "Amp", "Drive", "Reverb", "Patch"
 
+// The effect-type check lists: of the Amp page, the B3 Amp page, the Drive and Reverb pages.
+enum class TypeList : int { Amp, B3Amp, Drive, Reverb };
+inline constexpr size_t kTypeListCount = 4;
+
 enum class ValueKind { Spin, FixedList, CatalogueList };
 
-// Which device models a window shows a setting for (after loading a file of that model).
-enum class ModelBinding {
-    Always,
-    NotG5,   // CTRL PDL: hidden for "g5", shown for "g3x" and "b3"
-    B3Only,  // the B3 drive panel and the patch Balance: shown for "b3" only
-};
-
+// What the engine knows of a setting. Where the window puts it is the window's business.
 struct SettingDef {
     SettingId id;
-    std::string_view stem;          // "amppower": ckamppower / cboamppower
-    Page page;
-    int row;                        // row on its page, top to bottom (ZNR rows first on Misc)
-    std::string_view recipeSection; // "Amp", "B3 Amp", "Drive", "Reverb", "ZNR", "Patch"
-    std::string_view caption;       // also the recipe key
+    Group group;
+    std::string_view caption;   // as the window shows it; also the recipe key
     ValueKind kind;
     int minimum = 0, maximum = 0, start = 0;   // spin edits
     std::span<const std::string_view> items;   // fixed lists, in list order
     std::string_view catalogueSuffix;          // catalogue lists: "-amp", "-cab", ...
-    Group group;
-    ModelBinding binding = ModelBinding::Always;
-    std::string_view hint;                     // label after the thin bar, or empty
-
-    std::string checkBoxName() const { return "ck" + std::string(stem); }
-    std::string valueControlName() const {
-        return (kind == ValueKind::Spin ? "spin" : "cbo") + std::string(stem);
-    }
+    ShownWith shownWith = ShownWith::AnyModel; // beyond what its section is shown with
 };
 
 // The one table of setting pairs, indexed by SettingId.
 const std::array<SettingDef, kSettingCount>& settings();
 inline const SettingDef& setting(SettingId id) { return settings()[static_cast<size_t>(id)]; }
 
-// Whether a window shows controls of this binding after a load of the model: true or false
-// for "g5", "g3x" and "b3"; nullopt (left as they were) for any other code.
-std::optional<bool> shownFor(ModelBinding binding, std::string_view modelCode);
+// The settings as the user meets them: a page of the window, or one half of the Misc page, and
+// a section of a batch recipe. Settings are listed in the order the window shows them.
+struct SettingSection {
+    std::string_view name;              // "Amp", "B3 Amp", "Drive", "Reverb", "ZNR", "Patch"
+    ShownWith shownWith;                // the Amp and B3 Amp pages belong to some models only
+    std::optional<TypeList> typeList;   // the effect types its settings are written into
+    std::vector<SettingId> settings;
+};
+const std::vector<SettingSection>& settingSections();  // in the order the window shows them
+const SettingSection& sectionOf(SettingId id);
 
-// The Amp page is shown for every code but "b3", the B3 Amp page for "b3".
-bool pageShownFor(Page page, std::string_view modelCode);
+// Whether a freshly started window that loaded a file of this model offers the setting: its
+// section is shown, and so is the setting itself (controls that a load leaves as they were
+// are shown in a fresh window).
+bool offeredFor(SettingId id, const DeviceModel& model);
+bool offeredFor(const SettingSection& section, const DeviceModel& model);
 
-// What a freshly started window offers after loading a file of this model as its first file:
-// the page is shown and the setting's model-bound controls are visible.
-bool offeredFor(SettingId id, std::string_view modelCode);
+// Catalogue section suffixes; a section's name is the model code followed by one of them.
+namespace section {
+inline constexpr std::string_view kAmp = "-amp";
+inline constexpr std::string_view kCab = "-cab";
+inline constexpr std::string_view kMidF = "-midf";
+inline constexpr std::string_view kDrive = "-drive";
+inline constexpr std::string_view kReverb = "-reverb";
+inline constexpr std::string_view kFootswitch = "-footswitch";
+inline constexpr std::string_view kExpPedal = "-exppedal";
+}  // namespace section
+
+// The catalogue section of an effect-type list's names: "-amp" (both amp pages), "-drive", "-reverb".
+std::string_view typeListSuffix(TypeList list);
 
 // Fixed item lists.
 inline constexpr std::array<std::string_view, 2> kOnOff{"ON", "OFF"};

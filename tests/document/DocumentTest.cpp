@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "document/Document.h"
-#include "document/ModelCode.h"
+#include "document/DeviceModels.h"
 #include "support/TempDir.h"
 
 using pf::Document;

@@ -57,7 +57,7 @@ TEST(ProcessDriver, EachSettingBoxAloneRunsExactlyItsOwnBlock) {
     size_t count = 0;
     for (const auto& [group, ids] : groups)
         for (S id : ids) {
-            SCOPED_TRACE(std::string(setting(id).stem));
+            SCOPED_TRACE(static_cast<int>(id));
             ++count;
             ProcessReport r;
             run(s, choicesFor("b3", {{id, 0}}), &r);

@@ -6,12 +6,9 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/Recipe.h"
 #include "document/Document.h"
 #include "support/TempDir.h"
-
-#ifdef PF_HAVE_CLI_RECIPE
-#include "cli/Recipe.h"
-#endif
 
 namespace {
 
@@ -30,7 +27,6 @@ TEST(FuzzRegression, LineOfPositionFarPastTheEndGivesTheLastLine) {
         EXPECT_EQ(doc.lineOfPosition(position), 2u) << "position " << position;
 }
 
-#ifdef PF_HAVE_CLI_RECIPE
 // The recipe reader promises never to drop a line silently. The INI reader ends a line at a
 // lone CR as well as at LF; the line check ended lines at LF only, so in "Gain=60<CR>bogus line"
 // the text after the CR was dropped and the recipe was accepted. Whether a lone CR ends a line
@@ -42,6 +38,5 @@ TEST(FuzzRegression, RecipeTextAfterALoneCrIsNotDroppedSilently) {
     const pf::cli::RecipeResult result = pf::cli::parseRecipe(bytes);
     EXPECT_FALSE(result.ok()) << "a recipe with a line the reader drops was accepted";
 }
-#endif
 
 }  // namespace

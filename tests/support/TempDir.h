@@ -3,9 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
+
+#include "io/FileIO.h"
 
 namespace pf::test {
 
@@ -35,9 +36,11 @@ inline void writeFile(const std::filesystem::path& p, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The file's bytes; empty when it cannot be read.
 inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    pf::io::readRegularFile(p, bytes);
+    return bytes;
 }
 
 // Number of entries in a folder (to see that no temporary file was left behind).

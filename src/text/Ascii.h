@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// ASCII-only text helpers shared by the core. Bytes above 127 are never changed: the files
+// are 8-bit text in no particular character set.
+namespace pf {
+
+constexpr char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowerAscii(std::string_view s);
+bool equalsNoCase(std::string_view a, std::string_view b);
+std::string_view trimBlanks(std::string_view s);  // removes ' ' and '\t' at both ends
+
+}  // namespace pf
