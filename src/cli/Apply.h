@@ -1,14 +1,13 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cli/Recipe.h"
 #include "engine/Choices.h"
 
 namespace pf {
-class Catalogue;
+class PatchGroup;
 }
 
 namespace pf::cli {
@@ -20,11 +19,9 @@ struct FileChoices {
     bool ok() const { return errors.empty(); }
 };
 
-// The choices a freshly started window holds after loading one file of `modelCode` as its
-// first file and then being set as the recipe says: the catalogue lists as the load fills
-// them (check lists all ticked, drop-downs at their first item), fixed lists at their first
-// item, spin edits at their start values; then every recipe setting that the model offers is
-// ticked and its value set, and each Only list leaves just its names ticked.
-FileChoices choicesFor(const Recipe& recipe, const Catalogue& catalogue, std::string_view modelCode);
+// The group's choices after its load (PatchGroup::afterLoad), set as the recipe says: every
+// recipe setting the model offers is ticked and given its value (a catalogue name selects
+// the list's item of that name), and each Only list leaves just its names ticked.
+FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group);
 
 }  // namespace pf::cli

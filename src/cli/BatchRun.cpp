@@ -4,9 +4,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "cli/Apply.h"
-#include "document/Document.h"
-#include "document/ModelCode.h"
-#include "engine/Process.h"
+#include "engine/PatchGroup.h"
 
 namespace pf::cli {
 
@@ -21,18 +19,16 @@ FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::p
         return outcome;
     };
 
-    Document document;
+    // A fresh group: a file of unknown kind leaves it without a model, as in a fresh window.
+    PatchGroup group;
     std::string error;
-    if (!document.load(input, &error)) return fail("cannot be read", {error}, true);
-
-    // A fresh window has no model code until a load of a known kind sets one.
-    const std::string model = modelCodeFor(input, "");
-    FileChoices fc = choicesFor(recipe, catalogue, model);
+    if (!group.load(input, catalogue, &error)) return fail("cannot be read", {error}, true);
+    FileChoices fc = choicesFor(recipe, group);
     if (!fc.ok()) return fail("a name is not in the catalogue", fc.errors);
 
     ProcessReport report;
     try {
-        report = process(document, catalogue, fc.choices);
+        report = group.process(fc.choices, catalogue);
     } catch (const std::exception& e) {
         return fail("processing failed", {std::string("processing failed: ") + e.what()});
     }
@@ -50,7 +46,7 @@ FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::p
         outcome.line = head + changed + " would change (dry run, nothing written)" + notApplied;
         return outcome;
     }
-    if (!document.save(output, &error)) return fail("cannot be written", {error}, true);
+    if (!group.save(output, &error)) return fail("cannot be written", {error}, true);
     outcome.ok = true;
     outcome.line = head + changed + " changed" + notApplied;
     return outcome;

@@ -12,8 +12,6 @@ namespace pf::cli {
 
 namespace {
 
-constexpr std::string_view kModels[] = {"g5", "g3x", "b3", ""};
-
 std::string valueText(const SettingDef& def) {
     switch (def.kind) {
         case ValueKind::Spin:
@@ -29,18 +27,28 @@ std::string valueText(const SettingDef& def) {
     return {};
 }
 
-std::string modelName(std::string_view model) { return model.empty() ? "other" : std::string(model); }
-
 // "  (b3 files only)" or "  (not for g5, g3x files)"; empty when every model offers it.
 template <class Offered>
 std::string offeredNote(Offered offered) {
     std::vector<std::string> yes, no;
-    for (auto model : kModels) (offered(model) ? yes : no).push_back(modelName(model));
+    auto sort = [&](const DeviceModel& model) {
+        (offered(model) ? yes : no).push_back(model.known() ? std::string(model.code) : "other");
+    };
+    for (const DeviceModel& model : deviceModels()) sort(model);
+    sort(unknownModel());
     if (no.empty()) return {};
     if (yes.size() == 1) return "  (" + yes.front() + " files only)";
     std::string list;
     for (const auto& m : no) list += (list.empty() ? "" : ", ") + m;
     return "  (not for " + list + " files)";
+}
+
+// ".g5a is g5, .g3xa is g3x, .b3a is b3"
+std::string extensionList() {
+    std::string out;
+    for (const DeviceModel& m : deviceModels())
+        out += (out.empty() ? "" : ", ") + std::string(m.extension) + " is " + std::string(m.code);
+    return out;
 }
 
 }  // namespace
@@ -64,8 +72,9 @@ std::string helpText() {
            "  --dry-run          write nothing; report what would change\n"
            "  -h, --help         this text\n"
            "  --version          the program's name and version\n\n"
-           "The device model comes from the input's extension: .g5a is g5, .g3xa is g3x, .b3a is b3; any other\n"
-           "gives no model. A key present in the recipe ticks that setting and gives its value; settings not\n"
+           "The device model comes from the input's extension: "
+        << extensionList() << "; any other\n"
+        << "gives no model. A key present in the recipe ticks that setting and gives its value; settings not\n"
            "named stay unticked. Sections and keys ignore letter case; lines starting with ; or # are comments.\n"
            "A setting the file's model does not offer is not applied to that file and the report says so.\n"
            "Reports and messages show control characters and bytes that are not UTF-8 in names and values as\n"
@@ -73,15 +82,15 @@ std::string helpText() {
            "Exit status: 0 every input written (or, with --dry-run, would be); 2 usage or recipe error, nothing\n"
            "written; 1 some input could not be read, processed or written (the others still are).\n\n"
            "Recipe keys:\n";
-    for (const auto& section : recipeSections()) {
+    for (const auto& section : settingSections()) {
         const std::string pageNote =
-            offeredNote([&](std::string_view model) { return pageShownFor(section.page, model); });
+            offeredNote([&](const DeviceModel& model) { return offeredFor(section, model); });
         out << "  [" << section.name << "]" << pageNote << "\n";
-        for (SettingId id : section.keys) {
+        for (SettingId id : section.settings) {
             const SettingDef& def = setting(id);
             std::string key = "    " + std::string(def.caption);
             key.resize(std::max<size_t>(key.size() + 2, 18), ' ');
-            const std::string note = offeredNote([&](std::string_view model) { return offeredFor(id, model); });
+            const std::string note = offeredNote([&](const DeviceModel& model) { return offeredFor(id, model); });
             out << key << valueText(def) << (note == pageNote ? std::string() : note) << "\n";
         }
         if (section.typeList) {

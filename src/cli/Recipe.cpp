@@ -13,42 +13,6 @@ namespace pf::cli {
 
 namespace {
 
-std::optional<TypeList> typeListOf(Page page) {
-    switch (page) {
-        case Page::Amp: return TypeList::Amp;
-        case Page::B3Amp: return TypeList::B3Amp;
-        case Page::Drive: return TypeList::Drive;
-        case Page::Reverb: return TypeList::Reverb;
-        default: return std::nullopt;
-    }
-}
-
-std::vector<RecipeSection> makeSections() {
-    std::vector<RecipeSection> sections;
-    for (const auto& def : settings()) {
-        auto it = std::find_if(sections.begin(), sections.end(),
-                               [&](const RecipeSection& s) { return s.name == def.recipeSection; });
-        if (it == sections.end()) {
-            sections.push_back(RecipeSection{def.recipeSection, def.page, {}, typeListOf(def.page)});
-            it = sections.end() - 1;
-        }
-        it->keys.push_back(def.id);
-    }
-    auto firstRow = [](const RecipeSection& s) {
-        int row = setting(s.keys.front()).row;
-        for (SettingId id : s.keys) row = std::min(row, setting(id).row);
-        return row;
-    };
-    for (auto& s : sections)
-        std::stable_sort(s.keys.begin(), s.keys.end(),
-                         [](SettingId a, SettingId b) { return setting(a).row < setting(b).row; });
-    std::stable_sort(sections.begin(), sections.end(), [&](const RecipeSection& a, const RecipeSection& b) {
-        if (a.page != b.page) return a.page < b.page;
-        return firstRow(a) < firstRow(b);
-    });
-    return sections;
-}
-
 // A whole number: an optional sign and at least one digit, nothing else.
 std::optional<long long> wholeNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') {
@@ -126,11 +90,6 @@ void checkLines(std::string_view bytes, ErrorList& errors) {
 
 }  // namespace
 
-const std::vector<RecipeSection>& recipeSections() {
-    static const std::vector<RecipeSection> sections = makeSections();
-    return sections;
-}
-
 const RecipeValue* Recipe::find(SettingId id) const {
     for (const auto& v : values)
         if (v.id == id) return &v;
@@ -159,12 +118,12 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
 
     for (const IniSection& iniSection : ini.sections()) {
         const std::string_view sectionName = trimBlanks(iniSection.name);
-        const RecipeSection* section = nullptr;
-        for (const auto& s : recipeSections())
+        const SettingSection* section = nullptr;
+        for (const auto& s : settingSections())
             if (equalsNoCase(s.name, sectionName)) section = &s;
         if (section == nullptr) {
             std::vector<std::string> names;
-            for (const auto& s : recipeSections()) names.emplace_back(s.name);
+            for (const auto& s : settingSections()) names.emplace_back(s.name);
             errors.add(sectionName, "", "unknown section; the sections are " + joined(names));
             continue;
         }
@@ -188,11 +147,11 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
             }
 
             const SettingDef* def = nullptr;
-            for (SettingId id : section->keys)
+            for (SettingId id : section->settings)
                 if (equalsNoCase(setting(id).caption, key)) def = &setting(id);
             if (def == nullptr) {
                 std::vector<std::string> keys;
-                for (SettingId id : section->keys) keys.emplace_back(setting(id).caption);
+                for (SettingId id : section->settings) keys.emplace_back(setting(id).caption);
                 if (section->typeList) keys.emplace_back(kOnlyKey);
                 error("unknown key; the keys of this section are " + joined(keys));
                 continue;

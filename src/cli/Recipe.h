@@ -15,18 +15,8 @@ namespace pf::cli {
 // The key that lists the effect types to leave ticked in a page's check list.
 inline constexpr std::string_view kOnlyKey = "Only";
 
-// One recipe section: a page of the window (or the ZNR or patch half of the Misc page), its
-// settings in row order, and the check list that its Only keys filter, if it has one.
-struct RecipeSection {
-    std::string_view name;  // as the setting table spells it: "Amp", "B3 Amp", ...
-    Page page;
-    std::vector<SettingId> keys;
-    std::optional<TypeList> typeList;
-};
-
-// Every recipe section, in the order the window shows them (page, then row). Built from the
-// setting table.
-const std::vector<RecipeSection>& recipeSections();
+// The recipe's sections are the setting sections (settingSections()): a section's keys are
+// its settings' captions, plus Only where it has an effect-type list.
 
 // A setting the recipe ticks, with the value it gives the setting's value control.
 struct RecipeValue {

@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "cli/Apply.h"
 #include "cli/Recipe.h"
+#include "engine/PatchGroup.h"
 
 using namespace pf;
 using namespace pf::cli;
@@ -36,7 +37,9 @@ const Catalogue& catalogue() {
 FileChoices choices(std::string_view recipe, const std::string& model) {
     RecipeResult r = parseRecipe(recipe);
     EXPECT_TRUE(r.ok());
-    return choicesFor(r.recipe, catalogue(), model);
+    PatchGroup group;  // a file of the model, loaded into a fresh window
+    group.loadBytes("", "set" + std::string(model.empty() ? ".txt" : deviceModel(model).extension), catalogue());
+    return choicesFor(r.recipe, group);
 }
 
 std::vector<std::string> tickedTexts(const std::vector<TypeEntry>& entries) {
@@ -64,7 +67,7 @@ TEST(FileChoices, AFreshWindowAfterLoadingTheFileThenTheRecipesSettings) {
         {SettingId::B3AmpAmp, "Clean Glass"}, {SettingId::B3AmpCab, " Match-Amp  MAMP"}, {SettingId::B3AmpMidF, ""},
         {SettingId::DriveDrive, "Amber Drive"}, {SettingId::ReverbReverb, "Hall"}, {SettingId::PatchExpPedal, "Off"}};
     for (const auto& def : settings()) {
-        SCOPED_TRACE(def.stem);
+        SCOPED_TRACE(static_cast<int>(def.id));
         EXPECT_EQ(c[def.id].ticked, kTicked.count(def.id) == 1);
         EXPECT_EQ(c[def.id].number, def.id == SettingId::AmpGain ? 61 : def.kind == ValueKind::Spin ? def.start : 0);
         if (kTicked.count(def.id)) { EXPECT_EQ(c[def.id].text, kTicked.at(def.id)); }

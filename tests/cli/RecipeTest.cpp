@@ -27,49 +27,6 @@ Recipe valid(std::string_view bytes) {
 
 }  // namespace
 
-TEST(RecipeKeys, TheSectionsAndKeysAreExactlyTheDocumentedOnesInWindowOrder) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> kDocumented = {
-        {"Amp", {"Power", "Amp", "Gain", "Tube", "Level", "TRBL", "MID", "BASS", "PRSNS", "Cab", "Only"}},
-        {"B3 Amp", {"Power", "Amp", "Gain", "Bass", "Mid", "Mid-F", "Trebl", "Level", "Cab", "Mix", "Only"}},
-        {"Drive", {"Power", "Drive", "Gain", "Tone", "Level", "Balance", "Bass", "Trebl", "Mode", "Only"}},
-        {"Reverb", {"Power", "Reverb", "Decay", "Tone", "Mix", "PreD", "Level", "HPF", "Shape", "Size", "Ref", "Only"}},
-        {"ZNR", {"Power", "THRSH", "Detect", "Level"}},
-        {"Patch", {"Patch Level", "CTRL SW", "CTRL PDL", "Balance"}},
-    };
-    std::vector<std::pair<std::string, std::vector<std::string>>> actual;
-    for (const auto& s : recipeSections()) {
-        auto& keys = actual.emplace_back(std::string(s.name), std::vector<std::string>{}).second;
-        for (SettingId id : s.keys) keys.emplace_back(setting(id).caption);
-        if (s.typeList) keys.emplace_back(kOnlyKey);
-    }
-    EXPECT_EQ(actual, kDocumented);
-}
-
-TEST(RecipeKeys, EveryKeyOfEverySectionTicksItsOwnSetting) {
-    // One recipe naming every setting, with its smallest value or its last item.
-    std::string bytes;
-    for (const auto& s : recipeSections()) {
-        bytes += "[" + std::string(s.name) + "]\n";
-        for (SettingId id : s.keys) {
-            const SettingDef& def = setting(id);
-            bytes += std::string(def.caption) + "=" +
-                     (def.kind == ValueKind::Spin        ? std::to_string(def.minimum)
-                      : def.kind == ValueKind::FixedList ? std::string(def.items.back())
-                                                         : "Some Name") + "\n";
-        }
-    }
-    const Recipe r = valid(bytes);
-    ASSERT_EQ(r.values.size(), kSettingCount);
-    for (size_t i = 0; i < kSettingCount; ++i) {
-        const SettingDef& def = settings()[i];
-        EXPECT_EQ(r.values[i].id, def.id);
-        EXPECT_EQ(r.values[i].number, def.kind == ValueKind::Spin ? def.minimum : 0) << def.stem;
-        EXPECT_EQ(r.values[i].text, def.kind == ValueKind::Spin        ? ""
-                                    : def.kind == ValueKind::FixedList ? std::string(def.items.back())
-                                                                       : "Some Name") << def.stem;
-    }
-}
-
 TEST(RecipeSyntax, CaseBlanksCommentsLineEndsAndAByteOrderMark) {
     const Recipe r = valid(
         "\xEF\xBB\xBF; a comment\n# another\n\n[ b3 amp ]\r\n   mid-f   =   800Hz  \r\n  ; indented comment\n"
