@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
 #include <QScreen>
 #include <QStringDecoder>
@@ -15,35 +13,35 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
-#include <algorithm>
 #include <exception>
-#include <vector>
 
 #include "app/Desktop.h"
+#include "app/Pages.h"
 #include "app/Pictures.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "catalogue/Catalogue.h"
-#include "document/LoadLists.h"
-#include "document/ModelCode.h"
-#include "engine/Process.h"
 
 namespace pf::app {
 
 namespace {
 
-// Page geometry inside the tab control: the setting rows start at kRowsX, the three command
-// buttons stand to the right of kRowsRight over every page.
-constexpr int kRowsX = 168;
-constexpr int kRowsTop = 8;
-constexpr int kButtonX = 403;
+// The three command buttons stand right of kButtonX over every page.
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 50;
 constexpr int kButtonTop = 54;
 constexpr int kButtonGap = 4;
 
 const QColor kPromptBlue(0x1f, 0x3f, 0xbf);
+
+constexpr const char* kLegalNotice =
+    "The Presetforger 2000 comes without any warranty: you use it at your own risk.\n\n"
+    "Keep a backup of every patch group before you process it, and keep the original until you "
+    "have tried the new file on your device.\n\n"
+    "The device names shown in this program belong to their owners; they are used only to say "
+    "which files the program works on.";
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Catalogue texts are 8-bit: shown as UTF-8 where they are valid UTF-8, else byte for byte.
 // The original bytes stay with every item, so that what Process reads is exactly what the
@@ -61,46 +59,19 @@ std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-QToolButton* flatButton(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setText(text);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoRaise(true);
-    b->setCursor(Qt::PointingHandCursor);
-    b->setStyleSheet(QStringLiteral("QToolButton { color: #1f3fbf; border: 1px solid transparent; border-radius: 3px; }"
-                                    "QToolButton:hover { border-color: #8a9cbc; background: #eef2f9; }"
-                                    "QToolButton:pressed { background: #c9d4e6; }"));
-    return b;
-}
-
-// A page whose "Legal" button keeps to its bottom right corner.
-class TabPage : public QWidget {
-public:
-    explicit TabPage(const char* name) {
-        setObjectName(QLatin1String(name));
-    }
-    QToolButton* legal = nullptr;
-protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QWidget::resizeEvent(event);
-        if (legal) legal->move(width() - legal->width() - 6, height() - legal->height() - 4);
-    }
-};
-
-constexpr const char* kLegalNotice =
-    "The Presetforger 2000 comes without any warranty: you use it at your own risk.\n\n"
-    "Keep a backup of every patch group before you process it, and keep the original until you "
-    "have tried the new file on your device.\n\n"
-    "The device names shown in this program belong to their owners; they are used only to say "
-    "which files the program works on.";
+QString saveFilterOf(const DeviceModel& model) { return QStringLiteral("%1 (*%2)").arg(qs(model.saveFilter), qs(model.extension)); }
 
 QString missingFolderMessage(const QString& path) {
     return QStringLiteral("Cannot create file %1: its folder does not exist").arg(path);
 }
 
 }  // namespace
+
+QStringList saveFilters() {
+    QStringList filters;
+    for (const DeviceModel& m : deviceModels()) filters << saveFilterOf(m);
+    return filters;
+}
 
 QString captionFor(const QString& path) {
     return QStringLiteral("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
@@ -110,57 +81,55 @@ QUrl webPageUrl() {
     return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("README.md")));
 }
 
-TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
+MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
     setObjectName(QStringLiteral("Presetforger_Form"));
     setWindowTitle(kAppTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setSizeGripEnabled(false);
-    saveFilter_ = kSaveFilters.front();
+    saveFilter_ = saveFilters().front();
 
-    Label1 = new ClickableLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setText(kLoadPrompt);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(0, 1, kClientWidth, 20);
-    QFont promptFont = Label1->font();
+    statusPrompt_ = new ClickableLabel(this);
+    statusPrompt_->setObjectName(QStringLiteral("Label1"));
+    statusPrompt_->setText(kLoadPrompt);
+    statusPrompt_->setAlignment(Qt::AlignCenter);
+    statusPrompt_->setGeometry(0, 1, kClientWidth, 20);
+    QFont promptFont = statusPrompt_->font();
     promptFont.setBold(true);
-    Label1->setFont(promptFont);
-    QPalette promptPalette = Label1->palette();
+    statusPrompt_->setFont(promptFont);
+    QPalette promptPalette = statusPrompt_->palette();
     promptPalette.setColor(QPalette::WindowText, kPromptBlue);
-    Label1->setPalette(promptPalette);
-    connect(Label1, &ClickableLabel::clicked, this, [this] { Label1Click(); });
+    statusPrompt_->setPalette(promptPalette);
+    connect(statusPrompt_, &ClickableLabel::clicked, this, &MainWindow::statusPromptClicked);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setGeometry(0, 22, kClientWidth, kClientHeight - 22);
-    PageControl1->tabBar()->setAttribute(Qt::WA_Hover);  // tabs highlight under the mouse
-    PageControl1->addTab(buildHomePage(), QStringLiteral("Home"));
-    PageControl1->addTab(buildEffectPage("amp", QStringLiteral("Process Checked Amps Only"), "checklistamp",
-                                         "butampcheckall", "butampchecknone"),
-                         QStringLiteral("Amp"));
-    PageControl1->addTab(buildEffectPage("ampB3", QStringLiteral("Process Checked Amps Only"), "checklistB3amp",
-                                         "butB3ampcheckall", "butB3ampchecknone"),
-                         QStringLiteral("Amp"));
-    PageControl1->addTab(buildEffectPage("drive", QStringLiteral("Process Checked Drives Only"), "checklistdrive",
-                                         "butdrivecheckall", "butdrivechecknone"),
-                         QStringLiteral("Drive"));
-    PageControl1->addTab(buildEffectPage("reverb", QStringLiteral("Process Checked Reverbs Only"), "CheckListreverb",
-                                         "butreverbcheckall", "butreverbchecknone"),
-                         QStringLiteral("Reverb"));
-    PageControl1->addTab(buildMiscPage(), QStringLiteral("Misc"));
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { PageControl1Change(index); });
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setGeometry(0, 22, kClientWidth, kClientHeight - 22);
+    pages_->tabBar()->setAttribute(Qt::WA_Hover);  // tabs highlight under the mouse
+    for (const PageDef& def : pageDefs()) {
+        TabPage* page = nullptr;
+        if (!home_) {
+            page = home_ = new HomePage(def);
+            connect(home_, &HomePage::pictureClicked, this, &MainWindow::openReadme);
+        } else {
+            settingsPages_.push_back(new SettingsPage(def, rows_));
+            page = settingsPages_.back();
+        }
+        connect(page, &TabPage::legalClicked, this, &MainWindow::showLegalNotice);
+        pages_->addTab(page, QLatin1String(def.caption));
+    }
+    connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::pageActivated);
 
-    Panel7 = new ClickableLabel(this);
-    Panel7->setObjectName(QStringLiteral("Panel7"));
-    Panel7->setText(QStringLiteral("8.12.2013"));
-    Panel7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Panel7->setGeometry(kClientWidth - 86, 24, 80, 20);
-    QPalette datePalette = Panel7->palette();
+    dateLink_ = new ClickableLabel(this);
+    dateLink_->setObjectName(QStringLiteral("Panel7"));
+    dateLink_->setText(QStringLiteral("8.12.2013"));
+    dateLink_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    dateLink_->setGeometry(kClientWidth - 86, 24, 80, 20);
+    QPalette datePalette = dateLink_->palette();
     datePalette.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
-    Panel7->setPalette(datePalette);
-    connect(Panel7, &ClickableLabel::clicked, this, [this] { RxGIFAnimator5Click(); });
+    dateLink_->setPalette(datePalette);
+    connect(dateLink_, &ClickableLabel::clicked, this, &MainWindow::openReadme);
 
     auto commandButton = [this](const char* name, const QString& caption, const QPixmap& icon, int index) {
         auto* b = new QToolButton(this);
@@ -176,290 +145,101 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
         b->raise();
         return b;
     };
-    butload = commandButton("butload", QStringLiteral("Load      "), pictures::loadIcon(28), 0);
-    butprocess = commandButton("butprocess", QStringLiteral("Process "), pictures::processIcon(28), 1);
-    butcancel = commandButton("butcancel", QStringLiteral("Close     "), pictures::closeIcon(28), 2);
-    connect(butload, &QToolButton::clicked, this, [this] { butloadClick(); });
-    connect(butprocess, &QToolButton::clicked, this, [this] { butprocessClick(); });
-    connect(butcancel, &QToolButton::clicked, this, [this] { butcancelClick(); });
+    loadButton_ = commandButton("butload", QStringLiteral("Load      "), pictures::loadIcon(28), 0);
+    processButton_ = commandButton("butprocess", QStringLiteral("Process "), pictures::processIcon(28), 1);
+    closeButton_ = commandButton("butcancel", QStringLiteral("Close     "), pictures::closeIcon(28), 2);
+    connect(loadButton_, &QToolButton::clicked, this, &MainWindow::load);
+    connect(processButton_, &QToolButton::clicked, this, &MainWindow::process);
+    connect(closeButton_, &QToolButton::clicked, this, [this] { QDialog::reject(); });
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kPictureStepMs);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    pictureTimer_ = new QTimer(this);
+    pictureTimer_->setObjectName(QStringLiteral("Timer1"));
+    pictureTimer_->setInterval(kPictureStepMs);
+    connect(pictureTimer_, &QTimer::timeout, this, &MainWindow::stepDevicePicture);
 
-    FormCreate();
-}
-
-TPresetforger_Form::~TPresetforger_Form() = default;
-
-void TPresetforger_Form::FormCreate() {
-    Resettabs(false);
-    butprocess->setEnabled(false);
+    showStartPage();
+    processButton_->setEnabled(false);
     // Spin edits are 21 pixels high (SpinEdit), and so is the Mode list.
     rows_[static_cast<size_t>(SettingId::DriveMode)].list->setFixedHeight(kControlHeight);
 }
 
-QWidget* TPresetforger_Form::buildHomePage() {
-    auto* page = new TabPage("splash");
-    const int w = kButtonX - 14;
-    Image2 = new ClickableLabel(page);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setGeometry(6, 6, w, 58);
-    Image2->setPixmap(pictures::title(Image2->size()));
-    connect(Image2, &ClickableLabel::clicked, this, [this] { RxGIFAnimator5Click(); });
+MainWindow::~MainWindow() = default;
 
-    LMDAniCtrl1 = new PictureStepper(page);
-    LMDAniCtrl1->setObjectName(QStringLiteral("LMDAniCtrl1"));
-    LMDAniCtrl1->setGeometry(6 + (w - 210) / 2, 70, 210, 104);
-    const QStringList names{QStringLiteral("G5"), QStringLiteral("G3"), QStringLiteral("B3")};
-    QVector<QPixmap> devices;
-    for (const QString& n : names) devices << pictures::device(n, LMDAniCtrl1->size());
-    LMDAniCtrl1->setPictures(devices, names);
-    connect(LMDAniCtrl1, &ClickableLabel::clicked, this, [this] { RxGIFAnimator5Click(); });
-
-    Image1 = new ClickableLabel(page);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(6, 180, w, 150);
-    Image1->setPixmap(pictures::home(Image1->size()));
-    connect(Image1, &ClickableLabel::clicked, this, [this] { RxGIFAnimator5Click(); });
-
-    addLegalButton(page, "SpeedButton1");
-    return page;
-}
-
-QWidget* TPresetforger_Form::buildEffectPage(const char* name, const QString& heading, const char* listName,
-                                             const char* allName, const char* noneName) {
-    auto* page = new TabPage(name);
-    const QString pageName = QLatin1String(name);
-    const Page which = pageName == QLatin1String("amp")     ? Page::Amp
-                       : pageName == QLatin1String("ampB3") ? Page::B3Amp
-                       : pageName == QLatin1String("drive") ? Page::Drive
-                                                            : Page::Reverb;
-    const TypeList typeList = which == Page::Amp     ? TypeList::Amp
-                              : which == Page::B3Amp ? TypeList::B3Amp
-                              : which == Page::Drive ? TypeList::Drive
-                                                     : TypeList::Reverb;
-
-    auto* caption = new QLabel(heading, page);
-    caption->setGeometry(8, 2, 152, 32);
-    caption->setWordWrap(true);
-    caption->setAlignment(Qt::AlignCenter);
-
-    auto* panel = new QFrame(page);
-    panel->setGeometry(8, 36, 152, 244);
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setAutoFillBackground(true);
-    QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    panel->setPalette(white);
-    auto* list = new QListWidget(panel);
-    list->setObjectName(QLatin1String(listName));
-    list->setGeometry(2, 2, 148, 240);
-    list->setFrameShape(QFrame::NoFrame);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-
-    auto* all = flatButton(QStringLiteral("Check All"), allName, page);
-    all->setGeometry(6, 286, 70, 22);
-    auto* none = flatButton(QStringLiteral("Check None"), noneName, page);
-    none->setGeometry(78, 286, 86, 22);
-    connect(all, &QToolButton::clicked, this, [this, all] { butampcheckallClick(all); });
-    connect(none, &QToolButton::clicked, this, [this, none] { butampchecknoneClick(none); });
-    const auto index = static_cast<size_t>(typeList);
-    checkLists_[index] = list;
-    checkAllButtons_[index] = all;
-    checkNoneButtons_[index] = none;
-
-    RowLayout layout;
-    if (which == Page::Drive) {
-        placeRows(which, page, 0, QPoint(kRowsX, kRowsTop), layout);
-        // The B3 drive settings lie on a panel of their own, shown for the B3 only.
-        panb3drivespec = new QWidget(page);
-        panb3drivespec->setObjectName(QStringLiteral("panb3drivespec"));
-        constexpr int firstB3Row = 5;
-        panb3drivespec->setGeometry(kRowsX - 4, kRowsTop + firstB3Row * kRowPitch - 4, kClientWidth - kRowsX, 4 * kRowPitch + 4);
-        placeRows(which, panb3drivespec, firstB3Row, QPoint(4, 4), layout);
-        // The drive rows above the panel only; the panel's rows were placed on it.
-    } else {
-        placeRows(which, page, 0, QPoint(kRowsX, kRowsTop), layout);
-    }
-    if (which == Page::B3Amp) {
-        constexpr int knob6Row = 7;
-        ckB3ampknob6 = new QCheckBox(QStringLiteral("knob 6 has too many variables."), page);
-        ckB3ampknob6->setObjectName(QStringLiteral("ckB3ampknob6"));
-        ckB3ampknob6->setGeometry(kRowsX, kRowsTop + knob6Row * kRowPitch, kButtonX - kRowsX - 4, kControlHeight);
-        ckB3ampknob6->setEnabled(false);
-        connect(ckB3ampknob6, &QCheckBox::toggled, this, [this] { enablers(ckB3ampknob6); });
-    }
-
-    static const char* const kLegalNames[] = {"SpeedButton3", "SpeedButton4", "SpeedButton5", "SpeedButton6"};
-    addLegalButton(page, kLegalNames[static_cast<int>(which) - 1]);
-    return page;
-}
-
-void TPresetforger_Form::placeRows(Page page, QWidget* parent, int firstRow, QPoint origin, const RowLayout& layout) {
-    const bool onB3Panel = parent == panb3drivespec && parent != nullptr;
-    // Created top to bottom, so that the Tab key walks the rows in the order they are shown.
-    std::vector<const SettingDef*> defs;
-    for (const SettingDef& def : settings()) defs.push_back(&def);
-    std::stable_sort(defs.begin(), defs.end(), [](const SettingDef* a, const SettingDef* b) { return a->row < b->row; });
-    for (const SettingDef* d : defs) {
-        const SettingDef& def = *d;
-        if (def.page != page) continue;
-        if (page == Page::Drive && def.binding == ModelBinding::B3Only && !onB3Panel) continue;
-        if (page == Page::Drive && def.binding != ModelBinding::B3Only && onB3Panel) continue;
-        if (def.row < firstRow) continue;
-        if (page == Page::Misc) {
-            const bool znr = def.group == Group::NoiseReduction;
-            if ((parent == znrGroup) != znr) continue;
-        }
-        SettingRow row = buildSettingRow(def, parent, origin + QPoint(0, (def.row - firstRow) * kRowPitch), layout);
-        QCheckBox* box = row.box;
-        connect(box, &QCheckBox::toggled, this, [this, box] { enablers(box); });
-        rows_[static_cast<size_t>(def.id)] = row;
-    }
-}
-
-QWidget* TPresetforger_Form::buildMiscPage() {
-    auto* page = new TabPage("misc");
-    znrGroup = new QGroupBox(QStringLiteral("ZNR"), page);
-    znrGroup->setObjectName(QStringLiteral("ZNR"));
-    znrGroup->setGeometry(8, 4, 172, 4 * kRowPitch + 30);
-    // The group keeps a font of its own: a bold page leaves it as it is.
-    QFont groupFont = znrGroup->font();
-    groupFont.setBold(false);
-    znrGroup->setFont(groupFont);
-    RowLayout znr;
-    znr.boxWidth = 78;
-    znr.spinWidth = 74;
-    znr.fixedListWidth = 74;
-    placeRows(Page::Misc, znrGroup, 0, QPoint(8, 24), znr);
-
-    RowLayout patch;
-    patch.boxWidth = 104;
-    patch.catalogueListWidth = 98;
-    patch.spinWidth = 68;
-    constexpr int firstPatchRow = 4;
-    auto* patchHeading = new QLabel(QStringLiteral("Patch"), page);
-    patchHeading->setGeometry(190, 4, 120, 18);
-    placeRows(Page::Misc, page, firstPatchRow, QPoint(190, 4 + 24), patch);
-
-    addLegalButton(page, "SpeedButton7");
-    return page;
-}
-
-void TPresetforger_Form::addLegalButton(QWidget* page, const char* name) {
-    auto* legal = flatButton(QStringLiteral("Legal"), name, page);
-    legal->resize(46, 20);
-    static_cast<TabPage*>(page)->legal = legal;
-    connect(legal, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
+QListWidget* MainWindow::typeList(TypeList list) const {
+    for (const SettingsPage* page : settingsPages_)
+        if (page->def().typeList == list) return page->typeList();
+    return nullptr;
 }
 
 // ---- Tabs, prompt, pictures, closing ------------------------------------------------------
 
-void TPresetforger_Form::Resettabs(bool loadForm) {
-    // Tabs the program hides or picks are no user's choice: no page turns bold on the way.
+void MainWindow::showStartPage() {
     resettingTabs_ = true;
-    for (int i = 1; i < PageControl1->count(); ++i) PageControl1->setTabVisible(i, false);
-    if (!loadForm) {
-        PageControl1->setCurrentIndex(0);
-    } else {
-        for (Page p : {Page::Drive, Page::Reverb, Page::Misc}) PageControl1->setTabVisible(static_cast<int>(p), true);
-        const int ampPage = static_cast<int>(modelCode_ == "b3" ? Page::B3Amp : Page::Amp);
-        PageControl1->setTabVisible(ampPage, true);
-        PageControl1->setCurrentIndex(ampPage);
-    }
+    for (int i = 1; i < pages_->count(); ++i) pages_->setTabVisible(i, false);
+    pages_->setCurrentIndex(0);
     resettingTabs_ = false;
 }
 
-void TPresetforger_Form::PageControl1Change(int index) {
-    if (resettingTabs_) return;
-    if (QWidget* page = PageControl1->widget(index)) setBoldPage(page);
+void MainWindow::showPagesOfModel() {
+    // Tabs the program hides or picks are no user's choice: no page turns bold on the way.
+    resettingTabs_ = true;
+    for (int i = 1; i < pages_->count(); ++i) pages_->setTabVisible(i, false);
+    const DeviceModel& model = group_.model();
+    int ampPage = 0;
+    for (int i = 1; i < pages_->count(); ++i) {
+        const ShownWith shownWith = static_cast<const TabPage*>(pages_->widget(i))->def().shownWith;
+        if (shownWith == model.ampPage) ampPage = i;
+        pages_->setTabVisible(i, model.shows(shownWith).value_or(true));
+    }
+    pages_->setCurrentIndex(ampPage);
+    resettingTabs_ = false;
 }
 
-void TPresetforger_Form::setBoldPage(QWidget* page) {
+void MainWindow::pageActivated(int index) {
+    if (resettingTabs_) return;
+    if (QWidget* page = pages_->widget(index)) setBoldPage(page);
+}
+
+void MainWindow::setBoldPage(QWidget* page) {
     QFont f = page->font();
     f.setBold(true);
     page->setFont(f);
 }
 
-void TPresetforger_Form::Label1Click() {
-    if (Label1->text() == kProcessPrompt) butprocessClick();
-    if (Label1->text() == kLoadPrompt) butloadClick();
+void MainWindow::statusPromptClicked() {
+    if (loaded_) process();  // Process never changes the prompt: one click, one command
+    else load();
 }
 
-void TPresetforger_Form::SpeedButton1Click() { desktop_.infoBox(this, kAppTitle, QString::fromUtf8(kLegalNotice)); }
+void MainWindow::showLegalNotice() { desktop_.infoBox(this, kAppTitle, QString::fromUtf8(kLegalNotice)); }
 
-void TPresetforger_Form::RxGIFAnimator5Click() { desktop_.openUrl(webPageUrl()); }
+void MainWindow::openReadme() { desktop_.openUrl(webPageUrl()); }
 
-void TPresetforger_Form::Timer1Timer() { LMDAniCtrl1->step(); }
+void MainWindow::stepDevicePicture() { home_->devicePicture()->step(); }
 
-void TPresetforger_Form::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!shownOnce_) {
-        shownOnce_ = true;
-        FormShow();
-    }
-}
-
-void TPresetforger_Form::FormShow() {
+    if (shownOnce_) return;
+    shownOnce_ = true;
     if (QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     }
-    Timer1->start();
+    pictureTimer_->start();
 }
 
-void TPresetforger_Form::reject() { butcancel->click(); }
+void MainWindow::reject() { closeButton_->click(); }
 
-void TPresetforger_Form::butcancelClick() { QDialog::reject(); }
-
-void TPresetforger_Form::bringToFront() {
+void MainWindow::bringToFront() {
     if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();
 }
 
-// ---- Enabling and check lists -------------------------------------------------------------
-
-void TPresetforger_Form::enablers(QObject* sender) {
-    for (const SettingRow& row : rows_) {
-        if (row.box != sender) continue;
-        row.valueControl()->setEnabled(row.box->isChecked());
-        return;
-    }
-    // The knob 6 box has no value control: nothing to do.
-}
-
-QListWidget* TPresetforger_Form::checkListFor(QObject* button) const {
-    for (size_t i = 0; i < kTypeListCount; ++i)
-        if (checkAllButtons_[i] == button || checkNoneButtons_[i] == button) return checkLists_[i];
-    return nullptr;
-}
-
-void TPresetforger_Form::butampcheckallClick(QObject* sender) {
-    if (QListWidget* list = checkListFor(sender))
-        for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Checked);
-}
-
-void TPresetforger_Form::butampchecknoneClick(QObject* sender) {
-    if (QListWidget* list = checkListFor(sender))
-        for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Unchecked);
-}
-
 // ---- Load -----------------------------------------------------------------------------------
 
-void TPresetforger_Form::fillCheckList(QListWidget* list, const std::vector<std::string>& items) {
-    for (const std::string& text : items) {
-        auto* item = new QListWidgetItem(displayText(text), list);
-        item->setData(Qt::UserRole, bytesOf(text));
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
-}
-
-void TPresetforger_Form::butloadClick() {
+void MainWindow::load() {
     FileDialogRequest request;
     request.title = kOpenTitle;
     request.nameFilters = {kOpenFilter};
@@ -470,72 +250,75 @@ void TPresetforger_Form::butloadClick() {
     const QString path = desktop_.chooseFile(this, request, nullptr);
     if (path.isEmpty()) return;  // cancelled: nothing changes
     lastOpenPath_ = path;
+    loadFile(path);
+}
 
-    // The file is read into a fresh buffer first: a file that cannot be read leaves the loaded
-    // document and everything else as it was.
-    pf::Document loaded;
+bool MainWindow::loadFile(const QString& path) {
+    // A file that cannot be read leaves the loaded group and everything else as it was.
     std::string error;
-    if (!loaded.load(fsPath(path), &error)) {
+    if (!group_.load(fsPath(path), Catalogue::open(Catalogue::defaultPath()), &error)) {
         desktop_.errorBox(this, kAppTitle, QString::fromStdString(error));
-        return;
+        return false;
     }
-    document_ = std::move(loaded);
+    loaded_ = true;
     loadedPath_ = path;
-    const Catalogue catalogue = Catalogue::open(Catalogue::defaultPath());
-
     setWindowTitle(captionFor(path));
-    Label1->setText(kProcessPrompt);
-    butprocess->setEnabled(true);
-    modelCode_ = modelCodeFor(fsPath(path), modelCode_);
-    Resettabs(true);
+    statusPrompt_->setText(kProcessPrompt);
+    processButton_->setEnabled(true);
+    showPagesOfModel();
+    showAfterLoad(group_.afterLoad());
 
-    // Untick every setting box in table order; each one disables its value control.
-    for (const SettingDef& def : settings()) rows_[static_cast<size_t>(def.id)].box->setChecked(false);
-
-    const LoadLists lists = buildLoadLists(catalogue, modelCode_);
-    for (QListWidget* list : checkLists_) list->clear();
-    for (const SettingRow& row : rows_)
-        if (row.def->kind == ValueKind::CatalogueList) row.list->clear();
-
-    fillCheckList(checkLists_[static_cast<size_t>(TypeList::Amp)], lists.ampChecks);
-    fillCheckList(checkLists_[static_cast<size_t>(TypeList::B3Amp)], lists.ampChecks);
-    fillCheckList(checkLists_[static_cast<size_t>(TypeList::Drive)], lists.driveChecks);
-    fillCheckList(checkLists_[static_cast<size_t>(TypeList::Reverb)], lists.reverbChecks);
-
+    // Controls that belong to some models only; an unknown model leaves them as they are.
+    const DeviceModel& model = group_.model();
     for (const SettingRow& row : rows_) {
-        if (row.def->kind == ValueKind::CatalogueList) {
-            const std::string_view suffix = row.def->catalogueSuffix;
-            const std::vector<std::string>& items = suffix == section::kAmp           ? lists.ampNames
-                                                    : suffix == section::kMidF        ? lists.midfNames
-                                                    : suffix == section::kCab         ? lists.cabItems
-                                                    : suffix == section::kDrive       ? lists.driveNames
-                                                    : suffix == section::kReverb      ? lists.reverbNames
-                                                    : suffix == section::kFootswitch  ? lists.footswitchNames
-                                                                                      : lists.exppedalNames;
-            for (const std::string& item : items) row.list->addItem(displayText(item), bytesOf(item));
-        }
-        if (row.list) row.list->setCurrentIndex(0);  // no items: no selection
-    }
-
-    // Controls that belong to some models only; an unknown model code leaves them as they are.
-    for (const SettingRow& row : rows_) {
-        if (row.def->binding == ModelBinding::Always) continue;
-        if (const std::optional<bool> shown = shownFor(row.def->binding, modelCode_)) {
+        if (const std::optional<bool> shown = model.shows(row.def->shownWith)) {
             for (QWidget* w : {static_cast<QWidget*>(row.box), row.valueControl(), static_cast<QWidget*>(row.hintBar),
                                static_cast<QWidget*>(row.hint)})
                 if (w) w->setVisible(*shown);
         }
     }
-    if (const std::optional<bool> shown = shownFor(ModelBinding::B3Only, modelCode_)) panb3drivespec->setVisible(*shown);
+    for (const SettingsPage* page : settingsPages_)
+        if (page->b3ControlsPanel())
+            if (const std::optional<bool> shown = model.shows(ShownWith::B3Controls))
+                page->b3ControlsPanel()->setVisible(*shown);
 
-    setBoldPage(PageControl1->currentWidget());
+    setBoldPage(pages_->currentWidget());
+    return true;
+}
+
+// The choices of a fresh window after the load, shown in the controls; spin edits keep their
+// values from one load to the next.
+void MainWindow::showAfterLoad(const pf::Choices& fresh) {
+    // Unticking a box disables its value control.
+    for (const SettingDef& def : settings()) rows_[static_cast<size_t>(def.id)].box->setChecked(fresh[def.id].ticked);
+
+    for (size_t i = 0; i < kTypeListCount; ++i) {
+        QListWidget* list = typeList(static_cast<TypeList>(i));
+        list->clear();
+        for (const TypeEntry& entry : fresh.typeLists[i]) {
+            auto* item = new QListWidgetItem(displayText(entry.text), list);
+            item->setData(Qt::UserRole, bytesOf(entry.text));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            item->setCheckState(entry.ticked ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    for (const SettingRow& row : rows_) {
+        if (!row.list) continue;
+        if (row.def->kind == ValueKind::CatalogueList) {
+            row.list->clear();
+            for (const ListItem& item : group_.items(row.def->id)) row.list->addItem(displayText(item.text), bytesOf(item.text));
+        }
+        const std::string& text = fresh[row.def->id].text;
+        row.list->setCurrentIndex(row.def->kind == ValueKind::CatalogueList ? row.list->findData(bytesOf(text))
+                                                                            : row.list->findText(qs(text)));
+    }
 }
 
 // ---- Process and save -----------------------------------------------------------------------
 
-pf::Choices TPresetforger_Form::choices() {
+pf::Choices MainWindow::choices() {
     pf::Choices c;
-    c.model = modelCode_;
+    c.model = std::string(modelCode());
     for (const SettingRow& row : rows_) {
         SettingChoice& choice = c[row.def->id];
         choice.ticked = row.box->isChecked();
@@ -548,22 +331,22 @@ pf::Choices TPresetforger_Form::choices() {
         }
     }
     for (size_t i = 0; i < kTypeListCount; ++i) {
-        std::vector<TypeEntry>& entries = c.typeLists[i];
-        const QListWidget* list = checkLists_[i];
+        const QListWidget* list = typeList(static_cast<TypeList>(i));
         for (int j = 0; j < list->count(); ++j) {
             const QListWidgetItem* item = list->item(j);
-            entries.push_back({item->data(Qt::UserRole).toByteArray().toStdString(), item->checkState() == Qt::Checked});
+            c.typeLists[i].push_back(
+                {item->data(Qt::UserRole).toByteArray().toStdString(), item->checkState() == Qt::Checked});
         }
     }
     return c;
 }
 
-void TPresetforger_Form::butprocessClick() {
+void MainWindow::process() {
     const pf::Choices snapshot = choices();
-    const Catalogue catalogue = Catalogue::open(Catalogue::defaultPath());
     ProcessReport report;
     try {
-        report = pf::process(document_, catalogue, snapshot);
+        // The catalogue as it reads now: a changed file takes effect at the next command.
+        report = group_.process(snapshot, Catalogue::open(Catalogue::defaultPath()));
     } catch (const std::exception& e) {
         // The engine leaves the document as it was when it fails.
         desktop_.errorBox(this, kAppTitle, QString::fromStdString(e.what()));
@@ -574,19 +357,13 @@ void TPresetforger_Form::butprocessClick() {
         return;
     }
 
-    if (modelCode_ == "g5") {
-        saveFilter_ = kSaveFilters[0];
-        saveSuffix_ = QStringLiteral("g5a");
-    } else if (modelCode_ == "g3x") {
-        saveFilter_ = kSaveFilters[1];
-        saveSuffix_ = QStringLiteral("g3xa");
-    } else if (modelCode_ == "b3") {
-        saveFilter_ = kSaveFilters[2];
-        saveSuffix_ = QStringLiteral("b3a");
+    if (group_.model().known()) {
+        saveFilter_ = saveFilterOf(group_.model());
+        saveSuffix_ = qs(group_.model().extension.substr(1));
     }
     FileDialogRequest request;
     request.save = true;
-    request.nameFilters = kSaveFilters;
+    request.nameFilters = saveFilters();
     request.selectedFilter = saveFilter_;
     request.defaultSuffix = saveSuffix_;
     request.directory = loadedPath_.isEmpty() ? QString() : QFileInfo(loadedPath_).absolutePath();
@@ -595,7 +372,7 @@ void TPresetforger_Form::butprocessClick() {
         QString usedFilter;
         path = desktop_.chooseFile(this, request, &usedFilter);
         if (!usedFilter.isEmpty()) saveFilter_ = usedFilter;
-        if (path.isEmpty()) return;  // cancelled: the edited buffer stays, the caption too
+        if (path.isEmpty()) return;  // cancelled: the edited document stays, the caption too
         // The chosen folder must exist: say so and ask again, with the typed name offered.
         const QFileInfo chosen(path);
         if (QFileInfo(chosen.absolutePath()).isDir()) break;
@@ -605,7 +382,7 @@ void TPresetforger_Form::butprocessClick() {
     }
 
     std::string error;
-    if (!document_.save(fsPath(path), &error)) {
+    if (!group_.save(fsPath(path), &error)) {
         desktop_.errorBox(this, kAppTitle, QString::fromStdString(error));
         return;
     }

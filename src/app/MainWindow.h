@@ -5,14 +5,12 @@
 #include <QStringList>
 #include <QUrl>
 #include <array>
-#include <string>
+#include <string_view>
 
 #include "app/SettingRows.h"
-#include "document/Document.h"
 #include "engine/Choices.h"
+#include "engine/PatchGroup.h"
 
-class QCheckBox;
-class QGroupBox;
 class QListWidget;
 class QTabWidget;
 class QTimer;
@@ -23,19 +21,18 @@ namespace pf::app {
 
 class ClickableLabel;
 class Desktop;
-class PictureStepper;
+class HomePage;
+class SettingsPage;
 
 inline const QString kAppTitle = QStringLiteral("The Presetforger 2000");
 inline const QString kLoadPrompt = QStringLiteral("Click LOAD to begin.");
 inline const QString kProcessPrompt = QStringLiteral("Adjust settings and then click PROCESS.");
 inline const QString kOpenTitle = QStringLiteral("Load a G5, G3X,, G3, or B3 Patch Group File");
 inline const QString kOpenFilter = QStringLiteral("G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)");
-inline const QStringList kSaveFilters = {QStringLiteral("G5 Patch Groups (*.g5a)"),
-                                         QStringLiteral("G3v2 Patch Groups (*.g3xa)"),
-                                         QStringLiteral("B3 Patch Groups (*.b3a)")};
-inline constexpr int kClientWidth = 497;
-inline constexpr int kClientHeight = 412;
 inline constexpr int kPictureStepMs = 2000;
+
+// The save dialog's filters, one per device model: "G5 Patch Groups (*.g5a)".
+QStringList saveFilters();
 
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);
@@ -43,16 +40,16 @@ QString captionFor(const QString& path);
 // The program's web page: the README shipped beside the program.
 QUrl webPageUrl();
 
-// The one window of the program. Every control carries its name as object name.
-class TPresetforger_Form : public QDialog {
+// The one window of the program: an adapter between its controls and a PatchGroup. Every
+// control carries its name as object name.
+class MainWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TPresetforger_Form(Desktop& desktop, QWidget* parent = nullptr);
-    ~TPresetforger_Form() override;
+    explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    // What the window holds besides its controls.
-    const pf::Document& document() const { return document_; }
-    const std::string& modelCode() const { return modelCode_; }
+    const pf::Document& document() const { return group_.document(); }
+    std::string_view modelCode() const { return group_.model().code; }
 
     // Everything the Process command reads, as it stands now (spin texts brought into range
     // first).
@@ -61,63 +58,46 @@ public:
     // Brings the window to the front, restoring it when minimised (a second start asks this).
     void bringToFront();
 
-    // Handlers, each raised by the control named in brackets.
-    void Resettabs(bool loadForm);         // tab reset: start form or load form
-    void PageControl1Change(int index);    // [PageControl1] a tab was picked
-    void Label1Click();                    // [Label1] the status prompt
-    void SpeedButton1Click();              // [the six "Legal" buttons]
-    void RxGIFAnimator5Click();            // [Image1, Image2, LMDAniCtrl1, Panel7] the web page
-    void Timer1Timer();                    // [Timer1] the device picture steps
-    void butcancelClick();                 // [butcancel, Esc]
-    void butloadClick();                   // [butload]
-    void butprocessClick();                // [butprocess]
-    void enablers(QObject* sender);        // [the 49 setting check boxes]
-    void butampcheckallClick(QObject* sender);   // [the four Check All buttons]
-    void butampchecknoneClick(QObject* sender);  // [the four Check None buttons]
+    // The commands, however they are started.
+    void load();                          // the Load button: asks for a file, then loadFile()
+    bool loadFile(const QString& path);   // loads the file; false (and a message) when it cannot be read
+    void process();                       // the Process button
+    void statusPromptClicked();           // runs the command the prompt names
+    void showLegalNotice();
+    void openReadme();
+    void stepDevicePicture();
 
 protected:
-    void showEvent(QShowEvent* event) override;  // FormShow
-    void reject() override;                      // Esc and the close box press butcancel
+    void showEvent(QShowEvent* event) override;
+    void reject() override;  // Esc and the close box press the Close button
 
 private:
-    void FormCreate();
-    void FormShow();
-    QWidget* buildHomePage();
-    QWidget* buildEffectPage(const char* name, const QString& heading, const char* listName, const char* allName,
-                             const char* noneName);
-    QWidget* buildMiscPage();
-    void addLegalButton(QWidget* page, const char* name);
-    void placeRows(Page page, QWidget* parent, int firstRow, QPoint origin, const RowLayout& layout);
-    QListWidget* checkListFor(QObject* button) const;
-    void fillCheckList(QListWidget* list, const std::vector<std::string>& items);
+    void showStartPage();
+    void showPagesOfModel();
+    void pageActivated(int index);
+    void showAfterLoad(const pf::Choices& fresh);
     void setBoldPage(QWidget* page);
+    QListWidget* typeList(TypeList list) const;
 
     Desktop& desktop_;
-    pf::Document document_;   // the patch group being edited; never shown
-    std::string modelCode_;   // "g5", "g3x", "b3", or empty before a recognised load
+    pf::PatchGroup group_;    // the patch group being edited; never shown
+    bool loaded_ = false;     // a file was loaded: the prompt names Process
     QString lastOpenPath_;    // the open dialog offers it again
     QString loadedPath_;      // the save dialog opens in its folder
     QString saveFilter_;      // the save dialog's filter and default extension, as last set
     QString saveSuffix_;
 
-    ClickableLabel* Label1 = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    ClickableLabel* Panel7 = nullptr;
-    QToolButton* butload = nullptr;
-    QToolButton* butprocess = nullptr;
-    QToolButton* butcancel = nullptr;
-    QTimer* Timer1 = nullptr;
-    ClickableLabel* Image1 = nullptr;
-    ClickableLabel* Image2 = nullptr;
-    PictureStepper* LMDAniCtrl1 = nullptr;
-    QCheckBox* ckB3ampknob6 = nullptr;
-    QWidget* panb3drivespec = nullptr;
-    QGroupBox* znrGroup = nullptr;
+    ClickableLabel* statusPrompt_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    ClickableLabel* dateLink_ = nullptr;
+    QToolButton* loadButton_ = nullptr;
+    QToolButton* processButton_ = nullptr;
+    QToolButton* closeButton_ = nullptr;
+    QTimer* pictureTimer_ = nullptr;
+    HomePage* home_ = nullptr;
+    std::vector<SettingsPage*> settingsPages_;
 
     std::array<SettingRow, pf::kSettingCount> rows_{};
-    std::array<QListWidget*, pf::kTypeListCount> checkLists_{};
-    std::array<QToolButton*, pf::kTypeListCount> checkAllButtons_{};
-    std::array<QToolButton*, pf::kTypeListCount> checkNoneButtons_{};
     bool shownOnce_ = false;
     bool resettingTabs_ = false;
 };

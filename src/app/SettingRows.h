@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
+#include <string_view>
 
 #include "engine/Settings.h"
 
@@ -13,6 +15,17 @@ class QWidget;
 namespace pf::app {
 
 class SpinEdit;
+
+// What the window adds to a setting: the stem of its widgets' names ("ck" + stem and "spin" +
+// stem or "cbo" + stem) and the hint label beside it, if any.
+struct SettingLook {
+    SettingId id;
+    std::string_view stem;
+    std::string_view hint;
+};
+const SettingLook& lookOf(SettingId id);
+QString checkBoxName(SettingId id);
+QString valueControlName(SettingId id);
 
 // Sizes of one setting row: a check box, then its value control, then (when the setting has
 // a hint) a thin dark-blue bar and the hint label.
@@ -27,8 +40,7 @@ struct RowLayout {
 inline constexpr int kRowPitch = 28;
 inline constexpr int kControlHeight = 21;
 
-// The widgets of one setting pair, named after the setting: "ck" + stem and "spin" + stem or
-// "cbo" + stem.
+// The widgets of one setting pair.
 struct SettingRow {
     const SettingDef* def = nullptr;
     QCheckBox* box = nullptr;
@@ -41,8 +53,8 @@ struct SettingRow {
 };
 
 // Builds the row of a setting on `parent` at `topLeft`: check box unticked, value control
-// disabled, a spin edit at its start value, a fixed list holding its items without a
-// selection, a catalogue list empty.
+// disabled and enabled exactly while the box is ticked, a spin edit at its start value, a
+// fixed list holding its items without a selection, a catalogue list empty.
 SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QPoint topLeft, const RowLayout& layout = {});
 
 }  // namespace pf::app

@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
     if (!guard.claim()) return 0;
 
     pf::app::QtDesktop desktop;
-    pf::app::TPresetforger_Form form(desktop);
+    pf::app::MainWindow form(desktop);
     QObject::connect(&guard, &pf::app::SingleInstance::raiseRequested, &form,
-                     &pf::app::TPresetforger_Form::bringToFront);
+                     &pf::app::MainWindow::bringToFront);
     QObject::connect(&form, &QDialog::finished, &app, &QApplication::quit);
     form.show();
     return app.exec();

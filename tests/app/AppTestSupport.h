@@ -19,7 +19,7 @@
 #include "app/MainWindow.h"
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
-#include "document/LoadLists.h"
+#include "engine/PatchGroup.h"
 #include "engine/Process.h"
 #include "engine/Settings.h"
 #include "support/TempDir.h"
@@ -72,24 +72,30 @@ protected:
     void SetUp() override {
         ensureApplication();
         desktop = FakeDesktop{};
-        form = std::make_unique<pf::app::TPresetforger_Form>(desktop);
-        form->show();
+        window = std::make_unique<pf::app::MainWindow>(desktop);
+        window->show();
     }
     template <class T = QWidget>
-    T* find(const std::string& name) const {
-        T* w = form->findChild<T*>(QString::fromStdString(name));
-        EXPECT_NE(w, nullptr) << "no control named " << name;
+    T* find(const QString& name) const {
+        T* w = window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << "no control named " << name.toStdString();
         return w;
     }
-    void tick(const std::string& box, bool on = true) const { find<QCheckBox>(box)->setChecked(on); }
+    template <class T = QWidget>
+    T* find(const std::string& name) const { return find<T>(QString::fromStdString(name)); }
+    template <class T = QWidget>
+    T* find(const char* name) const { return find<T>(QString::fromLatin1(name)); }
+    void tick(const QString& box, bool on = true) const { find<QCheckBox>(box)->setChecked(on); }
+    void tick(const std::string& box, bool on = true) const { tick(QString::fromStdString(box), on); }
+    void tick(const char* box, bool on = true) const { tick(QString::fromLatin1(box), on); }
     // Load, or Process, through the dialog answering with `path` (empty: cancelled).
-    void load(const QString& path) { desktop.answers = {path}; form->butloadClick(); }
-    void process(const QString& savePath = {}) { desktop.answers = {savePath}; form->butprocessClick(); }
+    void load(const QString& path) { desktop.answers = {path}; window->load(); }
+    void process(const QString& savePath = {}) { desktop.answers = {savePath}; window->process(); }
     QString prompt() const { return find<QLabel>("Label1")->text(); }
     QTabWidget* tabs() const { return find<QTabWidget>("PageControl1"); }
 
     FakeDesktop desktop;
-    std::unique_ptr<pf::app::TPresetforger_Form> form;
+    std::unique_ptr<pf::app::MainWindow> window;
 };
 
 }  // namespace pf::test

@@ -29,8 +29,8 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     tick("ckampgain");
     find<QSpinBox>("spinampgain")->setValue(77);
     process();  // cancelled
-    const std::string edited = form->document().toBytes();
-    EXPECT_EQ(edited, processed(exampleBytes("evening-set.g5a"), form->choices())) << "the buffer holds the edits";
+    const std::string edited = window->document().toBytes();
+    EXPECT_EQ(edited, processed(exampleBytes("evening-set.g5a"), window->choices())) << "the buffer holds the edits";
     TempDir dir;
     const auto target = dir / "kept.g5a";
     writeFile(target, "the file as it was\r\n");
@@ -49,14 +49,14 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     }
     EXPECT_EQ(readFile(target), "the file as it was\r\n");
     EXPECT_EQ(entryCount(dir.path()), 2u) << "no temporary file left behind";
-    EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
+    EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
 
     // Each Process went on from the buffer before it; the next one saves the result whole.
-    const std::string before = form->document().toBytes();
-    EXPECT_EQ(before, processed(processed(edited, form->choices()), form->choices()));
+    const std::string before = window->document().toBytes();
+    EXPECT_EQ(before, processed(processed(edited, window->choices()), window->choices()));
     process(qpath(target));
-    EXPECT_EQ(readFile(target), processed(before, form->choices()));
-    EXPECT_EQ(form->windowTitle(), caption("kept.g5a"));
+    EXPECT_EQ(readFile(target), processed(before, window->choices()));
+    EXPECT_EQ(window->windowTitle(), caption("kept.g5a"));
 }
 
 TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) {
@@ -65,7 +65,7 @@ TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) 
     TempDir dir;
     const QString missing = qpath(dir / "no-such-folder" / "out.g5a");
     desktop.answers = {missing, {}};  // refused, then the dialog asked again is cancelled
-    form->butprocessClick();
+    window->process();
     ASSERT_EQ(desktop.requests.size(), 3);
     EXPECT_TRUE(desktop.requests[2].save);
     EXPECT_EQ(desktop.requests[2].selectedFile, QStringLiteral("out.g5a")) << "the typed name is offered again";
@@ -74,14 +74,14 @@ TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) 
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot create file %1: its folder does not exist").arg(missing));
     EXPECT_EQ(entryCount(dir.path()), 0u) << "nothing written, no folder made";
     // As after a cancelled save: the buffer holds the edits, the caption names the loaded file.
-    const std::string edited = processed(exampleBytes("evening-set.g5a"), form->choices());
-    EXPECT_EQ(form->document().toBytes(), edited);
-    EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
+    const std::string edited = processed(exampleBytes("evening-set.g5a"), window->choices());
+    EXPECT_EQ(window->document().toBytes(), edited);
+    EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
 
     desktop.answers = {missing, qpath(dir / "out.g5a")};
-    form->butprocessClick();
-    EXPECT_EQ(readFile(dir / "out.g5a"), processed(edited, form->choices()));
-    EXPECT_EQ(form->windowTitle(), caption("out.g5a"));
+    window->process();
+    EXPECT_EQ(readFile(dir / "out.g5a"), processed(edited, window->choices()));
+    EXPECT_EQ(window->windowTitle(), caption("out.g5a"));
 }
 
 TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousDocument) {
@@ -92,7 +92,7 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
     EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
     EXPECT_FALSE(find("butprocess")->isEnabled());
     EXPECT_EQ(visibleTabs(tabs()), QStringList{"splash"});
-    EXPECT_EQ(form->modelCode(), "");
+    EXPECT_EQ(window->modelCode(), "");
 
     load(exampleFile("low-end.b3a"));
     tick("ckB3ampmix");
@@ -113,13 +113,13 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
                                          QStringLiteral(": not a regular file"));
     EXPECT_EQ(desktop.boxes[3].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
     EXPECT_EQ(desktop.requests.back().selectedFile, qpath(dir / "folder.g3xa")) << "the last path is offered";
-    EXPECT_EQ(form->document().toBytes(), exampleBytes("low-end.b3a"));
-    EXPECT_EQ(form->modelCode(), "b3");
-    EXPECT_EQ(form->windowTitle(), caption("low-end.b3a"));
+    EXPECT_EQ(window->document().toBytes(), exampleBytes("low-end.b3a"));
+    EXPECT_EQ(window->modelCode(), "b3");
+    EXPECT_EQ(window->windowTitle(), caption("low-end.b3a"));
     EXPECT_TRUE(find<QCheckBox>("ckB3ampmix")->isChecked());
     EXPECT_FALSE(find("ckpatchexppedal")->isHidden());
     process(qpath(dir / "out.b3a"));
-    EXPECT_EQ(readFile(dir / "out.b3a"), processed(exampleBytes("low-end.b3a"), form->choices()));
+    EXPECT_EQ(readFile(dir / "out.b3a"), processed(exampleBytes("low-end.b3a"), window->choices()));
 }
 
 TEST_F(Faults, OddFilesLoadProcessAndSave) {

@@ -28,7 +28,7 @@ TEST_F(Load, EachFileShowsItsModelsPagesListsAndControls) {
     const pf::Catalogue catalogue = bundledCatalogue();
     for (const auto& e : kLoads) {
         SCOPED_TRACE(e.path.toStdString());
-        for (const SettingDef& def : settings()) tick(def.checkBoxName());
+        for (const SettingDef& def : settings()) tick(pf::app::checkBoxName(def.id));
         find<QSpinBox>("spinreverbshape")->setValue(-7);
         if (QListWidgetItem* item = find<QListWidget>("checklistdrive")->item(0)) item->setCheckState(Qt::Unchecked);
         find<QComboBox>("cbodrivedrive")->setCurrentIndex(1);
@@ -36,40 +36,40 @@ TEST_F(Load, EachFileShowsItsModelsPagesListsAndControls) {
         load(e.path);
 
         EXPECT_TRUE(desktop.boxes.isEmpty());
-        EXPECT_EQ(form->windowTitle(), caption(QFileInfo(e.path).fileName()));
+        EXPECT_EQ(window->windowTitle(), caption(QFileInfo(e.path).fileName()));
         EXPECT_EQ(prompt(), QStringLiteral("Adjust settings and then click PROCESS."));
         EXPECT_TRUE(find("butprocess")->isEnabled());
-        EXPECT_EQ(form->modelCode(), e.model);
-        EXPECT_EQ(form->document().toBytes(), readFile(e.path.toStdString()));
+        EXPECT_EQ(window->modelCode(), e.model);
+        EXPECT_EQ(window->document().toBytes(), readFile(e.path.toStdString()));
         EXPECT_EQ(visibleTabs(tabs()), (QStringList{"splash", e.ampPage, "drive", "reverb", "misc"}));
         EXPECT_EQ(tabs()->currentWidget()->objectName(), QLatin1String(e.ampPage));
         for (const char* name : {"ckpatchexppedal", "cbopatchexppedal"}) EXPECT_EQ(!find(name)->isHidden(), e.pedal) << name;
         for (const char* name : {"panb3drivespec", "ckb3drivebalance", "spinb3drivebalance", "ckb3miscbalance", "spinb3miscbalance"})
             EXPECT_EQ(!find(name)->isHidden(), e.b3) << name;
         for (const SettingDef& def : settings()) {
-            EXPECT_FALSE(find<QCheckBox>(def.checkBoxName())->isChecked()) << def.checkBoxName();
-            EXPECT_FALSE(find(def.valueControlName())->isEnabled()) << def.valueControlName();
+            EXPECT_FALSE(find<QCheckBox>(pf::app::checkBoxName(def.id))->isChecked()) << static_cast<int>(def.id);
+            EXPECT_FALSE(find(pf::app::valueControlName(def.id))->isEnabled()) << static_cast<int>(def.id);
         }
         EXPECT_EQ(find<QSpinBox>("spinreverbshape")->value(), -7) << "spin values are kept";
 
         // Lists from the model's sections, each name once, every check-list entry ticked, first items selected.
-        const pf::LoadLists lists = pf::buildLoadLists(catalogue, e.model);
-        EXPECT_EQ(lists.ampChecks.empty(), !*e.model);
-        const std::vector<std::string>* kChecks[] = {&lists.ampChecks, &lists.ampChecks, &lists.driveChecks, &lists.reverbChecks};
+        const pf::CatalogueLists lists = pf::CatalogueLists::read(catalogue, e.model);
+        EXPECT_EQ(lists.typeEntries(TypeList::Amp).empty(), !*e.model);
         const char* const kNames[] = {"checklistamp", "checklistB3amp", "checklistdrive", "CheckListreverb"};
         for (int l = 0; l < 4; ++l) {
             auto* list = find<QListWidget>(kNames[l]);
-            EXPECT_EQ(itemsOf(list), texts(*kChecks[l])) << kNames[l];
+            EXPECT_EQ(itemsOf(list), texts(lists.typeEntries(static_cast<TypeList>(l)))) << kNames[l];
             for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->item(i)->checkState(), Qt::Checked) << kNames[l];
         }
-        const struct { const char* name; const std::vector<std::string>* items; } kDropDowns[] = {
-            {"cboampamp", &lists.ampNames}, {"cboB3ampamp", &lists.ampNames}, {"cboB3ampmidf", &lists.midfNames},
-            {"cboampcab", &lists.cabItems}, {"cboB3ampcab", &lists.cabItems}, {"cbodrivedrive", &lists.driveNames},
-            {"cboreverbreverb", &lists.reverbNames}, {"cbopatchfootswitch", &lists.footswitchNames},
-            {"cbopatchexppedal", &lists.exppedalNames}};
+        const struct { const char* name; std::string_view section; } kDropDowns[] = {
+            {"cboampamp", "-amp"}, {"cboB3ampamp", "-amp"}, {"cboB3ampmidf", "-midf"}, {"cboampcab", "-cab"},
+            {"cboB3ampcab", "-cab"}, {"cbodrivedrive", "-drive"}, {"cboreverbreverb", "-reverb"},
+            {"cbopatchfootswitch", "-footswitch"}, {"cbopatchexppedal", "-exppedal"}};
         for (const auto& d : kDropDowns) {
-            EXPECT_EQ(itemsOf(find<QComboBox>(d.name)), texts(*d.items)) << d.name;
-            EXPECT_EQ(find<QComboBox>(d.name)->currentIndex(), d.items->empty() ? -1 : 0) << d.name;
+            std::vector<std::string> items;
+            for (const pf::ListItem& i : lists.items(d.section)) items.push_back(i.text);
+            EXPECT_EQ(itemsOf(find<QComboBox>(d.name)), texts(items)) << d.name;
+            EXPECT_EQ(find<QComboBox>(d.name)->currentIndex(), items.empty() ? -1 : 0) << d.name;
         }
         for (const char* name : {"cboamppower", "cboB3amppower", "cbodrivepower", "cboreverbpower", "cbomiscpower",
                                  "cbomiscdetect", "cbob3drivemode"})

@@ -1,6 +1,10 @@
-// The Process command in the window: the snapshot it hands the engine, the save dialog per
-// model, and saving exactly what the engine makes.
+// The Process command in the window: the snapshot it hands the engine, ASCII digits in every
+// locale, and the same bytes as the batch tool for the same choices.
+#include <QProcess>
+
 #include "AppTestSupport.h"
+#include "app/Pages.h"
+#include "cli/Recipe.h"
 
 namespace pf::test {
 namespace {
@@ -9,7 +13,7 @@ using Process = WindowTest;
 
 TEST_F(Process, TheSnapshotHoldsEveryChoiceOfTheWindow) {
     tick("ckamppower");
-    EXPECT_EQ(form->choices()[SettingId::AmpPower].text, "") << "before any load: no selection, empty text";
+    EXPECT_EQ(window->choices()[SettingId::AmpPower].text, "") << "before any load: no selection, empty text";
     load(exampleFile("low-end.b3a"));
     tick("ckB3ampbass");
     find<QSpinBox>("spinB3ampbass")->setValue(-4);
@@ -17,20 +21,21 @@ TEST_F(Process, TheSnapshotHoldsEveryChoiceOfTheWindow) {
     find<QComboBox>("cboB3ampcab")->setCurrentIndex(1);
     find<QComboBox>("cbomiscdetect")->setCurrentIndex(1);
     find<QListWidget>("checklistB3amp")->item(0)->setCheckState(Qt::Unchecked);
-    const pf::Choices c = form->choices();
-    const pf::LoadLists lists = pf::buildLoadLists(bundledCatalogue(), "b3");
+    const pf::Choices c = window->choices();
+    const pf::CatalogueLists lists = pf::CatalogueLists::read(bundledCatalogue(), "b3");
+    const std::vector<std::string> amps = lists.typeEntries(TypeList::B3Amp);
     EXPECT_EQ(c.model, "b3");
     EXPECT_TRUE(c[SettingId::B3AmpBass].ticked && c[SettingId::B3AmpCab].ticked);
     EXPECT_FALSE(c[SettingId::AmpGain].ticked || c[SettingId::MiscDetect].ticked);
     EXPECT_EQ(c[SettingId::B3AmpBass].number, -4);
-    EXPECT_EQ(c[SettingId::B3AmpCab].text, lists.cabItems.at(1));
+    EXPECT_EQ(c[SettingId::B3AmpCab].text, lists.items(section::kCab).at(1).text);
     EXPECT_EQ(c[SettingId::MiscDetect].text, "EfxIn");
     EXPECT_EQ(c[SettingId::AmpPower].text, "ON");
-    ASSERT_EQ(c.types(TypeList::B3Amp).size(), lists.ampChecks.size());
-    EXPECT_EQ(c.types(TypeList::B3Amp)[0].text, lists.ampChecks[0]);
+    ASSERT_EQ(c.types(TypeList::B3Amp).size(), amps.size());
+    EXPECT_EQ(c.types(TypeList::B3Amp)[0].text, amps[0]);
     EXPECT_FALSE(c.types(TypeList::B3Amp)[0].ticked);
     EXPECT_TRUE(c.types(TypeList::B3Amp)[1].ticked);
-    EXPECT_EQ(c.types(TypeList::Reverb).size(), lists.reverbChecks.size());
+    EXPECT_EQ(c.types(TypeList::Reverb).size(), lists.typeEntries(TypeList::Reverb).size());
 
     // A spin text still being typed is brought into range first; an empty text is the minimum.
     auto* spin = find<QSpinBox>("spinB3ampbass");
@@ -38,11 +43,11 @@ TEST_F(Process, TheSnapshotHoldsEveryChoiceOfTheWindow) {
     spin->selectAll();
     QTest::keyClicks(spin, QStringLiteral("99"));
     EXPECT_EQ(spin->text(), QStringLiteral("99")) << "typing may leave the range for now";
-    EXPECT_EQ(form->choices()[SettingId::B3AmpBass].number, 10);
+    EXPECT_EQ(window->choices()[SettingId::B3AmpBass].number, 10);
     EXPECT_EQ(spin->text(), QStringLiteral("10"));
     spin->selectAll();
     QTest::keyClick(spin, Qt::Key_Backspace);
-    EXPECT_EQ(form->choices()[SettingId::B3AmpBass].number, -10);
+    EXPECT_EQ(window->choices()[SettingId::B3AmpBass].number, -10);
 }
 
 // Makes `locale` the default of every widget created while it lives, as a user's locale does.
@@ -68,7 +73,7 @@ TEST_F(Process, SpinEditsShowReadAndWriteAsciiDigitsWhateverTheLocale) {
         QTest::keyClicks(gain, QStringLiteral("60"));
         find<QSpinBox>("spinB3ampbass")->setValue(-4);
         find<QSpinBox>("spinreverbpred")->setValue(150);
-        const pf::Choices c = form->choices();
+        const pf::Choices c = window->choices();
         EXPECT_EQ(QList<int>({c[SettingId::B3AmpGain].number, c[SettingId::B3AmpBass].number, c[SettingId::ReverbPreD].number}),
                   QList<int>({60, -4, 150}));
         EXPECT_EQ(QStringList({gain->text(), find<QSpinBox>("spinB3ampbass")->text(), find<QSpinBox>("spinreverbpred")->text()}),
@@ -81,55 +86,102 @@ TEST_F(Process, SpinEditsShowReadAndWriteAsciiDigitsWhateverTheLocale) {
     EXPECT_NE(inC, exampleBytes("low-end.b3a"));
 }
 
-// The choices of a fresh window after loading an example, with one gain ticked at 60 and the
-// second entry of its page's type list unticked, built here without the window.
-pf::Choices gainChoices(const std::string& model, SettingId gain, TypeList list) {
-    pf::Choices c = pf::Choices::atStart();
-    c.model = model;
-    for (const SettingDef& def : settings())
-        if (def.kind == ValueKind::FixedList) c[def.id].text = std::string(def.items.front());
-    const pf::LoadLists lists = pf::buildLoadLists(bundledCatalogue(), model);
-    const std::vector<std::string>* checks[] = {&lists.ampChecks, &lists.ampChecks, &lists.driveChecks, &lists.reverbChecks};
-    for (size_t i = 0; i < kTypeListCount; ++i)
-        for (const std::string& t : *checks[i]) c.typeLists[i].push_back({t, true});
-    c[gain] = {true, 60, ""};
-    c.types(list)[1].ticked = false;
-    return c;
-}
+// Setting types in the window for each model family, beside the example recipes.
+const char* const kGuitarTypes = "[Amp]\nPower = OFF\nAmp = Tweed Lux\nCab = Closed4x12\n[Drive]\nPower = OFF\n"
+                                 "Drive = Grit Box\n[Reverb]\nPower = OFF\nReverb = Air\nSize = 5\n[ZNR]\nPower = OFF\n";
+const char* const kBassTypes = "[B3 Amp]\nPower = OFF\nAmp = Flip Top\nCab = ORGN\n[Drive]\nDrive = Bass Muff\n"
+                               "Mode = NORM\n[Reverb]\nReverb = HD Reverb\nHPF = 9\n[ZNR]\nDetect = GtrIn\n";
 
-TEST_F(Process, SaveWritesExactlyWhatTheEngineMakesWithTheModelsFilterAndNamesTheFile) {
-    const struct { const char* file; const char* model; const char* filter; const char* gain; SettingId id; TypeList list; } kCases[] = {
-        {"evening-set.g5a", "g5", "G5 Patch Groups (*.g5a)", "ampgain", SettingId::AmpGain, TypeList::Amp},
-        {"rehearsal.g3xa", "g3x", "G3v2 Patch Groups (*.g3xa)", "ampgain", SettingId::AmpGain, TypeList::Amp},
-        {"low-end.b3a", "b3", "B3 Patch Groups (*.b3a)", "B3ampgain", SettingId::B3AmpGain, TypeList::B3Amp}};
-    TempDir dir;
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.file);
-        SetUp();
-        const std::string loaded = exampleBytes(c.file);
-        load(exampleFile(c.file));
-        tick(std::string("ck") + c.gain);
-        find<QSpinBox>(std::string("spin") + c.gain)->setValue(60);
-        find<QListWidget>(c.list == TypeList::Amp ? "checklistamp" : "checklistB3amp")->item(1)->setCheckState(Qt::Unchecked);
-        const QString suffix = QFileInfo(QLatin1String(c.file)).suffix();
-        process(qpath(dir / "gain60.") + suffix);
-
-        ASSERT_EQ(desktop.requests.size(), 2);
-        const pf::app::FileDialogRequest& save = desktop.requests[1];
-        EXPECT_TRUE(save.save);
-        EXPECT_EQ(save.nameFilters, (QStringList{"G5 Patch Groups (*.g5a)", "G3v2 Patch Groups (*.g3xa)", "B3 Patch Groups (*.b3a)"}));
-        EXPECT_EQ(save.selectedFilter, QLatin1String(c.filter));
-        EXPECT_EQ(save.defaultSuffix, suffix);
-        EXPECT_TRUE(save.selectedFile.isEmpty()) << "an empty name box";
-        EXPECT_EQ(save.directory, QStringLiteral(PF_SOURCE_DIR "/examples"));
-        const std::string written = readFile(dir / ("gain60." + suffix.toStdString()));
-        EXPECT_EQ(written, processed(exampleBytes(c.file), gainChoices(c.model, c.id, c.list)));
-        EXPECT_NE(written, exampleBytes(c.file)) << "the edits are in the file";
-        EXPECT_EQ(form->document().toBytes(), written);
-        EXPECT_EQ(form->windowTitle(), caption("gain60." + suffix));
-        EXPECT_EQ(exampleBytes(c.file), loaded) << "the loaded file is never written";
+// What a user does in the window to make a recipe's choices: each key the model offers ticks
+// its box and sets its value control; Only leaves just the named entries of a list ticked.
+class Recipes : public WindowTest {
+protected:
+    void choose(const pf::cli::Recipe& recipe) {
+        const pf::DeviceModel& model = pf::deviceModel(window->modelCode());
+        const pf::CatalogueLists lists = pf::CatalogueLists::read(bundledCatalogue(), model.code);
+        for (const pf::cli::RecipeValue& v : recipe.values) {
+            if (!offeredFor(v.id, model)) continue;
+            tick(pf::app::checkBoxName(v.id));
+            const SettingDef& def = setting(v.id);
+            const QString control = pf::app::valueControlName(v.id);
+            if (def.kind == ValueKind::Spin) {
+                find<QSpinBox>(control)->setValue(v.number);
+            } else if (def.kind == ValueKind::FixedList) {
+                find<QComboBox>(control)->setCurrentText(QString::fromStdString(v.text));
+            } else {
+                const auto& items = lists.items(def.catalogueSuffix);
+                const auto item = std::ranges::find(items, v.text, &pf::ListItem::name);
+                ASSERT_NE(item, items.end()) << v.text;
+                find<QComboBox>(control)->setCurrentIndex(static_cast<int>(item - items.begin()));
+            }
+        }
+        for (const pf::app::PageDef& page : pf::app::pageDefs()) {
+            if (!page.typeList || !recipe.only[static_cast<size_t>(*page.typeList)]) continue;
+            const auto& names = *recipe.only[static_cast<size_t>(*page.typeList)];
+            auto* list = find<QListWidget>(page.listName);
+            for (int i = 0; i < list->count(); ++i) {
+                const bool named = std::ranges::count(names, list->item(i)->text().trimmed().toStdString()) > 0;
+                list->item(i)->setCheckState(named ? Qt::Checked : Qt::Unchecked);
+            }
+        }
     }
-    EXPECT_EQ(entryCount(dir.path()), 3u) << "no temporary file is left";
+};
+
+// Every example with every example recipe, in the window by hand and through the batch tool:
+// the same bytes, or no file from either. The window's save dialog offers the model's filter.
+TEST_F(Recipes, TheWindowSavesTheBytesTheBatchToolWrites) {
+    const struct { const char* file; const char* filter; const char* types; } kExamples[] = {
+        {"evening-set.g5a", "G5 Patch Groups (*.g5a)", kGuitarTypes},
+        {"rehearsal.g3xa", "G3v2 Patch Groups (*.g3xa)", kGuitarTypes},
+        {"low-end.b3a", "B3 Patch Groups (*.b3a)", kBassTypes}};
+    TempDir dir;
+    std::vector<std::string> examples;
+    for (const auto& e : kExamples) examples.push_back(exampleBytes(e.file));
+    size_t written = 0;
+    for (const auto& e : kExamples) {
+        writeFile(dir / "types.recipe.ini", e.types);
+        for (const char* name : {"amp", "b3-amp", "drive", "reverb", "znr", "patch", "gig-ready", "types"}) {
+            SCOPED_TRACE(std::string(e.file) + " " + name);
+            const std::filesystem::path recipe = name == std::string("types")
+                                                     ? dir / "types.recipe.ini"
+                                                     : std::filesystem::path(PF_SOURCE_DIR "/examples") / (std::string(name) + ".recipe.ini");
+            const std::string suffix = std::filesystem::path(e.file).extension().string();
+            const std::filesystem::path byWindow = dir / (std::string("window-") + name + suffix);
+            const std::filesystem::path byBatch = dir / (std::string("batch-") + name + suffix);
+
+            SetUp();
+            load(exampleFile(e.file));
+            const pf::cli::RecipeResult parsed = pf::cli::parseRecipe(readFile(recipe));
+            ASSERT_TRUE(parsed.ok());
+            choose(parsed.recipe);
+            process(qpath(byWindow));
+
+            QProcess batch;
+            batch.start(QStringLiteral(PF_BUILD_DIR "/presetforger-cli"),
+                        {"--recipe", qpath(recipe), "-o", qpath(byBatch), exampleFile(e.file)});
+            ASSERT_TRUE(batch.waitForFinished(30000));
+            ASSERT_EQ(std::filesystem::exists(byWindow), std::filesystem::exists(byBatch)) << batch.readAllStandardError().toStdString();
+            if (!std::filesystem::exists(byWindow)) {
+                EXPECT_EQ(desktop.boxes.value(0).text, QStringLiteral("There are no changes to save."));
+                continue;
+            }
+            ++written;
+            EXPECT_EQ(readFile(byWindow), readFile(byBatch));
+            EXPECT_NE(readFile(byWindow), exampleBytes(e.file));
+            EXPECT_EQ(window->windowTitle(), caption(QString::fromStdString(byWindow.filename().string())));
+            const pf::app::FileDialogRequest& save = desktop.requests.at(1);
+            EXPECT_TRUE(save.save);
+            EXPECT_EQ(save.nameFilters, (QStringList{"G5 Patch Groups (*.g5a)", "G3v2 Patch Groups (*.g3xa)", "B3 Patch Groups (*.b3a)"}));
+            EXPECT_EQ(save.selectedFilter, QLatin1String(e.filter));
+            EXPECT_EQ(save.defaultSuffix, QString::fromStdString(suffix.substr(1)));
+            EXPECT_TRUE(save.selectedFile.isEmpty()) << "an empty name box";
+            EXPECT_EQ(save.directory, QStringLiteral(PF_SOURCE_DIR "/examples"));
+        }
+    }
+    EXPECT_EQ(written, 21u);
+    EXPECT_EQ(entryCount(dir.path()), 2 * written + 1) << "no temporary file is left";
+    for (size_t i = 0; i < std::size(kExamples); ++i)
+        EXPECT_EQ(exampleBytes(kExamples[i].file), examples[i]) << "the loaded file is never written";
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ using SettingTable = WindowTest;
 
 TEST_F(SettingTable, EveryRowHasItsNamesCaptionKindRangeStartValueAndPlace) {
     int boxes = 0;
-    for (QCheckBox* box : form->findChildren<QCheckBox*>()) boxes += box->objectName().startsWith(QLatin1String("ck"));
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) boxes += box->objectName().startsWith(QLatin1String("ck"));
     EXPECT_EQ(boxes, 49) << "one box per row and no others";
     const Row* previous = nullptr;
     for (const Row& row : kRows) {
@@ -88,9 +88,9 @@ TEST_F(SettingTable, EveryRowHasItsNamesCaptionKindRangeStartValueAndPlace) {
             if (above.x() == at.x()) { EXPECT_GT(at.y(), above.y()) << "rows stand in table order"; }
         }
         previous = &row;
-        auto* hint = form->findChild<QLabel*>(QStringLiteral("hint") + QLatin1String(row.stem));
+        auto* hint = window->findChild<QLabel*>(QStringLiteral("hint") + QLatin1String(row.stem));
         EXPECT_EQ(hint ? hint->text() : QString(), QLatin1String(row.hint));
-        if (*row.hint) { EXPECT_NE(form->findChild<QWidget*>(QStringLiteral("bar") + QLatin1String(row.stem)), nullptr); }
+        if (*row.hint) { EXPECT_NE(window->findChild<QWidget*>(QStringLiteral("bar") + QLatin1String(row.stem)), nullptr); }
         if (row.kind == '-') continue;
 
         QWidget* value = find((row.kind == 's' ? "spin" : "cbo") + std::string(row.stem));

@@ -15,10 +15,10 @@ const char* const kLegal[] = {"SpeedButton1", "SpeedButton3", "SpeedButton4", "S
 const char* const kLists[] = {"checklistamp", "checklistB3amp", "checklistdrive", "CheckListreverb"};
 
 TEST_F(Window, StartsCentredOnTheHomePageWithNothingLoaded) {
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("The Presetforger 2000"));
-    EXPECT_EQ(form->size(), QSize(497, 412));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
-    EXPECT_LE((form->frameGeometry().center() - form->screen()->availableGeometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("The Presetforger 2000"));
+    EXPECT_EQ(window->size(), QSize(497, 412));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
+    EXPECT_LE((window->frameGeometry().center() - window->screen()->availableGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
     QStringList pages, captions;
     for (int i = 0; i < tabs()->count(); ++i) {
@@ -39,25 +39,25 @@ TEST_F(Window, StartsCentredOnTheHomePageWithNothingLoaded) {
     for (const char* name : kLegal) EXPECT_EQ(find<QToolButton>(name)->text(), QStringLiteral("Legal"));
     for (const char* name : kLists) EXPECT_EQ(find<QListWidget>(name)->count(), 0);
     for (const char* name : {"Image1", "Image2", "LMDAniCtrl1"}) EXPECT_FALSE(find<QLabel>(name)->pixmap().isNull()) << name;
-    EXPECT_EQ(form->document().lineCount(), 0u);
-    EXPECT_EQ(form->modelCode(), "");
-    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("RichEdit1")), nullptr) << "the document is no control";
+    EXPECT_EQ(window->document().lineCount(), 0u);
+    EXPECT_EQ(window->modelCode(), "");
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("RichEdit1")), nullptr) << "the document is no control";
     for (const char* name : {"ckpatchexppedal", "cbopatchexppedal", "ckb3miscbalance", "panb3drivespec", "ckb3drivebalance"})
         EXPECT_FALSE(find(name)->isHidden()) << name << ": model-bound controls are shown at start";
 }
 
 TEST_F(Window, EachBoxEnablesExactlyItsOwnValueControlAndKnobSixNone) {
     for (const SettingDef& def : settings()) {
-        SCOPED_TRACE(def.checkBoxName());
-        auto* box = find<QCheckBox>(def.checkBoxName());
+        SCOPED_TRACE(pf::app::checkBoxName(def.id).toStdString());
+        auto* box = find<QCheckBox>(pf::app::checkBoxName(def.id));
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
         ASSERT_TRUE(box->isChecked());
         int enabled = 0;
-        for (const SettingDef& other : settings()) enabled += find(other.valueControlName())->isEnabled();
+        for (const SettingDef& other : settings()) enabled += find(pf::app::valueControlName(other.id))->isEnabled();
         EXPECT_EQ(enabled, 1);
-        EXPECT_TRUE(find(def.valueControlName())->isEnabled());
+        EXPECT_TRUE(find(pf::app::valueControlName(def.id))->isEnabled());
         box->setChecked(false);  // as the program does on load
-        EXPECT_FALSE(find(def.valueControlName())->isEnabled());
+        EXPECT_FALSE(find(pf::app::valueControlName(def.id))->isEnabled());
     }
     auto* spin = find<QSpinBox>("spinampgain");
     tick("ckampgain");
@@ -102,7 +102,7 @@ TEST_F(Window, ThePromptRunsLoadThenProcessOneCommandPerClick) {
     EXPECT_EQ(desktop.requests[0].nameFilters, QStringList{"G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)"});
     EXPECT_FALSE(desktop.requests[0].save);
     EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("The Presetforger 2000"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("The Presetforger 2000"));
     EXPECT_EQ(visibleTabs(tabs()), QStringList{"splash"});
     EXPECT_FALSE(find("butprocess")->isEnabled());
     desktop.answers = {exampleFile("low-end.b3a")};
@@ -115,7 +115,7 @@ TEST_F(Window, ThePromptRunsLoadThenProcessOneCommandPerClick) {
     ASSERT_EQ(desktop.boxes.size(), 1);
     EXPECT_EQ(desktop.boxes[0].kind + desktop.boxes[0].title, QStringLiteral("infoThe Presetforger 2000"));
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("There are no changes to save."));
-    EXPECT_EQ(form->windowTitle(), caption("low-end.b3a"));
+    EXPECT_EQ(window->windowTitle(), caption("low-end.b3a"));
 }
 
 TEST_F(Window, HomePagePicturesStepAndOpenTheBundledPageAndLegalButtonsShowTheNotice) {
@@ -134,7 +134,7 @@ TEST_F(Window, HomePagePicturesStepAndOpenTheBundledPageAndLegalButtonsShowTheNo
         EXPECT_TRUE(QFileInfo::exists(url.toLocalFile())) << "the page lies beside the program";
     }
     // The device picture steps "G5", "G3", "B3" every 2000 ms from the first show.
-    auto* timer = form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    auto* timer = window->findChild<QTimer*>(QStringLiteral("Timer1"));
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 2000);
     EXPECT_TRUE(timer->isActive()) << "started when the window was shown";
@@ -142,7 +142,7 @@ TEST_F(Window, HomePagePicturesStepAndOpenTheBundledPageAndLegalButtonsShowTheNo
     QStringList seen{picture->currentName()};
     for (int i = 0; i < 3; ++i) {
         const QImage before = picture->pixmap().toImage();
-        form->Timer1Timer();
+        window->stepDevicePicture();
         EXPECT_NE(picture->pixmap().toImage(), before) << "each step shows another picture";
         seen << picture->currentName();
     }
@@ -170,21 +170,21 @@ TEST_F(Window, AnActivatedPageTurnsBoldButTheZnrGroupKeepsItsFont) {
 TEST_F(Window, EscCloseButtonAndCloseBoxCloseWithoutQuestionsAndASecondStartRestores) {
     load(exampleFile("evening-set.g5a"));
     tick("ckampgain");
-    QSignalSpy finished(form.get(), &QDialog::finished);
+    QSignalSpy finished(window.get(), &QDialog::finished);
     QTest::keyClick(find("spinampgain"), Qt::Key_Escape);
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(finished.count(), 1);
-    form->show();
+    window->show();
     find<QToolButton>("butcancel")->click();
-    EXPECT_FALSE(form->isVisible());
-    form->show();
-    EXPECT_TRUE(form->close());
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(window->isVisible());
+    window->show();
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(desktop.boxes.isEmpty()) << "nothing is asked";
-    form->showMinimized();
-    form->bringToFront();
-    EXPECT_FALSE(form->isMinimized());
-    EXPECT_TRUE(form->isVisible());
+    window->showMinimized();
+    window->bringToFront();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+// Grabs every shown page of the window after loading each example into a fresh window, and
+// the Home page at start, as PNG files: app_screenshots <output folder>.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "app/Desktop.h"
+#include "app/MainWindow.h"
+
+namespace {
+
+// No dialogs here: the examples are loaded by name, and a message goes to stderr.
+struct PrintingDesktop : pf::app::Desktop {
+    QString chooseFile(QWidget*, const pf::app::FileDialogRequest&, QString*) override { return {}; }
+    void errorBox(QWidget*, const QString&, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    void infoBox(QWidget*, const QString&, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    void openUrl(const QUrl&) override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: app_screenshots <output folder>\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+    bool ok = true;
+    auto grab = [&](QWidget& window, const QString& name) {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();  // item views lay out on a later turn
+        const bool saved = window.grab().save(out.filePath(name));
+        std::fprintf(saved ? stdout : stderr, "%s%s\n", saved ? "" : "cannot write ", qPrintable(out.filePath(name)));
+        ok &= saved;
+    };
+    // A fresh window with `example` loaded (none: the start state), shown to `shoot`.
+    auto withWindow = [&](const char* example, auto shoot) {
+        PrintingDesktop desktop;
+        pf::app::MainWindow window(desktop);
+        window.show();
+        if (example) ok &= window.loadFile(QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(example));
+        shoot(window);
+    };
+    withWindow(nullptr, [&](auto& window) { grab(window, QStringLiteral("start.png")); });
+    for (const char* example : {"evening-set.g5a", "rehearsal.g3xa", "low-end.b3a"}) {
+        withWindow(example, [&](pf::app::MainWindow& window) {
+            auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+            for (int i = 1; i < tabs->count(); ++i) {
+                if (!tabs->isTabVisible(i)) continue;
+                tabs->setCurrentIndex(i);
+                grab(window, QStringLiteral("%1-%2.png").arg(QString::fromUtf8(window.modelCode().data(), window.modelCode().size()),
+                                                             tabs->widget(i)->objectName()));
+            }
+        });
+    }
+    // A page with choices made: Gain and Cab ticked, one amp type left out.
+    withWindow("evening-set.g5a", [&](pf::app::MainWindow& window) {
+        window.findChild<QCheckBox*>(QStringLiteral("ckampgain"))->setChecked(true);
+        window.findChild<QSpinBox*>(QStringLiteral("spinampgain"))->setValue(60);
+        window.findChild<QCheckBox*>(QStringLiteral("ckampcab"))->setChecked(true);
+        window.findChild<QComboBox*>(QStringLiteral("cboampcab"))->setCurrentIndex(2);
+        window.findChild<QListWidget*>(QStringLiteral("checklistamp"))->item(1)->setCheckState(Qt::Unchecked);
+        grab(window, QStringLiteral("g5-amp-choices.png"));
+    });
+    return ok ? 0 : 1;
+}
