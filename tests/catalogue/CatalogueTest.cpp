@@ -28,7 +28,8 @@ const char* kSample =
     "CLEAN GLASS=77\n"
     "Tweed=41\n"
     "[G5-CAB]\n"
-    "Match-Amp=MAMP\n";
+    "Match-Amp=MAMP\n"
+    "Fuzz=FZ\n";
 
 }  // namespace
 
@@ -36,7 +37,7 @@ TEST(Catalogue, ReadSectionKeepsFileOrderFirstSpellingAndDropsEmptyValues) {
     const Catalogue c = Catalogue::fromBytes(kSample);
     EXPECT_EQ(names(c.readSection("g5-amp")),
               (std::vector<std::string>{"Clean Glass=40", "Remove=0", "Semi=12;34", "Tweed=41"}));
-    EXPECT_EQ(names(c.readSection("g5-cab")), (std::vector<std::string>{"Match-Amp=MAMP"}));
+    EXPECT_EQ(names(c.readSection("g5-cab")), (std::vector<std::string>{"Match-Amp=MAMP", "Fuzz=FZ"}));
 }
 
 TEST(Catalogue, LookupIgnoresCaseAndBlanksAroundTheName) {
@@ -45,8 +46,8 @@ TEST(Catalogue, LookupIgnoresCaseAndBlanksAroundTheName) {
     const Case cases[] = {
         {"g5-amp", "Clean Glass", "40"},   {"G5-AMP", " clean glass ", "40"}, {"g5-amp", "\tTweed\t", "41"},
         {"g5-amp", "Semi", "12;34"},       {"g5-amp", "Missing", ""},         {"g5-amp", "Empty", ""},
-        {"g5-cab", "match-amp", "MAMP"},   {"nosuch", "Tweed", ""},           {"", "stray", ""},
-        {"g5-amp", "Clean  Glass", ""},
+        {"g5-cab", "match-amp", "MAMP"},   {"g5-cab", "FUZZ", "FZ"},          {"nosuch", "Tweed", ""},
+        {"", "stray", ""},                 {"g5-amp", "Clean  Glass", ""},
     };
     for (const auto& k : cases) EXPECT_EQ(c.lookup(k.section, k.name), k.value) << k.section << "/" << k.name;
 }

@@ -240,7 +240,8 @@ TEST(Errors, HelpListsEveryKeyAndVersionPrintsTheVersion) {
     EXPECT_EQ(run.status, 0);
     for (const char* text : {"[Amp]", "[B3 Amp]", "[Drive]", "[Reverb]", "[ZNR]", "[Patch]", "PreD          1 to 200",
                              "Bass          -10 to 10", "Detect        GtrIn or EfxIn", "Patch Level   0 to 120",
-                             "CTRL PDL", "Only", "--dry-run", "presetforger-cli --help | --version\n", "  --version  "})
+                             "CTRL PDL", "Only", "--dry-run", "presetforger-cli --help | --version\n", "  --version  ",
+                             ".g5a is g5, .g3xa is g3x, .b3a is b3; any other\ngives no model."})
         EXPECT_THAT(run.out, HasSubstr(text));
     const CliRun version = Workspace().run({"--version"});
     EXPECT_EQ(version.status, 0);

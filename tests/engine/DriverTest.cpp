@@ -39,35 +39,6 @@ TEST(ProcessDriver, NothingTickedLeavesTheDocumentAndSaysSo) {
     EXPECT_EQ(r.summary(), "There are no changes to save.");
 }
 
-// The edit groups: each box alone runs its own block and no other.
-TEST(ProcessDriver, EachSettingBoxAloneRunsExactlyItsOwnBlock) {
-    const std::vector<std::pair<Group, std::vector<S>>> groups = {
-        {Group::NoiseReduction, {S::MiscPower, S::MiscThrsh, S::MiscDetect, S::MiscLevel}},
-        {Group::Amp, {S::AmpPower, S::AmpAmp, S::AmpGain, S::AmpTube, S::AmpLevel, S::AmpTreble, S::AmpMiddle,
-                      S::AmpBass, S::AmpPresence, S::AmpCab, S::B3AmpPower, S::B3AmpAmp, S::B3AmpGain,
-                      S::B3AmpLevel, S::B3AmpTrebl, S::B3AmpMid, S::B3AmpMidF, S::B3AmpBass, S::B3AmpMix, S::B3AmpCab}},
-        {Group::Drive, {S::DrivePower, S::DriveDrive, S::DriveGain, S::DriveTone, S::DriveLevel, S::DriveBalance,
-                        S::DriveBass, S::DriveTrebl, S::DriveMode}},
-        {Group::Reverb, {S::ReverbPower, S::ReverbReverb, S::ReverbDecay, S::ReverbTone, S::ReverbMix, S::ReverbPreD,
-                         S::ReverbHpf, S::ReverbLevel, S::ReverbShape, S::ReverbSize, S::ReverbRef}},
-        {Group::PatchLevel, {S::PatchLevel, S::PatchFootswitch, S::PatchExpPedal, S::PatchBalance}},
-    };
-    Sheet s;
-    g5Patch(s.head());
-    size_t count = 0;
-    for (const auto& [group, ids] : groups)
-        for (S id : ids) {
-            SCOPED_TRACE(static_cast<int>(id));
-            ++count;
-            ProcessReport r;
-            run(s, choicesFor("b3", {{id, 0}}), &r);
-            for (size_t g = 0; g < kGroupCount; ++g) EXPECT_EQ(r.groupFlags[g], g == static_cast<size_t>(group));
-            ASSERT_EQ(r.blocks.size(), 1u);
-            EXPECT_EQ(r.blocks[0].group, group);
-        }
-    EXPECT_EQ(count, kSettingCount);
-}
-
 // One module passes through every block: each block finds it only because the one before
 // rewrote its type id, and each later block's lines overwrite the earlier ones.
 TEST(ProcessDriver, BlocksRunInFixedOrderEachOnTheResultOfTheOneBefore) {

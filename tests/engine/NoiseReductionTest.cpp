@@ -30,23 +30,3 @@ TEST(NoiseReductionBlock, SettingValuesAndLinesByModel) {
         }
     }
 }
-
-// Any module whose Prm1 holds the id is taken for a noise-reduction module.
-TEST(NoiseReductionBlock, AnyModuleHoldingTheIdIsEdited) {
-    expectEdits(choicesFor("g3x", {{S::MiscLevel, 80}}), Group::NoiseReduction, {1, "27", kDriveParams}, {{4, "80"}},
-                {{3, "40", kAmpParams}});
-}
-
-TEST(NoiseReductionBlock, HitOnTheFirstLineAndNearTheEnd) {
-    Sheet s;
-    s.text(prm(1, "27")).text(prm(2, "8")).text(prm(3, "0")).text(prm(4, "50"))  // hit on line 0
-        .text("  <Module0>").text(prm(0, "1")).text(prm(1, "27")).text(prm(2, "8"));  // ends after Prm2
-    ProcessReport r;
-    const auto out = run(s, choicesFor("g5", {{S::MiscPower, "OFF"}, {S::MiscThrsh, 3}, {S::MiscDetect, "EfxIn"},
-                                              {S::MiscLevel, 99}}), &r);
-    EXPECT_TRUE(sameDocument(out, {prm(1, "27"), prm(2, "2"), prm(3, "1"), prm(4, "99"), "  <Module0>", prm(0, "0"),
-                                   prm(1, "27"), prm(2, "2")}));
-    EXPECT_EQ(r.blocks.at(0).hits, 2u);
-    EXPECT_EQ(r.blocks.at(0).editsMade, 5u);
-    EXPECT_EQ(r.blocks.at(0).editsSkipped, 3u);
-}

@@ -57,18 +57,3 @@ TEST(PatchLevelBlock, HeaderInOtherLetterCaseOrWithTextAfterItIsFound) {
     expected[a + 3] = expected[b + 4] = prm(2, "75");
     EXPECT_TRUE(sameDocument(run(s, choicesFor("g5", {{S::PatchLevel, 75}})), expected));
 }
-
-TEST(PatchLevelBlock, HeaderNearTheEnd) {
-    Sheet s;
-    const size_t h = s.head().lines.size();
-    s.text("  <Module3>").text(prm(0, "1")).text(prm(1, "2")).text(prm(2, "3")).text(prm(3, "9"));
-    ProcessReport r;
-    auto expected = s.lines;
-    expected[h + 1] = prm(0, "75");
-    expected[h + 4] = prm(3, "4");
-    // Pedal +6 and Balance +8 lie past the end; Pedal +4 inside.
-    EXPECT_TRUE(sameDocument(run(s, choicesFor("b3", {{S::PatchLevel, 75}, {S::PatchExpPedal, "Input-Volume"},
-                                                      {S::PatchBalance, 20}}), &r), expected));
-    EXPECT_EQ(r.blocks.at(0).editsMade, 2u);
-    EXPECT_EQ(r.blocks.at(0).editsSkipped, 2u);
-}
