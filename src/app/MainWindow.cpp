@@ -103,7 +103,7 @@ QString captionFor(const QString& path) {
 }
 
 QUrl webPageUrl() {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("README.md")));
+    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(programFile("README.md").string())));
 }
 
 TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {

@@ -40,7 +40,8 @@ inline constexpr int kPictureStepMs = 2000;
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);
 
-// The program's web page: the README shipped beside the program.
+// The program's web page: the README shipped with the program (beside it, or in the install
+// tree's data folder).
 QUrl webPageUrl();
 
 // The one window of the program. Every control carries its name as object name.
