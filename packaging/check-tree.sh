@@ -49,3 +49,38 @@ $expected"
 [ "$(ls "$work/run/forged" | wc -l)" -eq 3 ] || fail "the batch example did not write three files"
 echo "$actual" | sed 's/^/    /'
 ok "batch example with the shipped catalogue"
+
+# Desktop integration.
+app=org.example.presetforger
+desktop-file-validate "$usr/share/applications/$app.desktop" || fail "desktop-file-validate"
+grep -q '^MimeType=.*application/x-presetforger-g5-patch-group' "$usr/share/applications/$app.desktop" \
+  || fail "the desktop entry names no file type"
+ok "desktop entry: desktop-file-validate passes"
+
+# The file types: the package must build a MIME database that maps every extension to its type.
+xmllint --noout "$usr/share/mime/packages/presetforger.xml" || fail "presetforger.xml is not well-formed XML"
+mkdir -p "$work/mime/packages"
+cp "$usr/share/mime/packages/presetforger.xml" "$work/mime/packages/"
+mime_log=$(XDG_DATA_HOME=$work XDG_DATA_DIRS=$work update-mime-database "$work/mime" 2>&1) \
+  && [ -z "$mime_log" ] || fail "update-mime-database: $mime_log"
+for pair in g5a:g5 g3xa:g3x b3a:b3 g3a:g3; do
+  ext=${pair%%:*} model=${pair##*:}
+  grep -q ":application/x-presetforger-$model-patch-group:\*\.$ext$" "$work/mime/globs2" || fail "*.$ext is not mapped"
+  grep -q "^application/x-presetforger-$model-patch-group application/xml$" "$work/mime/subclasses" \
+    || fail "the $model type is not XML-based"
+done
+ok "file types: *.g5a *.g3xa *.b3a *.g3a, each a kind of application/xml"
+
+# The icon: scalable and at every rendered size.
+svg=$usr/share/icons/hicolor/scalable/apps/$app.svg
+xmllint --noout "$svg" || fail "the SVG icon is not well-formed"
+for size in 16 32 48 64 128 256; do
+  png=$usr/share/icons/hicolor/${size}x${size}/apps/$app.png
+  file "$png" | grep -q "PNG image data, $size x $size," || fail "$png is not a $size x $size PNG"
+done
+ok "icon: SVG and PNG at 16 32 48 64 128 256"
+
+# AppStream: the metadata alone, then the tree with the desktop entry and icons it refers to.
+appstreamcli validate --no-net "$usr/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
+appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree"
+ok "AppStream: appstreamcli validate --no-net passes"

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
@@ -102,6 +103,13 @@ QString captionFor(const QString& path) {
     return QStringLiteral("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
 }
 
+QIcon applicationIcon() {
+    QIcon icon;
+    for (const QFileInfo& png : QDir(QStringLiteral(":/icons")).entryInfoList({QStringLiteral("*.png")}))
+        icon.addFile(png.filePath());
+    return icon;
+}
+
 QUrl webPageUrl() {
     return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(programFile("README.md").string())));
 }
@@ -109,6 +117,7 @@ QUrl webPageUrl() {
 TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
     setObjectName(QStringLiteral("Presetforger_Form"));
     setWindowTitle(kAppTitle);
+    setWindowIcon(applicationIcon());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -39,6 +40,9 @@ inline constexpr int kPictureStepMs = 2000;
 
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);
+
+// The application icon at every size it was drawn in (the window's icon too).
+QIcon applicationIcon();
 
 // The program's web page: the README shipped with the program (beside it, or in the install
 // tree's data folder).

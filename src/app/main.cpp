@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.presetforger"));  // its desktop entry
 
     // One copy per user: a second start brings the running window forward and ends.
     pf::app::SingleInstance guard(QStringLiteral("presetforger"));
