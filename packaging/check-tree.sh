@@ -84,3 +84,33 @@ ok "icon: SVG and PNG at 16 32 48 64 128 256"
 appstreamcli validate --no-net "$usr/share/metainfo/$app.metainfo.xml" || fail "appstreamcli validate"
 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree"
 ok "AppStream: appstreamcli validate --no-net passes"
+
+# Manual pages: they format without a warning and start with their NAME section.
+for page in presetforger presetforger-cli; do
+  gz=$usr/share/man/man1/$page.1.gz
+  [ -f "$gz" ] || fail "no manual page $page(1)"
+  warnings=$(zcat "$gz" | groff -man -ww -z -Tutf8 2>&1) && [ -z "$warnings" ] || fail "$page(1): $warnings"
+  text=$(MANWIDTH=80 man -l "$gz" 2>/dev/null)
+  grep -q "^NAME" <<<"$text" || fail "$page(1) has no NAME section"
+done
+ok "manual pages: presetforger(1), presetforger-cli(1)"
+
+# Completion: options after a dash, *.ini after --recipe, folders after --out-dir, patch groups
+# as inputs; nothing else.
+mkdir -p "$work/complete/sub dir"
+touch "$work/complete/"{a.g5a,b.g3xa,c.b3a,d.g3a,notes.txt,r.recipe.ini}
+completions=$(cd "$work/complete" && bash -c '
+  source "$1"
+  t() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _presetforger_cli; printf "%s\n" "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd,; }
+  t presetforger-cli --
+  t presetforger-cli --recipe ""
+  t presetforger-cli --recipe r.recipe.ini --out-dir ""
+  t presetforger-cli --recipe r.recipe.ini ""
+  if shopt -q extglob; then echo "extglob left on"; fi' _ "$usr/share/bash-completion/completions/presetforger-cli" 2>&1)
+expected_completions='--catalogue,--dry-run,--help,--out-dir,--recipe
+r.recipe.ini,sub dir
+sub dir
+a.g5a,b.g3xa,c.b3a,d.g3a,sub dir'
+[ "$completions" = "$expected_completions" ] || fail "completion offered
+$completions"
+ok "bash completion of presetforger-cli"
