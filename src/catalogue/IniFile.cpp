@@ -1,5 +1,7 @@
 #include "catalogue/IniFile.h"
 
+#include "io/FileIO.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -57,12 +59,8 @@ IniFile IniFile::fromBytes(std::string_view bytes) {
 }
 
 IniFile IniFile::open(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return {};
+    std::string bytes;
+    if (!io::readRegularFile(path, bytes)) return {};
     return fromBytes(bytes);
 }
 

@@ -1,11 +1,8 @@
 #include "document/Document.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "io/FileIO.h"
 
 namespace pf {
 
@@ -16,43 +13,6 @@ inline unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c 
 bool equalNoCase(const char* a, const char* b, size_t n) {
     for (size_t i = 0; i < n; ++i)
         if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
-bool readWholeFile(const std::filesystem::path& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    out.swap(bytes);
-    return true;
-}
-
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
     return true;
 }
 
@@ -98,8 +58,9 @@ Document Document::fromBytes(std::string_view bytes) {
 
 bool Document::load(const std::filesystem::path& path, std::string* error) {
     std::string bytes;
-    if (!readWholeFile(path, bytes)) {
-        if (error) *error = "Cannot open file " + path.string();
+    std::string reason;
+    if (!io::readRegularFile(path, bytes, &reason)) {
+        if (error) *error = io::cannotOpen(path, reason);
         return false;
     }
     *this = fromBytes(bytes);
@@ -119,53 +80,12 @@ std::string Document::toBytes() const {
 }
 
 bool Document::save(const std::filesystem::path& path, std::string* error) const {
-    auto fail = [&] {
-        if (error) *error = "Cannot create file " + path.string();
-        return false;
-    };
-    // Write through a link to the file it names, so the link itself survives.
-    std::filesystem::path target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
-        auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (ec) return fail();
-        target = resolved;
-    }
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    if (target.filename().empty()) return fail();
-
-    mode_t mode = 0666;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return fail();
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return fail();
     const std::string bytes = toBytes();
-    bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(name.data(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(name.data());
-        return fail();
-    }
-    // Make the rename itself durable.
-    int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirfd >= 0) {
-        ::fsync(dirfd);
-        ::close(dirfd);
-    }
-    return true;
+    std::string reason;
+    if (io::writeFileAtomically(path, [&](int fd) { return io::writeAll(fd, bytes.data(), bytes.size()); }, &reason))
+        return true;
+    if (error) *error = io::cannotCreate(path, reason);
+    return false;
 }
 
 void Document::clear() {

@@ -20,14 +20,15 @@ public:
     // final line break ends the last line; it does not start an empty one.
     static Document fromBytes(std::string_view bytes);
 
-    // Reads the file whole. On failure the document is left as it was and `error` receives
-    // "Cannot open file <path>".
+    // Reads the file whole; only a regular file is read, and nothing blocks on a named pipe or
+    // a device. On failure the document is left as it was and `error` receives
+    // "Cannot open file <path>: <the system's reason>".
     bool load(const std::filesystem::path& path, std::string* error = nullptr);
 
     // Writes every line followed by CR LF, atomically: a temporary file in the target's folder
     // is renamed over the target only once it is completely written and flushed. On failure
     // an existing target is left exactly as it was, no temporary file remains, and `error`
-    // receives "Cannot create file <path>".
+    // receives "Cannot create file <path>: <the system's reason>".
     bool save(const std::filesystem::path& path, std::string* error = nullptr) const;
 
     // The bytes save() writes.

@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
 #include "engine/Blocks.h"
+#include "engine/ProcessTesting.h"
 
 namespace pf {
 
@@ -17,10 +18,8 @@ std::array<bool, kGroupCount> groupFlags(const Choices& choices) {
     return flags;
 }
 
-using BlockRunner = BlockReport (*)(const BlockInput&);
-
 // The blocks in the order they run.
-constexpr std::pair<Group, BlockRunner> kBlocks[] = {
+const BlockStep kBlocks[] = {
     {Group::NoiseReduction, runNoiseReductionEdits},
     {Group::Amp, runAmpEdits},
     {Group::Drive, runDriveEdits},
@@ -57,6 +56,11 @@ std::string ProcessReport::summary() const {
 }
 
 ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices) {
+    return processWithBlocks(document, catalogue, choices, kBlocks);
+}
+
+ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, const Choices& choices,
+                                std::span<const BlockStep> blocks) {
     ProcessReport report;
     report.groupFlags = groupFlags(choices);
     if (report.nothingToSave()) return report;
@@ -64,7 +68,7 @@ ProcessReport process(Document& document, const Catalogue& catalogue, const Choi
     EditSession session(document);
     const BlockInput input{session, catalogue, choices};
     try {
-        for (const auto& [group, run] : kBlocks)
+        for (const auto& [group, run] : blocks)
             if (report.groupFlags[static_cast<size_t>(group)]) report.blocks.push_back(run(input));
     } catch (...) {
         session.rollback();

@@ -84,7 +84,7 @@ TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
         EXPECT_EQ(desktop.requests.back().directory, referenceDesktop.requests.back().directory);
     }
     EXPECT_EQ(desktop.boxes.size(), 2) << "the missing file and the folder";
-    EXPECT_EQ(desktop.boxes.front().text, QStringLiteral("Cannot open file /nonexistent/gone.g5a"));
+    EXPECT_EQ(desktop.boxes.front().text, QStringLiteral("Cannot open file /nonexistent/gone.g5a: No such file or directory"));
 }
 
 // Only one local file is taken; several files, a folder, a web address or plain text are refused

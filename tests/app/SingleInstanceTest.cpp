@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "AppTestSupport.h"
+#include "Version.h"
 #include "app/SingleInstance.h"
 
 namespace pf::test {
@@ -89,13 +90,14 @@ TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardOrToOpenItsFileAndAnythingElseI
 
 class RealProgram : public Guard {
 protected:
-    // Starts the program with `args` in `folder` (default: this one), offscreen unless an X
-    // display is given.
-    QProcess* start(const QStringList& args = {}, const QString& folder = {}, const QString& display = {}) {
+    // Starts the program with `args` on `platform`, in `folder` (default: this one); `display`
+    // is the X display for "xcb".
+    QProcess* start(const QStringList& args = {}, const QString& platform = QStringLiteral("offscreen"),
+                    const QString& folder = {}, const QString& display = {}) {
         auto* p = processes.emplace_back(std::make_unique<QProcess>()).get();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), qpath(runtime.path()));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), display.isEmpty() ? QStringLiteral("offscreen") : QStringLiteral("xcb"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(folder);
@@ -151,6 +153,23 @@ TEST_F(RealProgram, CopiesStartedAtTheSameMomentEndWithExactlyOneWindow) {
         if (p->state() == QProcess::NotRunning) endsAtOnce(p);
 }
 
+TEST_F(RealProgram, VersionAndHelpPrintAndEndWithoutADisplayOrTheGuard) {
+    // --version prints one line; --help begins with its usage line.
+    const struct { const char* arg; QByteArray out; bool whole; } kCases[] = {
+        {"--version", QByteArray("presetforger ") + pf::kVersion + "\n", true},
+        {"--help", "usage: presetforger [FILE]\n", false}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.arg);
+        QProcess* p = start({QLatin1String(c.arg)}, QStringLiteral("no-such-platform"));  // no window could open
+        ASSERT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+        const QByteArray out = p->readAllStandardOutput();
+        EXPECT_EQ((c.whole ? out : out.left(c.out.size())).toStdString(), c.out.toStdString());
+        EXPECT_TRUE(QDir(qpath(runtime.path())).isEmpty()) << "no lock, no socket";
+    }
+}
+
 // An X server of the test's own: Xvfb picks a free display and prints its number. The window
 // titles on it are read with xwininfo, as any other program on the desktop would see them.
 class XServer {
@@ -193,9 +212,9 @@ TEST_F(RealProgram, AFileOnTheCommandLineIsLoadedAndASecondStartHandsItsFileOver
     ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
     TempDir elsewhere;
     writeFile(elsewhere / "other set.b3a", exampleBytes("low-end.b3a"));
-    QProcess* first = start({"evening-set.g5a"}, QStringLiteral(PF_SOURCE_DIR "/examples"), x.display());
+    QProcess* first = start({"evening-set.g5a"}, QStringLiteral("xcb"), QStringLiteral(PF_SOURCE_DIR "/examples"), x.display());
     EXPECT_TRUE(x.waitForTitle(QStringLiteral("Presetforging:  \"evening-set.g5a\""))) << "the file on the command line";
-    endsAtOnce(start({"other set.b3a"}, qpath(elsewhere.path())));
+    endsAtOnce(start({"other set.b3a"}, QStringLiteral("offscreen"), qpath(elsewhere.path())));
     EXPECT_TRUE(x.waitForTitle(QStringLiteral("Presetforging:  \"other set.b3a\""))) << "the file handed over";
     endsAtOnce(start({"/nonexistent/gone.g5a"}));
     EXPECT_TRUE(x.waitForTitle(QStringLiteral("\"The Presetforger 2000\""))) << "the Load error";

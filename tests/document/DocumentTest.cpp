@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "document/Document.h"
 #include "document/ModelCode.h"
 #include "support/TempDir.h"
 
 using pf::Document;
+namespace fs = std::filesystem;
 
 TEST(DocumentLines, LineBreaksAreLfOrCrLfAndALoneCrIsContent) {
     struct Case { std::string bytes; std::vector<std::string> lines; };
@@ -122,14 +126,29 @@ TEST(DocumentText, PositionsAgreeWithTheJoinedTextAfterManyReplacements) {
     }
 }
 
-TEST(DocumentLoad, FailedLoadKeepsThePreviousDocumentAndNamesThePath) {
+TEST(DocumentLoad, FailedLoadKeepsThePreviousDocumentAndNamesThePathAndReason) {
     pf::test::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.g5a").c_str(), 0600), 0);
+    const std::pair<fs::path, std::string> cases[] = {
+        {dir / "missing.g5a", "No such file or directory"},
+        {dir.path(), "Is a directory"},
+        {dir / "pipe.g5a", "not a regular file"},  // no writer: opening it must not wait for one
+        {"/dev/zero", "not a regular file"},
+    };
     Document doc = Document::fromBytes("kept\n");
-    for (const auto& path : {dir / "missing.g5a", dir.path()}) {
-        std::string error;
-        EXPECT_FALSE(doc.load(path, &error));
-        EXPECT_EQ(error, "Cannot open file " + path.string());
-        EXPECT_EQ(doc.text(), "kept");
+    for (const auto& [path, reason] : cases) {
+        // In a child with an alarm, so a load that blocks fails instead of hanging the suite.
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            alarm(5);
+            std::string error;
+            const bool refused = !doc.load(path, &error) && doc.text() == "kept";
+            _exit(refused && error == "Cannot open file " + path.string() + ": " + reason ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path << " status " << status;
     }
 }
 

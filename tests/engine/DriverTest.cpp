@@ -1,7 +1,10 @@
 // The Process command as a whole: which blocks run, in which order, what the pass finds,
 // and what the report says.
 
+#include <stdexcept>
+
 #include "EngineTestSupport.h"
+#include "engine/ProcessTesting.h"
 
 using namespace pf;
 using namespace pf::test;
@@ -90,6 +93,49 @@ TEST(ProcessDriver, BlocksRunInFixedOrderEachOnTheResultOfTheOneBefore) {
         EXPECT_EQ(r.blocks[i].group, static_cast<Group>(i));
         EXPECT_EQ(r.blocks[i].hits, 1u);
     }
+    EXPECT_EQ(r.linesChanged, 6u);  // the type-id line (27, 15, 54) and Prm2 (49, 75) count once each
+}
+
+// "N lines changed" counts distinct lines whose final text differs from the text before
+// Process, however often they were written: the amp block writes the G5/G3X and the B3 Amp
+// settings into the same lines, the latter plus ten, and a type change brings the next
+// ticked type's scan back to the module.
+TEST(ProcessDriver, LinesChangedCountsLinesThatEndDifferentNotWrites) {
+    struct Case {
+        const char* name;
+        std::vector<Set> sets;
+        std::vector<TypeEntry> types;
+        Written written;  // the module's lines that end different
+        size_t editsMade;
+    };
+    const auto glass = typeEntries({"Clean Glass"});
+    const std::vector<Case> cases = {
+        {"rewritten with its own text", {{S::AmpGain, 12}, {S::AmpPower, "ON"}}, glass, {}, 2},
+        {"written twice, two new texts", {{S::AmpGain, 60}, {S::B3AmpBass, -5}}, glass, {{2, "5"}}, 2},
+        {"written, then back to its text", {{S::AmpGain, 60}, {S::B3AmpBass, 2}}, glass, {}, 2},
+        {"every kind at once",
+         {{S::AmpGain, 60}, {S::B3AmpBass, 2}, {S::AmpTube, 30}, {S::AmpLevel, 51}, {S::B3AmpTrebl, -10},
+          {S::AmpPower, "OFF"}, {S::B3AmpPower, "ON"}, {S::AmpMiddle, 99}},
+         glass, {{4, "0"}, {6, "99"}}, 8},
+        {"a type change meets the module again",
+         {{S::AmpAmp, "Tweed Lux"}, {S::AmpGain, 60}}, typeEntries({"Clean Glass", "Tweed Lux"}),
+         {{1, "41"}, {2, "60"}}, 4},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Sheet s;
+        s.head().patch("P");
+        const Mod m = s.module(3, {"1", "40", "12", "30", "50", "60", "70", "80", "90", "100"});
+        s.patchEnd().tail();
+        Choices c = choicesFor("g5", k.sets);
+        c.types(TypeList::Amp) = k.types;
+        ProcessReport r;
+        auto expected = s.lines;
+        for (const auto& [n, v] : k.written) expected[m.line(n)] = prm(n, v);
+        EXPECT_TRUE(sameDocument(run(s, c, &r), expected));
+        EXPECT_EQ(r.blocks.at(0).editsMade, k.editsMade);
+        EXPECT_EQ(r.linesChanged, k.written.size());
+    }
 }
 
 // Setting boxes ticked while no type (or only a type the catalogue lacks) is ticked: the
@@ -161,4 +207,55 @@ TEST(ProcessDriver, WithoutAKnownModel) {
                 {{0, "19", kNoiseParams}, {1, "14", kDriveParams}});
     expectEdits(choicesFor("", {{S::PatchLevel, 70}, {S::PatchExpPedal, "Input-Volume"}, {S::PatchBalance, 20}}),
                 Group::PatchLevel, {9, "", kPatchParams}, {}, {{3, "", kPatchParams}, {6, "", kPatchParams}}, 0);
+}
+
+// Process is all or nothing: a block that fails part-way, after an earlier block and its own
+// earlier hits rewrote lines (one of them twice, one longer), leaves the document
+// byte-identical, runs no later block, and its error reaches the caller. The document then
+// processes as if freshly loaded.
+TEST(ProcessDriver, ABlockFailingPartWayUndoesTheWholeCommandAndPassesItsErrorOn) {
+    Sheet s;
+    s.head();
+    g5Patch(s);
+    g5Patch(s);
+    s.tail();
+    Document doc = s.document();
+    const std::string before = doc.toBytes();
+    const Choices c = choicesFor("g5", {{S::MiscLevel, 90}, {S::AmpGain, 61}, {S::DriveGain, 62}});
+
+    size_t changedWhenFailing = 0;
+    bool laterBlockRan = false;
+    const BlockStep blocks[] = {
+        {Group::NoiseReduction, runNoiseReductionEdits},
+        {Group::Amp, [&](const BlockInput& in) {
+             BlockReport r;
+             size_t hits = 0;
+             runFixedPass(in, typeIdSearchString("40"), r, [&](long long L) {
+                 in.session.writeParameter(L + 1, 2, "61");
+                 in.session.writeParameter(L + 1, 2, longValue(300));
+                 if (++hits == 2) {
+                     changedWhenFailing = in.session.linesChanged();
+                     throw std::runtime_error("'6x' is not a valid integer value");
+                 }
+                 in.session.writeParameter(L, 1, "41");
+             });
+             return r;
+         }},
+        {Group::Drive, [&](const BlockInput&) { laterBlockRan = true; return BlockReport{}; }},
+    };
+    try {
+        processWithBlocks(doc, testCatalogue(), c, blocks);
+        ADD_FAILURE() << "the failure did not reach the caller";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "'6x' is not a valid integer value");
+    }
+    EXPECT_EQ(changedWhenFailing, 5u);  // two noise levels; Prm1 and Prm2 of the first amp, Prm2 of the second
+    EXPECT_FALSE(laterBlockRan);
+    EXPECT_EQ(doc.toBytes(), before);
+
+    Document fresh = s.document();
+    const ProcessReport expected = process(fresh, testCatalogue(), c);
+    const ProcessReport again = process(doc, testCatalogue(), c);
+    EXPECT_EQ(doc.toBytes(), fresh.toBytes());
+    EXPECT_EQ(again.linesChanged, expected.linesChanged);
 }

@@ -1,0 +1,208 @@
+#include "io/FileIO.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace pf::io {
+
+namespace {
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+constexpr std::string_view kNotRegular = "not a regular file";
+
+// The temporary files being written, for removal from a signal handler: a fixed table, so the
+// handler reads only memory that is never freed or moved. A slot is free (0), being filled (1)
+// or names a temporary file (2).
+struct TemporarySlot {
+    std::atomic<int> state{0};
+    char path[PATH_MAX]{};
+};
+constexpr size_t kTemporarySlots = 64;
+TemporarySlot temporarySlots[kTemporarySlots];
+
+TemporarySlot* rememberTemporary(const char* path) {
+    const size_t length = std::strlen(path);
+    if (length >= PATH_MAX) return nullptr;
+    for (auto& slot : temporarySlots) {
+        int expected = 0;
+        if (!slot.state.compare_exchange_strong(expected, 1)) continue;
+        std::memcpy(slot.path, path, length + 1);
+        slot.state.store(2);
+        return &slot;
+    }
+    return nullptr;  // more saves at once than slots: that one is not cleaned up on a signal
+}
+
+void forgetTemporary(TemporarySlot* slot) {
+    if (slot) slot->state.store(0);
+}
+
+}  // namespace
+
+bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason) {
+    auto fail = [&](std::string why) {
+        if (reason) *reason = std::move(why);
+        return false;
+    };
+    // O_NONBLOCK keeps open() from waiting for a writer on a named pipe; nothing but a regular
+    // file is read, so the flag changes nothing else.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return fail(systemReason(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return fail(systemReason(e));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(S_ISDIR(st.st_mode) ? systemReason(EISDIR) : std::string(kNotRegular));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::string content;
+    try {
+        content.resize(static_cast<size_t>(st.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return fail(systemReason(ENOMEM));
+    }
+    size_t filled = 0;
+    for (;;) {
+        if (filled == content.size()) content.resize(content.size() + (content.size() / 2) + 65536);
+        const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int e = errno;
+            ::close(fd);
+            return fail(systemReason(e));
+        }
+        if (n == 0) break;
+        filled += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    content.resize(filled);
+    bytes.swap(content);
+    return true;
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
+                         std::string* reason) {
+    auto fail = [&](std::string why) {
+        if (reason) *reason = std::move(why);
+        return false;
+    };
+    if (path.empty()) return fail(systemReason(ENOENT));
+    // Write through a link to the file it names, so the link itself survives.
+    std::filesystem::path target = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (ec) return fail(ec.message());
+        target = resolved;
+    }
+    if (!target.has_filename()) return fail(systemReason(EISDIR));
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+
+    mode_t mode = 0666;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return fail(systemReason(EISDIR));
+        if (!S_ISREG(st.st_mode)) return fail(std::string(kNotRegular));
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return fail(systemReason(errno));
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+
+    // A short fixed-length name, whatever the length of the target's own name.
+    std::string pattern = (folder / ".pf-XXXXXX").string();
+    // The interrupting signals wait while the temporary is created and remembered, so a
+    // handler that removes temporaries never misses this one.
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    const int createError = errno;
+    TemporarySlot* slot = fd >= 0 ? rememberTemporary(pattern.c_str()) : nullptr;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (fd < 0) return fail(systemReason(createError));
+
+    int error = 0;
+    errno = 0;
+    if (!writeBody(fd)) error = errno ? errno : EIO;
+    if (!error && ::fchmod(fd, mode) != 0) error = errno;
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (!error && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
+    if (error) {
+        ::unlink(pattern.c_str());
+        forgetTemporary(slot);
+        return fail(systemReason(error));
+    }
+    forgetTemporary(slot);
+    // Make the rename itself durable.
+    const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd >= 0) {
+        ::fsync(dirfd);
+        ::close(dirfd);
+    }
+    return true;
+}
+
+void removeTemporaryFilesInProgress() noexcept {
+    for (auto& slot : temporarySlots)
+        if (slot.state.load() == 2) ::unlink(slot.path);
+}
+
+namespace {
+extern "C" void endOnInterrupt(int signal) {
+    removeTemporaryFilesInProgress();
+    ::_exit(128 + signal);
+}
+}  // namespace
+
+void removeTemporaryFilesOnInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = endOnInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+std::string cannotOpen(const std::filesystem::path& path, std::string_view reason) {
+    return "Cannot open file " + path.string() + ": " + std::string(reason);
+}
+
+std::string cannotCreate(const std::filesystem::path& path, std::string_view reason) {
+    return "Cannot create file " + path.string() + ": " + std::string(reason);
+}
+
+}  // namespace pf::io
