@@ -4,9 +4,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QListWidget>
+#include <QMimeData>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QTabBar>
@@ -14,6 +18,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <exception>
+#include <utility>
 
 #include "app/Desktop.h"
 #include "app/Pages.h"
@@ -61,11 +66,40 @@ std::filesystem::path fsPath(const QString& path) {
 
 QString saveFilterOf(const DeviceModel& model) { return QStringLiteral("%1 (*%2)").arg(qs(model.saveFilter), qs(model.extension)); }
 
+// The one local file a drag carries, or an empty text (several files, a folder, a web
+// address, no address at all).
+QString droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    return QFileInfo(path).isDir() ? QString() : path;
+}
+
 QString missingFolderMessage(const QString& path) {
     return QStringLiteral("Cannot create file %1: its folder does not exist").arg(path);
 }
 
 }  // namespace
+
+// Marks a command as running for its whole length; a file handed over meanwhile is opened
+// once the last running command has ended.
+class CommandScope {
+public:
+    explicit CommandScope(MainWindow& window) : window_(window) { ++window_.commandsRunning_; }
+    ~CommandScope() {
+        if (--window_.commandsRunning_ > 0 || window_.pendingOpen_.isEmpty()) return;
+        QTimer::singleShot(0, &window_, [window = &window_] {
+            const QString path = std::exchange(window->pendingOpen_, QString());
+            if (!path.isEmpty()) window->openFile(path);
+        });
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    MainWindow& window_;
+};
 
 QStringList saveFilters() {
     QStringList filters;
@@ -77,13 +111,22 @@ QString captionFor(const QString& path) {
     return QStringLiteral("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
 }
 
+QIcon applicationIcon() {
+    QIcon icon;
+    for (const QFileInfo& png : QDir(QStringLiteral(":/icons")).entryInfoList({QStringLiteral("*.png")}))
+        icon.addFile(png.filePath());
+    return icon;
+}
+
 QUrl webPageUrl() {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("README.md")));
+    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(programFile("README.md").string())));
 }
 
 MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
     setObjectName(QStringLiteral("Presetforger_Form"));
     setWindowTitle(kAppTitle);
+    setWindowIcon(applicationIcon());
+    setAcceptDrops(true);  // a patch group dropped on the window is loaded
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -237,9 +280,32 @@ void MainWindow::bringToFront() {
     activateWindow();
 }
 
+void MainWindow::openFile(const QString& path) {
+    bringToFront();
+    if (commandsRunning_ > 0) {
+        pendingOpen_ = path;
+        return;
+    }
+    loadFile(path);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Loaded once the drop has ended, so that the program the file came from is not kept
+    // waiting by a message.
+    QTimer::singleShot(0, this, [this, path] { openFile(path); });
+}
+
 // ---- Load -----------------------------------------------------------------------------------
 
 void MainWindow::load() {
+    CommandScope command(*this);
     FileDialogRequest request;
     request.title = kOpenTitle;
     request.nameFilters = {kOpenFilter};
@@ -249,11 +315,12 @@ void MainWindow::load() {
     request.selectedFile = lastOpenPath_;
     const QString path = desktop_.chooseFile(this, request, nullptr);
     if (path.isEmpty()) return;  // cancelled: nothing changes
-    lastOpenPath_ = path;
     loadFile(path);
 }
 
 bool MainWindow::loadFile(const QString& path) {
+    CommandScope command(*this);
+    lastOpenPath_ = path;
     // A file that cannot be read leaves the loaded group and everything else as it was.
     std::string error;
     if (!group_.load(fsPath(path), Catalogue::open(Catalogue::defaultPath()), &error)) {
@@ -342,6 +409,7 @@ pf::Choices MainWindow::choices() {
 }
 
 void MainWindow::process() {
+    CommandScope command(*this);
     const pf::Choices snapshot = choices();
     ProcessReport report;
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -11,6 +12,8 @@
 #include "engine/Choices.h"
 #include "engine/PatchGroup.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QListWidget;
 class QTabWidget;
 class QTimer;
@@ -20,6 +23,7 @@ class QWidget;
 namespace pf::app {
 
 class ClickableLabel;
+class CommandScope;
 class Desktop;
 class HomePage;
 class SettingsPage;
@@ -37,7 +41,11 @@ QStringList saveFilters();
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);
 
-// The program's web page: the README shipped beside the program.
+// The application icon at every size it was drawn in (the window's icon too).
+QIcon applicationIcon();
+
+// The program's web page: the README shipped with the program (beside it, or in the install
+// tree's data folder).
 QUrl webPageUrl();
 
 // The one window of the program: an adapter between its controls and a PatchGroup. Every
@@ -59,8 +67,16 @@ public:
     void bringToFront();
 
     // The commands, however they are started.
-    void load();                          // the Load button: asks for a file, then loadFile()
-    bool loadFile(const QString& path);   // loads the file; false (and a message) when it cannot be read
+    void load();  // the Load button: asks for a file, then loadFile()
+    // Loads `path` as the Load command does once its dialog has answered: the document, the
+    // caption, the model's pages and lists; a file that cannot be read gives the Load error,
+    // everything stays as it was and the result is false. The file named on the command line
+    // comes here.
+    bool loadFile(const QString& path);
+    // A file handed over from outside, by a later start or a drop: the window comes to the
+    // front and loads it. While a command is still running (its dialog or message open), the
+    // load waits until the command has ended; of several such files the last one wins.
+    void openFile(const QString& path);
     void process();                       // the Process button
     void statusPromptClicked();           // runs the command the prompt names
     void showLegalNotice();
@@ -70,6 +86,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void reject() override;  // Esc and the close box press the Close button
+    void dragEnterEvent(QDragEnterEvent* event) override;  // one local file may be dropped
+    void dropEvent(QDropEvent* event) override;            // and is then opened
 
 private:
     void showStartPage();
@@ -100,6 +118,12 @@ private:
     std::array<SettingRow, pf::kSettingCount> rows_{};
     bool shownOnce_ = false;
     bool resettingTabs_ = false;
+
+    // Load and Process count as running from start to end, dialogs and messages included;
+    // a file handed over meanwhile waits in pendingOpen_.
+    friend class CommandScope;
+    int commandsRunning_ = 0;
+    QString pendingOpen_;
 };
 
 }  // namespace pf::app

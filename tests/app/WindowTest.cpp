@@ -18,6 +18,9 @@ TEST_F(Window, StartsCentredOnTheHomePageWithNothingLoaded) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("The Presetforger 2000"));
     EXPECT_EQ(window->size(), QSize(497, 412));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
+    // The application icon, at every size it is installed in.
+    const QList<QSize> iconSizes = window->windowIcon().availableSizes();
+    for (int side : {16, 32, 48, 64, 128, 256}) EXPECT_TRUE(iconSizes.contains(QSize(side, side))) << side;
     EXPECT_LE((window->frameGeometry().center() - window->screen()->availableGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
     QStringList pages, captions;
