@@ -74,7 +74,7 @@ void checkLookup(const pf::Catalogue& cat, std::string_view section, const std::
 
 // The lists a load fills: every drop-down list holds its section's entries in order (cab items
 // with four characters of the value), every check list the names but "Remove".
-void checkLoadLists(const pf::Catalogue& cat, std::string_view model) {
+void checkCatalogueLists(const pf::Catalogue& cat, std::string_view model) {
     const pf::CatalogueLists lists = pf::CatalogueLists::read(cat, model);
     for (const pf::SettingDef& def : pf::settings()) {
         if (def.kind != pf::ValueKind::CatalogueList) continue;
@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const auto& n : nameQueries) checkLookup(cat, s, read, n);
     }
 
-    for (std::string_view model : {"g5", "g3x", "b3", ""}) checkLoadLists(cat, model);
-    if (!sectionQueries.empty()) checkLoadLists(cat, sectionQueries.back());
+    for (std::string_view model : {"g5", "g3x", "b3", ""}) checkCatalogueLists(cat, model);
+    if (!sectionQueries.empty()) checkCatalogueLists(cat, sectionQueries.back());
     return 0;
 }
