@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <unordered_set>
-
 namespace pf {
 
 std::string lowerAscii(std::string_view s) {
@@ -13,7 +11,21 @@ std::string lowerAscii(std::string_view s) {
     return out;
 }
 
-Catalogue::Catalogue(IniFile ini) : ini_(std::move(ini)) {}
+Catalogue::Catalogue(IniFile ini) {
+    for (IniSection& s : ini.sections()) {
+        // Section names that differ only in letter case are one section; the first stands.
+        auto [it, fresh] = sections_.try_emplace(lowerAscii(s.name));
+        if (!fresh) continue;
+        Section& section = it->second;
+        section.all = std::move(s.entries);
+        section.firstByName.reserve(s.entries.size());
+        for (size_t i = 0; i < section.all.size(); ++i) {
+            const IniEntry& e = section.all[i];
+            if (section.firstByName.try_emplace(lowerAscii(e.name), i).second && !e.value.empty())
+                section.shown.push_back(e);
+        }
+    }
+}
 
 Catalogue Catalogue::fromBytes(std::string_view bytes) { return Catalogue(IniFile::fromBytes(bytes)); }
 
@@ -26,26 +38,21 @@ std::filesystem::path Catalogue::defaultPath() {
     return folder / kCatalogueFileName;
 }
 
-std::vector<IniEntry> Catalogue::readSection(std::string_view section) const {
-    std::vector<IniEntry> result;
-    const IniSection* s = ini_.section(section);
-    if (s == nullptr) return result;
-    std::unordered_set<std::string> seen;
-    for (const auto& e : s->entries) {
-        if (!seen.insert(lowerAscii(e.name)).second) continue;
-        if (e.value.empty()) continue;
-        result.push_back(e);
-    }
-    return result;
+const Catalogue::Section* Catalogue::section(std::string_view name) const {
+    auto it = sections_.find(lowerAscii(name));
+    return it == sections_.end() ? nullptr : &it->second;
 }
 
-std::string Catalogue::lookup(std::string_view section, std::string_view name) const {
-    const IniSection* s = ini_.section(section);
+std::vector<IniEntry> Catalogue::readSection(std::string_view name) const {
+    const Section* s = section(name);
+    return s ? s->shown : std::vector<IniEntry>{};
+}
+
+std::string Catalogue::lookup(std::string_view sectionName, std::string_view name) const {
+    const Section* s = section(sectionName);
     if (s == nullptr) return {};
-    std::string_view wanted = trimBlanks(name);
-    for (const auto& e : s->entries)
-        if (equalsNoCase(e.name, wanted)) return e.value;
-    return {};
+    auto it = s->firstByName.find(lowerAscii(trimBlanks(name)));
+    return it == s->firstByName.end() ? std::string() : s->all[it->second].value;
 }
 
 }  // namespace pf

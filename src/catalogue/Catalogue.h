@@ -34,8 +34,17 @@ public:
     std::string lookup(std::string_view section, std::string_view name) const;
 
 private:
+    // One section, indexed once when the catalogue is read.
+    struct Section {
+        std::vector<IniEntry> shown;  // what readSection gives
+        std::vector<IniEntry> all;    // every entry in file order
+        std::unordered_map<std::string, size_t> firstByName;  // lower-case name -> first entry in `all`
+    };
+
     explicit Catalogue(IniFile ini);
-    IniFile ini_;
+    const Section* section(std::string_view name) const;
+
+    std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
 std::string lowerAscii(std::string_view s);

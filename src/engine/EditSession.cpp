@@ -1,7 +1,8 @@
 #include "engine/EditSession.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <cstring>
 
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
@@ -15,6 +16,17 @@ constexpr std::string_view kPrm1Close = "</prm1>";
 constexpr std::string_view kModuleOpen = "<module";
 constexpr size_t kPrm1Blanks = 8;
 constexpr size_t kModuleBlanks = 2;
+constexpr std::string_view kParameterIndent = "        ";
+
+inline char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `s` at `at` reads `lowerText` in any letter case.
+bool readsNoCase(std::string_view s, size_t at, std::string_view lowerText) {
+    if (at > s.size() || s.size() - at < lowerText.size()) return false;
+    for (size_t i = 0; i < lowerText.size(); ++i)
+        if (lower(s[at + i]) != lowerText[i]) return false;
+    return true;
+}
 
 bool blanksBefore(std::string_view s, size_t at, size_t count) {
     if (at < count) return false;
@@ -23,17 +35,72 @@ bool blanksBefore(std::string_view s, size_t at, size_t count) {
     return true;
 }
 
-}  // namespace
+// Calls emit(key as written) for every key of the index a line holds: every "<prm1>" with
+// eight blanks before it up to the first "</prm1>" after it, and every "<module" with two
+// blanks before it up to the first ">" after it. One pass over the line's '<' characters.
+template <class Emit>
+void forEachKey(std::string_view line, Emit&& emit) {
+    bool prm1Closes = true, moduleCloses = true;  // false once no closing text follows
+    for (size_t q = 0; q < line.size() && (prm1Closes || moduleCloses); ++q) {
+        const void* p = std::memchr(line.data() + q, '<', line.size() - q);
+        if (p == nullptr) return;
+        q = static_cast<size_t>(static_cast<const char*>(p) - line.data());
+        if (prm1Closes && readsNoCase(line, q, kPrm1Open)) {
+            if (!blanksBefore(line, q, kPrm1Blanks)) continue;
+            const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
+            if (close == std::string_view::npos) {
+                prm1Closes = false;
+                continue;
+            }
+            emit(line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks)));
+        } else if (moduleCloses && readsNoCase(line, q, kModuleOpen)) {
+            if (!blanksBefore(line, q, kModuleBlanks)) continue;
+            const size_t close = line.find('>', q + kModuleOpen.size());
+            if (close == std::string_view::npos) {
+                moduleCloses = false;
+                continue;
+            }
+            emit(line.substr(q - kModuleBlanks, close + 1 - (q - kModuleBlanks)));
+        }
+    }
+}
 
-namespace {
+// "<PrmN>" and "</PrmN>" for a parameter number.
+struct ParameterTags {
+    explicit ParameterTags(int number) {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        const std::string_view n(digits, static_cast<size_t>(end - digits));
+        open.append("<Prm").append(n).append(">");
+        close.append("</Prm").append(n).append(">");
+    }
+    std::string open, close;
+};
 
-// "        <PrmN>value</PrmN>", written into `line`'s own storage.
-void buildParameterLine(std::string& line, int number, std::string_view value) {
-    char n[16];
-    const int len = std::snprintf(n, sizeof n, "%d", number);
-    const std::string_view num(n, static_cast<size_t>(len));
-    line.assign("        <Prm");
-    line.append(num).append(">").append(value).append("</Prm").append(num).append(">");
+// The value of a line that reads exactly "        <PrmN>value</PrmN>", or nullopt.
+std::optional<std::string_view> canonicalValue(std::string_view line, const ParameterTags& tags) {
+    const size_t head = kParameterIndent.size() + tags.open.size();
+    if (line.size() < head + tags.close.size() || !line.starts_with(kParameterIndent) ||
+        line.substr(kParameterIndent.size(), tags.open.size()) != tags.open || !line.ends_with(tags.close))
+        return std::nullopt;
+    return line.substr(head, line.size() - head - tags.close.size());
+}
+
+void putNumber(std::string& out, size_t n) {
+    while (n >= 0x80) {
+        out += static_cast<char>((n & 0x7f) | 0x80);
+        n >>= 7;
+    }
+    out += static_cast<char>(n);
+}
+
+size_t getNumber(std::string_view in, size_t& at) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(in[at++]);
+        n |= static_cast<size_t>(byte & 0x7f) << shift;
+        if (byte < 0x80) return n;
+    }
 }
 
 }  // namespace
@@ -41,26 +108,10 @@ void buildParameterLine(std::string& line, int number, std::string_view value) {
 bool isParameterLine(std::string_view line, int number) {
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    const std::string tag = "<prm" + std::to_string(number) + ">";
-    return findNoCase(line.substr(i, tag.size()), tag) == 0;
-}
-
-void forEachIndexKey(std::string_view line, const std::function<void(std::string&&)>& emit) {
-    for (size_t q = findNoCase(line, kPrm1Open); q != std::string_view::npos; q = findNoCase(line, kPrm1Open, q + 1)) {
-        if (!blanksBefore(line, q, kPrm1Blanks)) continue;
-        const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
-        if (close == std::string_view::npos) break;
-        const size_t start = q - kPrm1Blanks;
-        emit(lowerAscii(line.substr(start, close + kPrm1Close.size() - start)));
-    }
-    for (size_t q = findNoCase(line, kModuleOpen); q != std::string_view::npos;
-         q = findNoCase(line, kModuleOpen, q + 1)) {
-        if (!blanksBefore(line, q, kModuleBlanks)) continue;
-        const size_t close = line.find('>', q + kModuleOpen.size());
-        if (close == std::string_view::npos) break;
-        const size_t start = q - kModuleBlanks;
-        emit(lowerAscii(line.substr(start, close + 1 - start)));
-    }
+    char tag[24] = "<prm";
+    const auto end = std::to_chars(tag + 4, tag + sizeof tag - 1, number).ptr;
+    *end = '>';
+    return readsNoCase(line, i, std::string_view(tag, static_cast<size_t>(end + 1 - tag)));
 }
 
 bool isIndexKey(std::string_view n) {
@@ -78,47 +129,72 @@ bool isIndexKey(std::string_view n) {
 }
 
 EditSession::EditSession(Document& document) : document_(document), touched_(document.lineCount()) {
-    for (size_t i = 0; i < document_.lineCount(); ++i) indexLine(i);
-    building_ = false;
+    // The index in one pass over the lines.
+    for (size_t i = 0; i < document_.lineCount(); ++i)
+        forEachKey(document_.line(i), [&](std::string_view key) {
+            std::vector<size_t>& lines = postings(key).lines;
+            if (lines.empty() || lines.back() != i) lines.push_back(i);
+        });
 }
 
-void EditSession::indexLine(size_t line) {
-    forEachIndexKey(document_.line(line), [&](std::string&& key) {
-        Postings& p = index_[std::move(key)];
-        if (building_) {
-            if (p.built.empty() || p.built.back() != line) p.built.push_back(line);
-        } else {
-            p.added.insert(line);
-        }
+EditSession::Postings& EditSession::postings(std::string_view keyAsWritten) {
+    key_.resize(keyAsWritten.size());
+    std::transform(keyAsWritten.begin(), keyAsWritten.end(), key_.begin(), lower);
+    auto it = index_.find(key_);
+    if (it == index_.end()) it = index_.emplace(key_, Postings{}).first;
+    return it->second;
+}
+
+void EditSession::fileKeysOf(size_t line) {
+    forEachKey(document_.line(line), [&](std::string_view key) {
+        Postings& p = postings(key);
+        if (&p == searching_) searchingAdded_.insert(line);
+        else p.added.push_back(line);
     });
-}
-
-const EditSession::Postings* EditSession::postingsFor(std::string_view lowerNeedle) const {
-    auto it = index_.find(std::string(lowerNeedle));
-    return it == index_.end() ? nullptr : &it->second;
 }
 
 size_t EditSession::forEachHit(std::string_view needle, const std::function<void(long long)>& onHit) {
     if (needle.empty()) return 0;
     const std::string lower = lowerAscii(needle);
-    if (isIndexKey(lower)) return forEachIndexedHit(needle, postingsFor(lower), onHit);
-    return forEachTextHit(needle, onHit);
+    if (!isIndexKey(lower)) return forEachTextHit(needle, onHit);
+    auto it = index_.find(lower);
+    return it == index_.end() ? 0 : forEachIndexedHit(needle, &it->second, onHit);
 }
 
-size_t EditSession::forEachIndexedHit(std::string_view needle, const Postings* postings,
+size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* postings,
                                       const std::function<void(long long)>& onHit) {
-    if (postings == nullptr) return 0;
-    // Lines filed under the key may have lost it through a rewrite; the search in the line
-    // itself decides. Lines that gained it are in `added`, which may grow while we go.
-    // The search only moves forward, so the built list is walked with a cursor.
-    auto built = postings->built.begin();
+    // Lines that gained the key since its last search join the ordered list first.
+    std::vector<size_t>& lines = postings->lines;
+    if (!postings->added.empty()) {
+        std::sort(postings->added.begin(), postings->added.end());
+        const size_t middle = lines.size();
+        lines.insert(lines.end(), postings->added.begin(), postings->added.end());
+        std::inplace_merge(lines.begin(), lines.begin() + static_cast<long>(middle), lines.end());
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+        postings->added.clear();
+    }
+    // Filed lines may have lost the key through a rewrite; the search in the line itself
+    // decides. Lines that gain it during this search go to `searchingAdded_`, which may grow
+    // while we go. The search only moves forward, so the filed lines are walked with a cursor.
+    searching_ = postings;
+    searchingAdded_.clear();
+    struct Done {
+        EditSession& s;
+        ~Done() {
+            if (s.searching_) s.searching_->added.insert(s.searching_->added.end(), s.searchingAdded_.begin(),
+                                                         s.searchingAdded_.end());
+            s.searching_ = nullptr;
+            s.searchingAdded_.clear();
+        }
+    } done{*this};
+    size_t cursor = 0;
     auto nextCandidate = [&](size_t from) -> size_t {
         size_t best = SIZE_MAX;
-        while (built != postings->built.end() && *built < from) ++built;
-        if (built != postings->built.end()) best = *built;
-        if (postings->added.empty()) return best;
-        auto a = postings->added.lower_bound(from);
-        if (a != postings->added.end() && *a < best) best = *a;
+        while (cursor < lines.size() && lines[cursor] < from) ++cursor;
+        if (cursor < lines.size()) best = lines[cursor];
+        if (searchingAdded_.empty()) return best;
+        auto a = searchingAdded_.lower_bound(from);
+        if (a != searchingAdded_.end() && *a < best) best = *a;
         return best;
     };
     size_t hits = 0;
@@ -171,39 +247,67 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
         return false;
     }
     ++made_;
-    buildParameterLine(scratch_, number, value);
-    replace(static_cast<size_t>(line), scratch_);
+    const size_t index = static_cast<size_t>(line);
+    char digits[16];
+    const std::string_view n(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
+    scratch_.assign(kParameterIndent).append("<Prm").append(n).append(">").append(value);
+    scratch_.append("</Prm").append(n).append(">");
+    const std::string_view current = document_.line(index);
+    if (current == scratch_) return true;
+    if (!touched_[index]) {
+        touched_[index] = true;
+        remember(index, current, number);
+    }
+    document_.setLine(index, scratch_);
+    fileKeysOf(index);
     return true;
 }
 
-void EditSession::replace(size_t line, std::string_view text) {
-    const std::string& current = document_.line(line);
-    if (current == text) return;
-    if (!touched_[line]) {
-        touched_[line] = true;
-        original_.push_back({line, originalBytes_.size(), current.size()});
-        originalBytes_ += current;
+void EditSession::remember(size_t line, std::string_view text, int number) {
+    putNumber(undo_, line);
+    if (number >= 0) {
+        const ParameterTags tags(number);
+        if (const auto value = canonicalValue(text, tags)) {
+            putNumber(undo_, static_cast<size_t>(number) + 1);
+            putNumber(undo_, value->size());
+            undo_.append(*value);
+            return;
+        }
     }
-    document_.setLine(line, text);
-    indexLine(line);
+    putNumber(undo_, 0);
+    putNumber(undo_, text.size());
+    undo_.append(text);
 }
 
-std::string_view EditSession::originalText(size_t entry) const {
-    const Original& o = original_[entry];
-    return std::string_view(originalBytes_).substr(o.offset, o.length);
+// Calls f(line, first text) for every line the session rewrote.
+template <class F>
+void EditSession::forEachOriginal(F&& f) const {
+    std::string text;
+    for (size_t at = 0; at < undo_.size();) {
+        const size_t line = getNumber(undo_, at);
+        const size_t kind = getNumber(undo_, at);
+        const size_t length = getNumber(undo_, at);
+        const std::string_view bytes = std::string_view(undo_).substr(at, length);
+        at += length;
+        if (kind == 0) {
+            f(line, bytes);
+            continue;
+        }
+        const ParameterTags tags(static_cast<int>(kind - 1));
+        text.assign(kParameterIndent).append(tags.open).append(bytes).append(tags.close);
+        f(line, std::string_view(text));
+    }
 }
 
 size_t EditSession::linesChanged() const {
     size_t n = 0;
-    for (size_t i = 0; i < original_.size(); ++i)
-        if (document_.line(original_[i].line) != originalText(i)) ++n;
+    forEachOriginal([&](size_t line, std::string_view original) { n += document_.line(line) != original; });
     return n;
 }
 
 void EditSession::rollback() {
-    for (size_t i = 0; i < original_.size(); ++i) document_.setLine(original_[i].line, originalText(i));
-    original_.clear();
-    originalBytes_.clear();
+    forEachOriginal([&](size_t line, std::string_view original) { document_.setLine(line, original); });
+    undo_.clear();
     touched_.assign(touched_.size(), false);
 }
 

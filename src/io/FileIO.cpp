@@ -74,10 +74,15 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
         ::close(fd);
         return fail(systemReason(ENOMEM));
     }
+    // The size fstat gives is read straight into the string. Only a file that grew meanwhile
+    // makes it grow: the end is found with a small read first, so a file of the expected size
+    // costs no memory beyond its bytes.
     size_t filled = 0;
     for (;;) {
-        if (filled == content.size()) content.resize(content.size() + (content.size() / 2) + 65536);
-        const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+        char probe[4096];
+        const bool full = filled == content.size();
+        const ssize_t n = full ? ::read(fd, probe, sizeof probe)
+                               : ::read(fd, content.data() + filled, content.size() - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int e = errno;
@@ -85,10 +90,19 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
             return fail(systemReason(e));
         }
         if (n == 0) break;
+        if (full) {
+            try {
+                content.resize(content.size() + (content.size() / 2) + 65536);
+            } catch (const std::bad_alloc&) {
+                ::close(fd);
+                return fail(systemReason(ENOMEM));
+            }
+            std::memcpy(content.data() + filled, probe, static_cast<size_t>(n));
+        }
         filled += static_cast<size_t>(n);
     }
     ::close(fd);
-    content.resize(filled);
+    if (filled != content.size()) content.resize(filled);
     bytes.swap(content);
     return true;
 }
@@ -108,8 +122,60 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+namespace {
+constexpr size_t kWriteBuffer = 1 << 20;          // pieces are gathered up to this size
+constexpr unsigned long long kWritebackStep = 8ull << 20;  // disk writing is started every 8 MB
+}  // namespace
+
+BufferedWriter::BufferedWriter(int fd) : fd_(fd), buffer_(new char[kWriteBuffer]) {}
+
+BufferedWriter::~BufferedWriter() { delete[] buffer_; }
+
+bool BufferedWriter::write(const char* data, size_t size) {
+    if (!writeAll(fd_, data, size)) return false;
+    written_ += size;
+    if (written_ - startedUpTo_ >= kWritebackStep) {
+        // A hint only: where the system cannot do it, the final flush does the whole work.
+        ::sync_file_range(fd_, static_cast<off_t>(startedUpTo_), static_cast<off_t>(written_ - startedUpTo_),
+                          SYNC_FILE_RANGE_WRITE);
+        startedUpTo_ = written_;
+    }
+    return true;
+}
+
+bool BufferedWriter::put(const char* data, size_t size) {
+    if (used_ + size <= kWriteBuffer) {
+        std::memcpy(buffer_ + used_, data, size);
+        used_ += size;
+        return true;
+    }
+    if (!flush()) return false;
+    if (size >= kWriteBuffer / 2) return write(data, size);
+    std::memcpy(buffer_, data, size);
+    used_ = size;
+    return true;
+}
+
+bool BufferedWriter::flush() {
+    const size_t n = used_;
+    used_ = 0;
+    return n == 0 || write(buffer_, n);
+}
+
+bool flushFolder(const std::filesystem::path& folder, std::string* reason) {
+    const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0 || ::fsync(dirfd) != 0) {
+        const int e = errno;
+        if (dirfd >= 0) ::close(dirfd);
+        if (reason) *reason = systemReason(e);
+        return false;
+    }
+    ::close(dirfd);
+    return true;
+}
+
 bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
-                         std::string* reason) {
+                         std::string* reason, const AtomicWriteOptions& options) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
         return false;
@@ -161,12 +227,9 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::function<
         return fail(systemReason(error));
     }
     forgetTemporary(slot);
-    // Make the rename itself durable.
-    const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirfd >= 0) {
-        ::fsync(dirfd);
-        ::close(dirfd);
-    }
+    // Make the rename itself durable, now or by the caller at the end of its batch.
+    if (options.folderToFlush) *options.folderToFlush = folder;
+    else flushFolder(folder);
     return true;
 }
 

@@ -17,6 +17,37 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
 // set on failure.
 bool writeAll(int fd, const char* data, size_t size);
 
+// Gathers small pieces into large writes to a descriptor and passes large pieces straight on.
+// Every few megabytes written it asks the system to start writing them to disk, so that the
+// flush at the end of a big file has little left to wait for. Each call returns false with
+// errno set once a write has failed.
+class BufferedWriter {
+public:
+    explicit BufferedWriter(int fd);
+    ~BufferedWriter();
+    BufferedWriter(const BufferedWriter&) = delete;
+    BufferedWriter& operator=(const BufferedWriter&) = delete;
+
+    bool put(const char* data, size_t size);
+    bool put(std::string_view s) { return put(s.data(), s.size()); }
+    bool flush();
+
+private:
+    bool write(const char* data, size_t size);
+
+    int fd_;
+    char* buffer_;
+    size_t used_ = 0;
+    unsigned long long written_ = 0, startedUpTo_ = 0;
+};
+
+struct AtomicWriteOptions {
+    // When set, the target's folder is not flushed after the rename; its path is stored here
+    // instead, so that a batch writing many files can flush each folder once, at the end
+    // (flushFolder).
+    std::filesystem::path* folderToFlush = nullptr;
+};
+
 // Writes a file atomically: `writeBody` fills a new temporary file in the target's folder, which
 // is flushed to disk and renamed over the target only once it is complete; then the folder is
 // flushed. The temporary's name is short, so any name the file system accepts for the target
@@ -25,7 +56,10 @@ bool writeAll(int fd, const char* data, size_t size);
 // temporary is removed, and `reason` receives the system's reason. `writeBody` returns false
 // with errno set when a write fails.
 bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
-                         std::string* reason = nullptr);
+                         std::string* reason = nullptr, const AtomicWriteOptions& options = {});
+
+// Flushes a folder's entries (a rename in it) to disk; false with the system's reason.
+bool flushFolder(const std::filesystem::path& folder, std::string* reason = nullptr);
 
 // Removes every temporary file a save is writing at this moment. Async-signal-safe: meant for
 // a signal handler that ends the program.
