@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "document/ByteScan.h"
 #include "io/FileIO.h"
 
 namespace pf {
@@ -23,35 +24,29 @@ bool equalNoCase(const char* a, const char* b, size_t n) {
 size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.size() > hay.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     if (needle.empty()) return from;
-    const unsigned char first = lower(static_cast<unsigned char>(needle[0]));
-    const unsigned char firstUpper = (first >= 'a' && first <= 'z') ? first - ('a' - 'A') : first;
-    const size_t last = hay.size() - needle.size();
-    for (size_t i = from; i <= last; ++i) {
-        // Jump to the next candidate for the first character with memchr on both cases.
-        const char* base = hay.data() + i;
-        size_t span = last - i + 1;
-        const void* p1 = std::memchr(base, first, span);
-        const void* p2 = firstUpper != first ? std::memchr(base, firstUpper, span) : nullptr;
-        const char* p = static_cast<const char*>(p1);
-        if (p2 != nullptr && (p == nullptr || static_cast<const char*>(p2) < p)) p = static_cast<const char*>(p2);
-        if (p == nullptr) return std::string_view::npos;
-        i = static_cast<size_t>(p - hay.data());
-        if (equalNoCase(p + 1, needle.data() + 1, needle.size() - 1)) return i;
-    }
-    return std::string_view::npos;
+    // Candidates for the first character (in either case) in one pass; each is checked whole.
+    size_t found = std::string_view::npos;
+    const char* base = hay.data() + from;
+    scan::forEachByteNoCase(base, hay.size() - needle.size() - from + 1, static_cast<char>(lower(needle[0])),
+                            [&](size_t at) {
+                                if (!equalNoCase(base + at + 1, needle.data() + 1, needle.size() - 1)) return true;
+                                found = from + at;
+                                return false;
+                            });
+    return found;
 }
 
 void Document::LineStarts::reset(size_t bufferSize, size_t entries) {
     wide_ = bufferSize > UINT32_MAX;
-    narrowStarts_ = {};
-    wideStarts_ = {};
+    narrowStarts_ = decltype(narrowStarts_)();
+    wideStarts_ = decltype(wideStarts_)();
     if (wide_) wideStarts_.reserve(entries);
     else narrowStarts_.reserve(entries);
 }
 
-Document Document::fromBytes(std::string_view bytes) { return fromBuffer(std::string(bytes)); }
+Document Document::fromBytes(std::string_view bytes) { return fromBuffer(io::ByteBuffer(bytes)); }
 
-Document Document::fromBuffer(std::string&& bytes) {
+Document Document::fromBuffer(io::ByteBuffer&& bytes) {
     Document doc;
     doc.bytes_ = std::move(bytes);
     doc.splitLines();
@@ -62,20 +57,18 @@ void Document::splitLines() {
     const char* data = bytes_.data();
     const size_t size = bytes_.size();
     finalBreak_ = size > 0 && data[size - 1] == '\n';
-    size_t breaks = 0;
-    for (size_t i = 0; i < size; ++i) breaks += data[i] == '\n';
-    lineCount_ = breaks + (size > 0 && !finalBreak_ ? 1 : 0);
+    lineCount_ = scan::count(data, size, '\n') + (size > 0 && !finalBreak_ ? 1 : 0);
     starts_.reset(size, lineCount_ + 1);
     if (lineCount_ > 0) starts_.push(0);
-    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', size - (p - data)))) != nullptr;) {
-        ++p;
-        if (p != data + size) starts_.push(static_cast<size_t>(p - data));
-    }
+    scan::forEachByte(data, size, '\n', [&](size_t at) {
+        if (at + 1 != size) starts_.push(at + 1);
+        return true;
+    });
     starts_.push(size);
 }
 
 bool Document::load(const std::filesystem::path& path, std::string* error) {
-    std::string bytes;
+    io::ByteBuffer bytes;
     std::string reason;
     if (!io::readRegularFile(path, bytes, &reason)) {
         if (error) *error = io::cannotOpen(path, reason);
@@ -85,26 +78,19 @@ bool Document::load(const std::filesystem::path& path, std::string* error) {
     return true;
 }
 
-std::string_view Document::line(size_t index) const {
-    if (index >= lineCount_) throw std::out_of_range("Document::line: no line " + std::to_string(index));
-    const size_t s = starts_[index], e = starts_[index + 1];
-    const char* at = bytes_.data() + s;
-    switch (layout_.empty() ? uint8_t{kAsRead} : layout_[index]) {
-        case kAsRead: {
-            if (!endsWithBreak(index)) return {at, e - s};
-            size_t length = e - 1 - s;
-            if (length > 0 && at[length - 1] == '\r') --length;
-            return {at, length};
-        }
-        case kInPlace: {
-            const void* lf = std::memchr(at, '\n', e - s);
-            return {at, lf ? static_cast<size_t>(static_cast<const char*>(lf) - at) : e - s};
-        }
-        default: {
-            const Spill& sp = spilled_.at(index);
-            return {spill_.data() + sp.offset, sp.length};
-        }
+void Document::throwNoLine(size_t index) {
+    throw std::out_of_range("Document::line: no line " + std::to_string(index));
+}
+
+std::string_view Document::editedLine(size_t index) const {
+    if (layoutOf(index) == kInPlace) {
+        const size_t s = starts_[index], e = starts_[index + 1];
+        const char* at = bytes_.data() + s;
+        const void* lf = std::memchr(at, '\n', e - s);
+        return {at, lf ? static_cast<size_t>(static_cast<const char*>(lf) - at) : e - s};
     }
+    const Spill& sp = spilled_.at(index);
+    return {spill_.data() + sp.offset, sp.length};
 }
 
 std::vector<std::string> Document::lines() const {
@@ -123,7 +109,7 @@ bool Document::emit(Sink&& sink) const {
     size_t runStart = lineCount_ > 0 ? starts_[0] : 0, runEnd = runStart;
     for (size_t i = 0; i < lineCount_; ++i) {
         const size_t s = starts_[i], e = starts_[i + 1];
-        if ((layout_.empty() || layout_[i] == kAsRead) && endsWithBreak(i) && e - s >= 2 && data[e - 2] == '\r') {
+        if ((layoutBits_.empty() || layoutOf(i) == kAsRead) && endsWithBreak(i) && e - s >= 2 && data[e - 2] == '\r') {
             runEnd = e;
             continue;
         }
@@ -146,7 +132,7 @@ std::string Document::toBytes() const {
 }
 
 bool Document::writeTo(int fd) const {
-    io::BufferedWriter writer(fd);
+    io::BufferedWriter writer(fd, bytes_.size() + lineCount_ + spill_.size() + 1);
     return emit([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
 }
 
@@ -164,21 +150,23 @@ size_t Document::slotCapacity(size_t index) const {
 }
 
 void Document::setLayout(size_t index, Layout layout) {
-    if (layout_.empty()) {
+    if (layoutBits_.empty()) {
         if (layout == kAsRead) return;
-        layout_.assign(lineCount_, kAsRead);
+        layoutBits_.assign((lineCount_ + 31) / 32, 0);
     }
-    if (layout_[index] == kSpilled && layout != kSpilled) {
+    if (layoutOf(index) == kSpilled && layout != kSpilled) {
         auto it = spilled_.find(index);
         spillDead_ += it->second.capacity;
         spilled_.erase(it);
     }
-    layout_[index] = layout;
+    uint64_t& word = layoutBits_[index / 32];
+    const unsigned shift = index % 32 * 2;
+    word = (word & ~(uint64_t{3} << shift)) | (uint64_t{layout} << shift);
 }
 
 bool Document::aliases(std::string_view text) const {
     const std::less<const char*> before;
-    auto within = [&](const std::string& s) {
+    auto within = [&](const auto& s) {
         return !text.empty() && !before(text.data(), s.data()) && before(text.data(), s.data() + s.size());
     };
     return within(bytes_) || within(spill_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "io/FileIO.h"
+#include "io/LargeMemory.h"
 
 namespace pf {
 
@@ -27,9 +29,9 @@ public:
 
     // Splits bytes into lines: a line ends at LF or CR LF; a lone CR belongs to its line. A
     // final line break ends the last line; it does not start an empty one. fromBuffer keeps
-    // the string itself as the document's buffer instead of copying it.
+    // the buffer itself as the document's instead of copying it.
     static Document fromBytes(std::string_view bytes);
-    static Document fromBuffer(std::string&& bytes);
+    static Document fromBuffer(io::ByteBuffer&& bytes);
 
     // Reads the file whole; only a regular file is read, and nothing blocks on a named pipe or
     // a device. On failure the document is left as it was and `error` receives
@@ -52,7 +54,30 @@ public:
     size_t lineCount() const { return lineCount_; }
     // The text of a line, without its line break. The view is valid until the document
     // changes. An index outside the lines throws std::out_of_range.
-    std::string_view line(size_t index) const;
+    std::string_view line(size_t index) const {
+        if (index >= lineCount_) throwNoLine(index);
+        if (!layoutBits_.empty() && layoutOf(index) != kAsRead) return editedLine(index);
+        const size_t s = starts_[index], e = starts_[index + 1];
+        const char* at = bytes_.data() + s;
+        if (!endsWithBreak(index)) return {at, e - s};
+        const size_t length = e - 1 - s;
+        return {at, length - (length > 0 && at[length - 1] == '\r')};
+    }
+    // Asks the processor to fetch where lines start (`prefetchStarts`) and, once that is known,
+    // their text (`prefetchText`, up to a kilobyte), for code that knows which lines it will
+    // read next. Indices outside the lines are ignored.
+    void prefetchStarts(size_t first, size_t last) const {
+        if (first >= lineCount_) return;
+        starts_.prefetch(first);
+        starts_.prefetch(std::min(last, lineCount_));
+    }
+    void prefetchText(size_t first, size_t last) const {
+        if (first >= lineCount_) return;
+        const char* from = bytes_.data() + starts_[first];
+        const char* to = bytes_.data() + starts_[std::min(last, lineCount_)];
+        if (to - from > 1024) to = from + 1024;
+        for (; from < to; from += 64) __builtin_prefetch(from);
+    }
     // Copies of every line (for tests and checks; costs the whole document).
     std::vector<std::string> lines() const;
 
@@ -82,6 +107,10 @@ private:
     class LineStarts {
     public:
         size_t operator[](size_t i) const { return wide_ ? wideStarts_[i] : narrowStarts_[i]; }
+        void prefetch(size_t i) const {
+            if (wide_) __builtin_prefetch(wideStarts_.data() + i);
+            else __builtin_prefetch(narrowStarts_.data() + i);
+        }
         void reset(size_t bufferSize, size_t entries);
         void push(size_t start) {
             if (wide_) wideStarts_.push_back(start);
@@ -90,13 +119,13 @@ private:
 
     private:
         bool wide_ = false;
-        std::vector<uint32_t> narrowStarts_;
-        std::vector<uint64_t> wideStarts_;
+        std::vector<uint32_t, io::LargeAllocator<uint32_t>> narrowStarts_;
+        std::vector<uint64_t, io::LargeAllocator<uint64_t>> wideStarts_;
     };
 
-    // How a line's text is found. Before the first rewrite that needs it, every line is as
-    // read and `layout_` is empty.
-    enum Layout : uint8_t {
+    // How a line's text is found, two bits a line. Before the first rewrite that needs it,
+    // every line is as read and `layoutBits_` is empty.
+    enum Layout : unsigned {
         kAsRead = 0,   // the slot's bytes less the LF and one CR before it
         kInPlace = 1,  // the slot's bytes up to the first LF in it (or the slot's end)
         kSpilled = 2,  // in `spill_`, at `spilled_[line]`
@@ -105,6 +134,11 @@ private:
         size_t offset, length, capacity;
     };
 
+    Layout layoutOf(size_t index) const {
+        return static_cast<Layout>((layoutBits_[index / 32] >> (index % 32 * 2)) & 3u);
+    }
+    std::string_view editedLine(size_t index) const;
+    [[noreturn]] static void throwNoLine(size_t index);
     void splitLines();
     size_t slotCapacity(size_t index) const;  // bytes a rewrite may use in place
     bool endsWithBreak(size_t index) const { return index + 1 < lineCount_ || finalBreak_; }
@@ -120,11 +154,11 @@ private:
     void settleOffsets() const;         // brings the tree up to date before a position is read
     size_t prefix(size_t count) const;  // total length (line + '\n') of the first `count` lines
 
-    std::string bytes_;
+    io::ByteBuffer bytes_;
     LineStarts starts_;
     size_t lineCount_ = 0;
     bool finalBreak_ = false;
-    std::vector<uint8_t> layout_;
+    std::vector<uint64_t> layoutBits_;
     std::unordered_map<size_t, Spill> spilled_;
     std::string spill_;
     size_t spillDead_ = 0;  // bytes of `spill_` no line uses any more

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 #include "catalogue/Catalogue.h"
+#include "document/ByteScan.h"
 #include "document/Document.h"
 
 namespace pf {
@@ -28,6 +30,34 @@ bool readsNoCase(std::string_view s, size_t at, std::string_view lowerText) {
     return true;
 }
 
+// Equality of short texts without a library call: eight bytes at a time, the last eight
+// overlapping.
+bool same(std::string_view a, std::string_view b) {
+    const size_t n = a.size();
+    if (n != b.size()) return false;
+    if (n < 8) {
+        for (size_t i = 0; i < n; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+    auto word = [](const char* p) {
+        uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    };
+    for (size_t i = 0; i + 8 < n; i += 8)
+        if (word(a.data() + i) != word(b.data() + i)) return false;
+    return word(a.data() + n - 8) == word(b.data() + n - 8);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && same(s.substr(0, prefix.size()), prefix);
+}
+
+bool endsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && same(s.substr(s.size() - suffix.size()), suffix);
+}
+
 bool blanksBefore(std::string_view s, size_t at, size_t count) {
     if (at < count) return false;
     for (size_t i = at - count; i < at; ++i)
@@ -41,57 +71,73 @@ bool blanksBefore(std::string_view s, size_t at, size_t count) {
 template <class Emit>
 void forEachKey(std::string_view line, Emit&& emit) {
     bool prm1Closes = true, moduleCloses = true;  // false once no closing text follows
-    for (size_t q = 0; q < line.size() && (prm1Closes || moduleCloses); ++q) {
-        const void* p = std::memchr(line.data() + q, '<', line.size() - q);
-        if (p == nullptr) return;
-        q = static_cast<size_t>(static_cast<const char*>(p) - line.data());
+    scan::forEachByte(line.data(), line.size(), '<', [&](size_t q) {
         if (prm1Closes && readsNoCase(line, q, kPrm1Open)) {
-            if (!blanksBefore(line, q, kPrm1Blanks)) continue;
-            const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
-            if (close == std::string_view::npos) {
-                prm1Closes = false;
-                continue;
+            if (blanksBefore(line, q, kPrm1Blanks)) {
+                const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
+                if (close == std::string_view::npos) prm1Closes = false;
+                else emit(line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks)));
             }
-            emit(line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks)));
         } else if (moduleCloses && readsNoCase(line, q, kModuleOpen)) {
-            if (!blanksBefore(line, q, kModuleBlanks)) continue;
-            const size_t close = line.find('>', q + kModuleOpen.size());
-            if (close == std::string_view::npos) {
-                moduleCloses = false;
-                continue;
+            if (blanksBefore(line, q, kModuleBlanks)) {
+                const size_t close = line.find('>', q + kModuleOpen.size());
+                if (close == std::string_view::npos) moduleCloses = false;
+                else emit(line.substr(q - kModuleBlanks, close + 1 - (q - kModuleBlanks)));
             }
-            emit(line.substr(q - kModuleBlanks, close + 1 - (q - kModuleBlanks)));
         }
-    }
+        return prm1Closes || moduleCloses;
+    });
 }
 
-// "<PrmN>" and "</PrmN>" for a parameter number.
-struct ParameterTags {
+// "        <PrmN>" and "</PrmN>" for a parameter number.
+class ParameterTags {
+public:
     explicit ParameterTags(int number) {
         char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-        const std::string_view n(digits, static_cast<size_t>(end - digits));
-        open.append("<Prm").append(n).append(">");
-        close.append("</Prm").append(n).append(">");
+        const size_t n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+        std::string_view parts[] = {kParameterIndent, "<Prm", {digits, n}, ">", "</Prm", {digits, n}, ">"};
+        size_t at = 0;
+        for (size_t i = 0; i < std::size(parts); ++i) {
+            std::memcpy(text_ + at, parts[i].data(), parts[i].size());
+            at += parts[i].size();
+            if (i == 3) headLength_ = at;
+        }
+        closeLength_ = at - headLength_;
     }
-    std::string open, close;
+    std::string_view head() const { return {text_, headLength_}; }  // with the indent
+    std::string_view close() const { return {text_ + headLength_, closeLength_}; }
+
+private:
+    char text_[64];
+    size_t headLength_ = 0, closeLength_ = 0;
 };
+
+// The tags of the numbers the blocks write are made once.
+ParameterTags tagsFor(int number) {
+    static const std::vector<ParameterTags> made = [] {
+        std::vector<ParameterTags> t;
+        for (int i = 0; i < 16; ++i) t.emplace_back(i);
+        return t;
+    }();
+    return number >= 0 && static_cast<size_t>(number) < made.size() ? made[static_cast<size_t>(number)]
+                                                                      : ParameterTags(number);
+}
 
 // The value of a line that reads exactly "        <PrmN>value</PrmN>", or nullopt.
 std::optional<std::string_view> canonicalValue(std::string_view line, const ParameterTags& tags) {
-    const size_t head = kParameterIndent.size() + tags.open.size();
-    if (line.size() < head + tags.close.size() || !line.starts_with(kParameterIndent) ||
-        line.substr(kParameterIndent.size(), tags.open.size()) != tags.open || !line.ends_with(tags.close))
+    const size_t head = tags.head().size(), close = tags.close().size();
+    if (line.size() < head + close || !startsWith(line, tags.head()) || !endsWith(line, tags.close()))
         return std::nullopt;
-    return line.substr(head, line.size() - head - tags.close.size());
+    return line.substr(head, line.size() - head - close);
 }
 
-void putNumber(std::string& out, size_t n) {
+char* putNumber(char* out, size_t n) {
     while (n >= 0x80) {
-        out += static_cast<char>((n & 0x7f) | 0x80);
+        *out++ = static_cast<char>((n & 0x7f) | 0x80);
         n >>= 7;
     }
-    out += static_cast<char>(n);
+    *out++ = static_cast<char>(n);
+    return out;
 }
 
 size_t getNumber(std::string_view in, size_t& at) {
@@ -128,35 +174,46 @@ bool isIndexKey(std::string_view n) {
     return false;
 }
 
-EditSession::EditSession(Document& document) : document_(document), touched_(document.lineCount()) {
+EditSession::EditSession(Document& document)
+    : document_(document),
+      indexed_(document.lineCount() <= UINT32_MAX),
+      arena_(size_t{64} << 10, io::largeMemory()),
+      touched_(document.lineCount()) {
+    if (!indexed_) return;
     // The index in one pass over the lines.
     for (size_t i = 0; i < document_.lineCount(); ++i)
         forEachKey(document_.line(i), [&](std::string_view key) {
-            std::vector<size_t>& lines = postings(key).lines;
-            if (lines.empty() || lines.back() != i) lines.push_back(i);
+            auto& lines = postings(key).lines;
+            if (lines.empty() || lines.back() != i) lines.push_back(static_cast<uint32_t>(i));
         });
 }
 
 EditSession::Postings& EditSession::postings(std::string_view keyAsWritten) {
+    // A file repeats a few keys over and over: the last key seen in each of a few slots is
+    // answered without lowering and hashing it again. The slot comes from the key's last
+    // bytes, where its type id or module number stands.
+    size_t h = keyAsWritten.size();
+    for (size_t i = keyAsWritten.size() > 12 ? keyAsWritten.size() - 12 : 0; i < keyAsWritten.size(); ++i)
+        h = h * 31 + static_cast<unsigned char>(keyAsWritten[i]);
+    RecentKey& recent = recentKeys_[h % recentKeys_.size()];
+    if (recent.postings != nullptr && same(recent.key, keyAsWritten)) return *recent.postings;
     key_.resize(keyAsWritten.size());
     std::transform(keyAsWritten.begin(), keyAsWritten.end(), key_.begin(), lower);
     auto it = index_.find(key_);
-    if (it == index_.end()) it = index_.emplace(key_, Postings{}).first;
+    if (it == index_.end()) it = index_.emplace(key_, Postings(&arena_)).first;
+    recent.key.assign(keyAsWritten);
+    recent.postings = &it->second;
     return it->second;
 }
 
-void EditSession::fileKeysOf(size_t line) {
-    forEachKey(document_.line(line), [&](std::string_view key) {
-        Postings& p = postings(key);
-        if (&p == searching_) searchingAdded_.insert(line);
-        else p.added.push_back(line);
-    });
+void EditSession::fileKeysOf(size_t line, std::string_view text) {
+    forEachKey(text, [&](std::string_view key) { addTo(postings(key), line); });
 }
 
 size_t EditSession::forEachHit(std::string_view needle, const std::function<void(long long)>& onHit) {
     if (needle.empty()) return 0;
     const std::string lower = lowerAscii(needle);
-    if (!isIndexKey(lower)) return forEachTextHit(needle, onHit);
+    if (!indexed_ || !isIndexKey(lower)) return forEachTextHit(needle, onHit);
     auto it = index_.find(lower);
     return it == index_.end() ? 0 : forEachIndexedHit(needle, &it->second, onHit);
 }
@@ -164,7 +221,7 @@ size_t EditSession::forEachHit(std::string_view needle, const std::function<void
 size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* postings,
                                       const std::function<void(long long)>& onHit) {
     // Lines that gained the key since its last search join the ordered list first.
-    std::vector<size_t>& lines = postings->lines;
+    auto& lines = postings->lines;
     if (!postings->added.empty()) {
         std::sort(postings->added.begin(), postings->added.end());
         const size_t middle = lines.size();
@@ -190,7 +247,13 @@ size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* posting
     size_t cursor = 0;
     auto nextCandidate = [&](size_t from) -> size_t {
         size_t best = SIZE_MAX;
-        while (cursor < lines.size() && lines[cursor] < from) ++cursor;
+        while (cursor < lines.size() && lines[cursor] < from) {
+            ++cursor;
+            // The hits of one key lie far apart: the lines around them (where edits go) are
+            // fetched a few hits ahead.
+            if (cursor + 16 < lines.size()) document_.prefetchStarts(size_t{lines[cursor + 16]} - 1, size_t{lines[cursor + 16]} + 12);
+            if (cursor + 8 < lines.size()) document_.prefetchText(size_t{lines[cursor + 8]} - 1, size_t{lines[cursor + 8]} + 12);
+        }
         if (cursor < lines.size()) best = lines[cursor];
         if (searchingAdded_.empty()) return best;
         auto a = searchingAdded_.lower_bound(from);
@@ -241,73 +304,97 @@ void EditSession::resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, si
 }
 
 bool EditSession::writeParameter(long long line, int number, std::string_view value) {
-    if (line < 0 || static_cast<unsigned long long>(line) >= document_.lineCount() ||
-        !isParameterLine(document_.line(static_cast<size_t>(line)), number)) {
+    if (line < 0 || static_cast<unsigned long long>(line) >= document_.lineCount()) {
+        ++skipped_;
+        return false;
+    }
+    const size_t index = static_cast<size_t>(line);
+    const ParameterTags tags = tagsFor(number);
+    const std::string_view current = document_.line(index);
+    if (!startsWith(current, tags.head()) && !isParameterLine(current, number)) {
         ++skipped_;
         return false;
     }
     ++made_;
-    const size_t index = static_cast<size_t>(line);
-    char digits[16];
-    const std::string_view n(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits));
-    scratch_.assign(kParameterIndent).append("<Prm").append(n).append(">").append(value);
-    scratch_.append("</Prm").append(n).append(">");
-    const std::string_view current = document_.line(index);
-    if (current == scratch_) return true;
+    scratch_.assign(tags.head()).append(value).append(tags.close());
+    if (same(current, scratch_)) return true;
     if (!touched_[index]) {
         touched_[index] = true;
-        remember(index, current, number);
+        const auto canonical = number >= 0 ? canonicalValue(current, tags) : std::nullopt;
+        if (canonical) remember(index, static_cast<size_t>(number) + 1, *canonical);
+        else remember(index, 0, current);
+    } else {
+        rewrittenAgain_.push_back(index);
     }
     document_.setLine(index, scratch_);
-    fileKeysOf(index);
+    // The new line holds no key unless it is a Prm1 line (then, with no '<' in the value, the
+    // whole line is one) or its value brings one.
+    if (!indexed_) return true;
+    if (value.find('<') != std::string_view::npos) fileKeysOf(index, scratch_);
+    else if (number == 1) addTo(postings(scratch_), index);
     return true;
 }
 
-void EditSession::remember(size_t line, std::string_view text, int number) {
-    putNumber(undo_, line);
-    if (number >= 0) {
-        const ParameterTags tags(number);
-        if (const auto value = canonicalValue(text, tags)) {
-            putNumber(undo_, static_cast<size_t>(number) + 1);
-            putNumber(undo_, value->size());
-            undo_.append(*value);
-            return;
-        }
-    }
-    putNumber(undo_, 0);
-    putNumber(undo_, text.size());
-    undo_.append(text);
+void EditSession::addTo(Postings& p, size_t line) {
+    if (&p == searching_) searchingAdded_.insert(line);
+    else p.added.push_back(static_cast<uint32_t>(line));
+}
+
+void EditSession::remember(size_t line, size_t kind, std::string_view bytes) {
+    // Lines follow each other closely in the order they are first rewritten: each record
+    // holds its distance from the line before (as a zigzag number: 2d, or -2d - 1).
+    const long long delta = static_cast<long long>(line) - static_cast<long long>(lastRemembered_);
+    lastRemembered_ = line;
+    ++remembered_;
+    char* const start = undo_.reserve(3 * 10 + bytes.size());
+    char* out = putNumber(start, delta >= 0 ? static_cast<size_t>(delta) * 2 : static_cast<size_t>(-(delta + 1)) * 2 + 1);
+    out = putNumber(out, kind);
+    out = putNumber(out, bytes.size());
+    if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
+    undo_.commit(static_cast<size_t>(out - start) + bytes.size());
 }
 
 // Calls f(line, first text) for every line the session rewrote.
 template <class F>
 void EditSession::forEachOriginal(F&& f) const {
     std::string text;
-    for (size_t at = 0; at < undo_.size();) {
-        const size_t line = getNumber(undo_, at);
-        const size_t kind = getNumber(undo_, at);
-        const size_t length = getNumber(undo_, at);
-        const std::string_view bytes = std::string_view(undo_).substr(at, length);
-        at += length;
-        if (kind == 0) {
-            f(line, bytes);
-            continue;
+    size_t line = 0;
+    undo_.forEachBlock([&](std::string_view undo) {
+        for (size_t at = 0; at < undo.size();) {
+            const size_t zigzag = getNumber(undo, at);
+            line = zigzag % 2 == 0 ? line + zigzag / 2 : line - (zigzag / 2 + 1);
+            const size_t kind = getNumber(undo, at);
+            const size_t length = getNumber(undo, at);
+            const std::string_view bytes = undo.substr(at, length);
+            at += length;
+            if (kind == 0) {
+                f(line, bytes);
+                continue;
+            }
+            const ParameterTags tags = tagsFor(static_cast<int>(kind - 1));
+            text.assign(tags.head()).append(bytes).append(tags.close());
+            f(line, std::string_view(text));
         }
-        const ParameterTags tags(static_cast<int>(kind - 1));
-        text.assign(kParameterIndent).append(tags.open).append(bytes).append(tags.close);
-        f(line, std::string_view(text));
-    }
+    });
 }
 
 size_t EditSession::linesChanged() const {
-    size_t n = 0;
-    forEachOriginal([&](size_t line, std::string_view original) { n += document_.line(line) != original; });
+    // A line rewritten once differs from its first text; only one rewritten again may have
+    // got it back.
+    if (rewrittenAgain_.empty()) return remembered_;
+    std::vector<bool> again(document_.lineCount());
+    for (size_t line : rewrittenAgain_) again[line] = true;
+    size_t n = remembered_;
+    forEachOriginal([&](size_t line, std::string_view original) { n -= again[line] && document_.line(line) == original; });
     return n;
 }
 
 void EditSession::rollback() {
     forEachOriginal([&](size_t line, std::string_view original) { document_.setLine(line, original); });
     undo_.clear();
+    remembered_ = 0;
+    lastRemembered_ = 0;
+    rewrittenAgain_.clear();
     touched_.assign(touched_.size(), false);
 }
 

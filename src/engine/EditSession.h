@@ -1,12 +1,17 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory_resource>
 #include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "io/LargeMemory.h"
 
 namespace pf {
 
@@ -46,30 +51,44 @@ public:
 
 private:
     struct Postings {
-        std::vector<size_t> lines;  // ascending: lines that held the key when they were filed
-        std::vector<size_t> added;  // lines that gained it by a rewrite since its last search, unordered
+        explicit Postings(std::pmr::memory_resource* arena) : lines(arena) {}
+        std::pmr::vector<uint32_t> lines;  // ascending: lines that held the key when they were filed
+        std::vector<uint32_t> added;       // lines that gained it by a rewrite since its last search, unordered
     };
 
     Postings& postings(std::string_view keyAsWritten);  // filed under the key in lower case
-    void fileKeysOf(size_t line);
+    void fileKeysOf(size_t line, std::string_view text);
     size_t forEachIndexedHit(std::string_view needle, Postings* postings,
                              const std::function<void(long long)>& onHit);
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
     void resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const;
-    void remember(size_t line, std::string_view text, int number);
+    void addTo(Postings& postings, size_t line);
+    // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
+    // reads exactly "        <PrmN>value</PrmN>".
+    void remember(size_t line, size_t kind, std::string_view bytes);
     template <class F>
     void forEachOriginal(F&& f) const;
 
     Document& document_;
+    bool indexed_;  // false for a document of more than 2^32 lines: every search reads the text
+    std::pmr::monotonic_buffer_resource arena_;  // holds the filed lines of every key
     std::unordered_map<std::string, Postings> index_;
     std::string key_;                  // the key being filed, in lower case
+    struct RecentKey {
+        std::string key;  // as written
+        Postings* postings = nullptr;
+    };
+    std::array<RecentKey, 32> recentKeys_;
     Postings* searching_ = nullptr;    // the key whose hits are being visited
     std::set<size_t> searchingAdded_;  // lines that gained that key during the visit
     // The first text of every rewritten line, one record after the other: the line number,
-    // then either 0, the length and the bytes, or N + 1 and the value of a line that read
-    // exactly "        <PrmN>value</PrmN>" (most do, so most records take a few bytes).
+    // the kind, the length and the bytes (most lines are parameter lines written the usual
+    // way, so most records take a few bytes).
     std::vector<bool> touched_;
-    std::string undo_;
+    io::ByteLog undo_;
+    size_t remembered_ = 0;                  // records in undo_
+    size_t lastRemembered_ = 0;              // the line of the last record
+    std::vector<size_t> rewrittenAgain_;     // lines rewritten after their first rewrite
     std::string scratch_;  // the parameter line being written
     size_t made_ = 0;
     size_t skipped_ = 0;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -45,9 +46,8 @@ void forgetTemporary(TemporarySlot* slot) {
     if (slot) slot->state.store(0);
 }
 
-}  // namespace
-
-bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason) {
+template <class Buffer>
+bool readWhole(const std::filesystem::path& path, Buffer& bytes, std::string* reason) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
         return false;
@@ -67,14 +67,14 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
         return fail(S_ISDIR(st.st_mode) ? systemReason(EISDIR) : std::string(kNotRegular));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::string content;
+    Buffer content;
     try {
         content.resize(static_cast<size_t>(st.st_size));
     } catch (const std::bad_alloc&) {
         ::close(fd);
         return fail(systemReason(ENOMEM));
     }
-    // The size fstat gives is read straight into the string. Only a file that grew meanwhile
+    // The size fstat gives is read straight into the buffer. Only a file that grew meanwhile
     // makes it grow: the end is found with a small read first, so a file of the expected size
     // costs no memory beyond its bytes.
     size_t filled = 0;
@@ -107,6 +107,16 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
     return true;
 }
 
+}  // namespace
+
+bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason) {
+    return readWhole(path, bytes, reason);
+}
+
+bool readRegularFile(const std::filesystem::path& path, ByteBuffer& bytes, std::string* reason) {
+    return readWhole(path, bytes, reason);
+}
+
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -127,9 +137,11 @@ constexpr size_t kWriteBuffer = 1 << 20;          // pieces are gathered up to t
 constexpr unsigned long long kWritebackStep = 8ull << 20;  // disk writing is started every 8 MB
 }  // namespace
 
-BufferedWriter::BufferedWriter(int fd) : fd_(fd), buffer_(new char[kWriteBuffer]) {}
+BufferedWriter::BufferedWriter(int fd, size_t bufferSize)
+    : fd_(fd), capacity_(std::clamp<size_t>(bufferSize, 4096, kWriteBuffer)),
+      buffer_(static_cast<char*>(allocateLarge(capacity_))) {}
 
-BufferedWriter::~BufferedWriter() { delete[] buffer_; }
+BufferedWriter::~BufferedWriter() { freeLarge(buffer_, capacity_); }
 
 bool BufferedWriter::write(const char* data, size_t size) {
     if (!writeAll(fd_, data, size)) return false;
@@ -144,13 +156,13 @@ bool BufferedWriter::write(const char* data, size_t size) {
 }
 
 bool BufferedWriter::put(const char* data, size_t size) {
-    if (used_ + size <= kWriteBuffer) {
+    if (used_ + size <= capacity_) {
         std::memcpy(buffer_ + used_, data, size);
         used_ += size;
         return true;
     }
     if (!flush()) return false;
-    if (size >= kWriteBuffer / 2) return write(data, size);
+    if (size >= capacity_ / 2) return write(data, size);
     std::memcpy(buffer_, data, size);
     used_ = size;
     return true;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/LargeMemory.h"
+
 namespace pf::io {
 
 // Reads a regular file whole. Nothing else is read: a named pipe, a device or a socket is
@@ -12,6 +14,8 @@ namespace pf::io {
 // as it was and `reason` (when given) receives the system's reason, such as "No such file or
 // directory".
 bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason = nullptr);
+// The same into a buffer that is not cleared first and lies in huge pages when large.
+bool readRegularFile(const std::filesystem::path& path, ByteBuffer& bytes, std::string* reason = nullptr);
 
 // Writes all bytes to a descriptor, retrying short writes and interruptions; false with errno
 // set on failure.
@@ -23,7 +27,9 @@ bool writeAll(int fd, const char* data, size_t size);
 // errno set once a write has failed.
 class BufferedWriter {
 public:
-    explicit BufferedWriter(int fd);
+    // `bufferSize`: how much is gathered before a write (at most a megabyte); a writer of a
+    // small file needs no more than the file's size.
+    explicit BufferedWriter(int fd, size_t bufferSize = size_t{1} << 20);
     ~BufferedWriter();
     BufferedWriter(const BufferedWriter&) = delete;
     BufferedWriter& operator=(const BufferedWriter&) = delete;
@@ -36,6 +42,7 @@ private:
     bool write(const char* data, size_t size);
 
     int fd_;
+    size_t capacity_;
     char* buffer_;
     size_t used_ = 0;
     unsigned long long written_ = 0, startedUpTo_ = 0;
