@@ -17,12 +17,11 @@ Catalogue::Catalogue(IniFile ini) {
         auto [it, fresh] = sections_.try_emplace(lowerAscii(s.name));
         if (!fresh) continue;
         Section& section = it->second;
-        section.all = std::move(s.entries);
         section.firstByName.reserve(s.entries.size());
-        for (size_t i = 0; i < section.all.size(); ++i) {
-            const IniEntry& e = section.all[i];
-            if (section.firstByName.try_emplace(lowerAscii(e.name), i).second && !e.value.empty())
-                section.shown.push_back(e);
+        for (IniEntry& e : s.entries) {
+            const size_t at = e.value.empty() ? kEmptyValue : section.shown.size();
+            if (section.firstByName.try_emplace(lowerAscii(e.name), at).second && at != kEmptyValue)
+                section.shown.push_back(std::move(e));
         }
     }
 }
@@ -43,16 +42,17 @@ const Catalogue::Section* Catalogue::section(std::string_view name) const {
     return it == sections_.end() ? nullptr : &it->second;
 }
 
-std::vector<IniEntry> Catalogue::readSection(std::string_view name) const {
+const std::vector<IniEntry>& Catalogue::readSection(std::string_view name) const {
+    static const std::vector<IniEntry> none;
     const Section* s = section(name);
-    return s ? s->shown : std::vector<IniEntry>{};
+    return s ? s->shown : none;
 }
 
 std::string Catalogue::lookup(std::string_view sectionName, std::string_view name) const {
     const Section* s = section(sectionName);
     if (s == nullptr) return {};
     auto it = s->firstByName.find(lowerAscii(trimBlanks(name)));
-    return it == s->firstByName.end() ? std::string() : s->all[it->second].value;
+    return it == s->firstByName.end() || it->second == kEmptyValue ? std::string() : s->shown[it->second].value;
 }
 
 }  // namespace pf

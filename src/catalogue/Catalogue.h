@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,8 +27,8 @@ public:
 
     // Entries of a section in file order. Names that differ only in letter case count as one
     // entry, at the place and with the value of the first; entries with an empty value are
-    // left out.
-    std::vector<IniEntry> readSection(std::string_view section) const;
+    // left out. Valid as long as the catalogue.
+    const std::vector<IniEntry>& readSection(std::string_view section) const;
 
     // Value of the first entry named `name` (letter case and blanks around it ignored), or
     // the empty text when the section or the name is missing.
@@ -37,9 +38,11 @@ private:
     // One section, indexed once when the catalogue is read.
     struct Section {
         std::vector<IniEntry> shown;  // what readSection gives
-        std::vector<IniEntry> all;    // every entry in file order
-        std::unordered_map<std::string, size_t> firstByName;  // lower-case name -> first entry in `all`
+        // Lower-case name -> the first entry of that name in `shown`, or kEmptyValue when that
+        // entry's value is empty (it is not shown, and a lookup gives the empty text).
+        std::unordered_map<std::string, size_t> firstByName;
     };
+    static constexpr size_t kEmptyValue = SIZE_MAX;
 
     explicit Catalogue(IniFile ini);
     const Section* section(std::string_view name) const;
