@@ -96,6 +96,10 @@ constexpr const char* kLegalNotice =
     "The device names shown in this program belong to their owners; they are used only to say "
     "which files the program works on.";
 
+QString missingFolderMessage(const QString& path) {
+    return QStringLiteral("Cannot create file %1: its folder does not exist").arg(path);
+}
+
 }  // namespace
 
 QString captionFor(const QString& path) {
@@ -586,10 +590,19 @@ void TPresetforger_Form::butprocessClick() {
     request.selectedFilter = saveFilter_;
     request.defaultSuffix = saveSuffix_;
     request.directory = loadedPath_.isEmpty() ? QString() : QFileInfo(loadedPath_).absolutePath();
-    QString usedFilter;
-    const QString path = desktop_.chooseFile(this, request, &usedFilter);
-    if (!usedFilter.isEmpty()) saveFilter_ = usedFilter;
-    if (path.isEmpty()) return;  // cancelled: the edited buffer stays, the caption too
+    QString path;
+    for (;;) {
+        QString usedFilter;
+        path = desktop_.chooseFile(this, request, &usedFilter);
+        if (!usedFilter.isEmpty()) saveFilter_ = usedFilter;
+        if (path.isEmpty()) return;  // cancelled: the edited buffer stays, the caption too
+        // The chosen folder must exist: say so and ask again, with the typed name offered.
+        const QFileInfo chosen(path);
+        if (QFileInfo(chosen.absolutePath()).isDir()) break;
+        desktop_.errorBox(this, kAppTitle, missingFolderMessage(path));
+        request.selectedFilter = saveFilter_;
+        request.selectedFile = chosen.fileName();
+    }
 
     std::string error;
     if (!document_.save(fsPath(path), &error)) {

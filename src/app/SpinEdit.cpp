@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLocale>
 
 namespace pf::app {
 
@@ -16,6 +17,9 @@ SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
     setSingleStep(1);
     setAccelerated(false);
     setFixedHeight(21);
+    QLocale ascii = QLocale::c();
+    ascii.setNumberOptions(QLocale::OmitGroupSeparator);
+    setLocale(ascii);
 }
 
 int SpinEdit::boundedValue(const QString& text) const {
@@ -47,6 +51,8 @@ QValidator::State SpinEdit::validate(QString& input, int&) const {
 void SpinEdit::fixup(QString& input) const { input = QString::number(boundedValue(input)); }
 
 int SpinEdit::valueFromText(const QString& text) const { return boundedValue(text); }
+
+QString SpinEdit::textFromValue(int value) const { return QString::number(value); }
 
 void SpinEdit::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();

@@ -8,6 +8,9 @@ namespace pf::app {
 // refused); a typed value may lie outside the range or be empty while the user types, and is
 // brought into range (empty: the minimum) when the control loses the focus or when
 // interpretText() is called. Buttons, arrow keys and the wheel step 1, Page Up/Down 10.
+// Whatever the user's locale, the text is plain ASCII decimal: local digits, group separators
+// or a locale's own minus sign would not read back as the same number, and the value is what
+// goes into the file.
 class SpinEdit : public QSpinBox {
     Q_OBJECT
 public:
@@ -25,6 +28,7 @@ protected:
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
     int valueFromText(const QString& text) const override;
+    QString textFromValue(int value) const override;
     void keyPressEvent(QKeyEvent* event) override;
 };
 

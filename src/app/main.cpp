@@ -1,11 +1,41 @@
 // The Presetforger 2000: the window.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
+#include "Version.h"
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 
+namespace {
+
+constexpr const char* kHelp =
+    "usage: presetforger [--help | --version]\n"
+    "\n"
+    "Opens the window of the Presetforger 2000: load a patch group (.g5a, .g3xa, .b3a), tick the\n"
+    "settings to overwrite and their values, and Process rewrites every matching patch and asks\n"
+    "where to save the result. Only one window runs per user; starting the program again brings\n"
+    "it to the front.\n"
+    "\n"
+    "  -h, --help   this text\n"
+    "  --version    the program's name and version\n";
+
+// Prints `text` and gives the exit status: 0 once it is all written.
+int print(const char* text) {
+    return std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Answered before anything of the desktop starts: no display, no window, no guard.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) return print(("presetforger " + std::string(pf::kVersion) + "\n").c_str());
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return print(kHelp);
+    }
+
     QApplication app(argc, argv);
 
     // One copy per user: a second start brings the running window forward and ends.

@@ -4,6 +4,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/IniFile.h"
+#include "cli/Escape.h"
 #include "document/LoadLists.h"
 
 namespace pf::cli {
@@ -59,6 +60,13 @@ std::string_view typeSuffix(TypeList list) {
     return section::kAmp;
 }
 
+// Catalogue names as a message lists them, each cut.
+std::string offers(const std::vector<std::string>& names) {
+    std::vector<std::string> shown;
+    for (const auto& n : names) shown.push_back(cut(n));
+    return joined(shown, "(none)");
+}
+
 std::string label(std::string_view section, std::string_view key) {
     return "[" + std::string(section) + "] " + std::string(key);
 }
@@ -100,9 +108,9 @@ FileChoices choicesFor(const Recipe& recipe, const Catalogue& catalogue, std::st
                 auto it = std::find_if(d.names.begin(), d.names.end(),
                                        [&](const std::string& n) { return equalsNoCase(n, v.text); });
                 if (it == d.names.end()) {
-                    result.errors.push_back(label(def.recipeSection, def.caption) + ": \"" + v.text +
+                    result.errors.push_back(label(def.recipeSection, def.caption) + ": \"" + cut(v.text) +
                                             "\" is not in catalogue section [" + d.section + "], which offers " +
-                                            joined(d.names, "(none)"));
+                                            offers(d.names));
                     continue;
                 }
                 choice.text = d.items[static_cast<size_t>(it - d.names.begin())];
@@ -129,10 +137,10 @@ FileChoices choicesFor(const Recipe& recipe, const Catalogue& catalogue, std::st
             if (it == entries.end()) {
                 std::vector<std::string> names;
                 for (const auto& e : entries) names.emplace_back(trimBlanks(e.text));
-                result.errors.push_back(label(section.name, kOnlyKey) + ": \"" + name +
+                result.errors.push_back(label(section.name, kOnlyKey) + ": \"" + cut(name) +
                                         "\" is not in the effect-type list of catalogue section [" +
                                         std::string(modelCode) + std::string(typeSuffix(*section.typeList)) +
-                                        "], which offers " + joined(names, "(none)"));
+                                        "], which offers " + offers(names));
                 continue;
             }
             it->ticked = true;

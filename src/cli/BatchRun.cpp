@@ -14,15 +14,16 @@ FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::p
                     const Catalogue& catalogue, bool dryRun) {
     FileOutcome outcome;
     const std::string head = input.string() + " -> " + output.string() + ": ";
-    auto fail = [&](std::string reason, std::vector<std::string> details) {
+    // `details` name the input first, unless they name their file themselves.
+    auto fail = [&](std::string reason, std::vector<std::string> details, bool namesTheFile = false) {
         outcome.line = head + "not written: " + reason;
-        for (auto& d : details) outcome.errors.push_back(input.string() + ": " + d);
+        for (auto& d : details) outcome.errors.push_back(namesTheFile ? d : input.string() + ": " + d);
         return outcome;
     };
 
     Document document;
     std::string error;
-    if (!document.load(input, &error)) return fail("cannot be read", {error});
+    if (!document.load(input, &error)) return fail("cannot be read", {error}, true);
 
     // A fresh window has no model code until a load of a known kind sets one.
     const std::string model = modelCodeFor(input, "");
@@ -49,7 +50,7 @@ FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::p
         outcome.line = head + changed + " would change (dry run, nothing written)" + notApplied;
         return outcome;
     }
-    if (!document.save(output, &error)) return fail("cannot be written", {error});
+    if (!document.save(output, &error)) return fail("cannot be written", {error}, true);
     outcome.ok = true;
     outcome.line = head + changed + " changed" + notApplied;
     return outcome;

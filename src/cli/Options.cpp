@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "cli/Escape.h"
 #include "cli/Recipe.h"
 #include "engine/Settings.h"
 
@@ -47,7 +48,7 @@ std::string offeredNote(Offered offered) {
 std::string usageText() {
     return "usage: presetforger-cli --recipe RECIPE [--catalogue FILE] [--dry-run] (-o OUTPUT | --out-dir DIR) "
            "INPUT...\n"
-           "       presetforger-cli --help\n";
+           "       presetforger-cli --help | --version\n";
 }
 
 std::string helpText() {
@@ -61,11 +62,14 @@ std::string helpText() {
         << "  -o OUTPUT          the result file, for exactly one INPUT (it may be the INPUT itself)\n"
            "  --out-dir DIR      an existing folder; each result goes there under its input's name\n"
            "  --dry-run          write nothing; report what would change\n"
-           "  -h, --help         this text\n\n"
+           "  -h, --help         this text\n"
+           "  --version          the program's name and version\n\n"
            "The device model comes from the input's extension: .g5a is g5, .g3xa is g3x, .b3a is b3; any other\n"
            "gives no model. A key present in the recipe ticks that setting and gives its value; settings not\n"
            "named stay unticked. Sections and keys ignore letter case; lines starting with ; or # are comments.\n"
-           "A setting the file's model does not offer is not applied to that file and the report says so.\n\n"
+           "A setting the file's model does not offer is not applied to that file and the report says so.\n"
+           "Reports and messages show control characters and bytes that are not UTF-8 in names and values as\n"
+           "escapes (\\n, \\t, \\x1b, \\u009b; a backslash as \\\\); values are cut after 60 characters with \"...\".\n\n"
            "Exit status: 0 every input written (or, with --dry-run, would be); 2 usage or recipe error, nothing\n"
            "written; 1 some input could not be read, processed or written (the others still are).\n\n"
            "Recipe keys:\n";
@@ -108,6 +112,10 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
             o.help = true;
             continue;
         }
+        if (arg == "--version") {
+            o.version = true;
+            continue;
+        }
         if (arg == "--dry-run") {
             o.dryRun = true;
             continue;
@@ -122,7 +130,7 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
             }
         }
         if (name != "--recipe" && name != "--catalogue" && name != "-o" && name != "--out-dir") {
-            result.error = "unknown option " + arg;
+            result.error = "unknown option " + cut(arg);
             return result;
         }
         if (!value) {
@@ -155,7 +163,7 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
             o.outDir = *value;
         }
     }
-    if (o.help) return result;
+    if (o.help || o.version) return result;
     if (!haveRecipe) result.error = "--recipe RECIPE is required";
     else if (o.output && o.outDir) result.error = "give either -o OUTPUT or --out-dir DIR, not both";
     else if (!o.output && !o.outDir) result.error = "give -o OUTPUT or --out-dir DIR";

@@ -9,6 +9,7 @@ namespace pf::cli {
 
 struct Options {
     bool help = false;
+    bool version = false;
     bool dryRun = false;
     std::filesystem::path recipe;
     std::optional<std::filesystem::path> catalogue;  // default: beside the program

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "catalogue/IniFile.h"
+#include "cli/Escape.h"
 
 namespace pf::cli {
 
@@ -69,11 +70,26 @@ std::optional<long long> wholeNumber(std::string_view text) {
     return value;
 }
 
+// Counts every error and keeps the first ones; the section and key as written are cut, as
+// every value a message echoes is.
+class ErrorList {
+public:
+    ErrorList(RecipeResult& result, size_t kept) : result_(result), kept_(kept) {}
+    void add(std::string_view section, std::string_view key, std::string message) {
+        ++result_.errorCount;
+        if (result_.errors.size() < kept_) result_.errors.push_back({cut(section), cut(key), std::move(message)});
+    }
+
+private:
+    RecipeResult& result_;
+    size_t kept_;
+};
+
 // The INI reader drops lines it cannot read and text before the first section without a
 // word; a recipe must not lose a line silently, so those lines are errors here.
-void checkLines(std::string_view bytes, std::vector<RecipeError>& errors) {
+void checkLines(std::string_view bytes, ErrorList& errors) {
     if (bytes.find('\0') != std::string_view::npos) {
-        errors.push_back({"", "", "the recipe holds a NUL byte; it is not a text file"});
+        errors.add("", "", "the recipe holds a NUL byte; it is not a text file");
         return;
     }
     bool inSection = false;
@@ -92,19 +108,19 @@ void checkLines(std::string_view bytes, std::vector<RecipeError>& errors) {
         const std::string where = "line " + std::to_string(lineNumber) + ": ";
         if (line.front() == '[') {
             if (line.back() != ']')
-                errors.push_back({"", "", where + "a section line must end with ']': " + std::string(line)});
+                errors.add("", "", where + "a section line must end with ']': " + cut(line));
             inSection = true;
             continue;
         }
         if (!inSection) {
-            errors.push_back({"", "", where + "text before the first section: " + std::string(line)});
+            errors.add("", "", where + "text before the first section: " + cut(line));
             continue;
         }
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos)
-            errors.push_back({"", "", where + "not a key=value line: " + std::string(line)});
+            errors.add("", "", where + "not a key=value line: " + cut(line));
         else if (trimBlanks(line.substr(0, eq)).empty())
-            errors.push_back({"", "", where + "a value without a key: " + std::string(line)});
+            errors.add("", "", where + "a value without a key: " + cut(line));
     }
 }
 
@@ -128,12 +144,13 @@ std::string RecipeError::text() const {
     return out + ": " + message;
 }
 
-RecipeResult parseRecipe(std::string_view bytes) {
+RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
     RecipeResult result;
+    ErrorList errors(result, keptErrors);
     // Editors that save UTF-8 may put a byte-order mark first; the INI reader would take it as
     // part of the first line and lose the first section.
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    checkLines(bytes, result.errors);
+    checkLines(bytes, errors);
     if (!result.ok()) return result;
 
     const IniFile ini = IniFile::fromBytes(bytes);
@@ -148,8 +165,7 @@ RecipeResult parseRecipe(std::string_view bytes) {
         if (section == nullptr) {
             std::vector<std::string> names;
             for (const auto& s : recipeSections()) names.emplace_back(s.name);
-            result.errors.push_back(
-                {std::string(sectionName), "", "unknown section; the sections are " + joined(names)});
+            errors.add(sectionName, "", "unknown section; the sections are " + joined(names));
             continue;
         }
 
@@ -157,7 +173,7 @@ RecipeResult parseRecipe(std::string_view bytes) {
             const std::string_view key = trimBlanks(entry.name);
             const std::string value(trimBlanks(entry.value));
             auto error = [&](std::string message) {
-                result.errors.push_back({std::string(sectionName), std::string(key), std::move(message)});
+                errors.add(sectionName, key, std::move(message));
             };
 
             if (section->typeList && equalsNoCase(key, kOnlyKey)) {
@@ -192,11 +208,11 @@ RecipeResult parseRecipe(std::string_view bytes) {
                     const auto number = wholeNumber(value);
                     const std::string range = std::to_string(def->minimum) + " to " + std::to_string(def->maximum);
                     if (!number) {
-                        error("\"" + value + "\" is not a whole number (" + range + ")");
+                        error("\"" + cut(value) + "\" is not a whole number (" + range + ")");
                         continue;
                     }
                     if (*number < def->minimum || *number > def->maximum) {
-                        error(value + " is out of range " + range);
+                        error(cut(value) + " is out of range " + range);
                         continue;
                     }
                     v.number = static_cast<int>(*number);
@@ -207,7 +223,7 @@ RecipeResult parseRecipe(std::string_view bytes) {
                                              [&](std::string_view i) { return equalsNoCase(i, value); });
                     if (item == def->items.end()) {
                         std::vector<std::string> items(def->items.begin(), def->items.end());
-                        error("\"" + value + "\" is not one of " + joined(items));
+                        error("\"" + cut(value) + "\" is not one of " + joined(items));
                         continue;
                     }
                     v.text = std::string(*item);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,15 +54,17 @@ struct RecipeError {
 
 struct RecipeResult {
     Recipe recipe;                    // meaningful only when there are no errors
-    std::vector<RecipeError> errors;  // every error found, in recipe order
-    bool ok() const { return errors.empty(); }
+    std::vector<RecipeError> errors;  // the first errors found, in recipe order
+    size_t errorCount = 0;            // every error found, also those not kept in `errors`
+    bool ok() const { return errorCount == 0; }
 };
 
 // Reads and checks a recipe: sections and keys are matched ignoring letter case and blanks
 // around them; spin values must be whole numbers within range, fixed choices one of their
 // items (ignoring case), and no key but Only may be given twice in a section. Catalogue
-// names are checked later, per file, against that file's model.
-RecipeResult parseRecipe(std::string_view bytes);
+// names are checked later, per file, against that file's model. Every error is counted; the
+// first `keptErrors` are kept. Names and values that a message echoes are cut (see cut()).
+RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors = SIZE_MAX);
 
 // Names separated by ", "; `whenEmpty` for no names.
 std::string joined(const std::vector<std::string>& names, std::string_view whenEmpty = {});

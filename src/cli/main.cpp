@@ -1,14 +1,20 @@
 // presetforger-cli: applies one recipe to many patch groups, as the window would do for each
 // file loaded into a fresh window, and writes every result atomically.
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <map>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+#include "Version.h"
 #include "catalogue/Catalogue.h"
 #include "cli/BatchRun.h"
+#include "cli/Escape.h"
 #include "cli/Options.h"
 #include "cli/Recipe.h"
+#include "io/FileIO.h"
 
 namespace {
 
@@ -16,24 +22,40 @@ namespace fs = std::filesystem;
 
 constexpr int kUsageOrRecipeError = 2;
 constexpr int kSomeInputFailed = 1;
+// Recipe errors shown before the rest are only counted.
+constexpr size_t kRecipeErrorsShown = 20;
 
-bool readWhole(const fs::path& path, std::string& bytes) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
+// Every message is one line: names and values in it are shown escaped.
+void message(const std::string& text) { std::cerr << "presetforger-cli: " + pf::cli::escaped(text) + "\n"; }
 
-int usageError(const std::string& message) {
-    std::cerr << "presetforger-cli: " << message << "\n" << pf::cli::usageText();
+int usageError(const std::string& text) {
+    message(text);
+    std::cerr << pf::cli::usageText();
     return kUsageOrRecipeError;
 }
 
-int error(const std::string& message) {
-    std::cerr << "presetforger-cli: " << message << "\n";
-    return kUsageOrRecipeError;
+// Standard output carries the report; it is written unbuffered, so a write that fails (a full
+// disk, a closed descriptor) is known at once and with the system's reason.
+bool writeOut(std::string_view text) {
+    if (pf::io::writeAll(STDOUT_FILENO, text.data(), text.size())) return true;
+    message(std::string("Cannot write the report to standard output: ") + std::strerror(errno));
+    return false;
+}
+
+// A standard descriptor the program was started without is taken by /dev/null opened for
+// reading, so that no file opened later becomes "standard output" and a report written to it
+// fails instead of vanishing or landing in that file.
+void occupyClosedStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) ::open("/dev/null", O_RDONLY);
+}
+
+// The recipe or catalogue, whole; a message with the system's reason when it cannot be read.
+bool readRunFile(const fs::path& path, std::string& bytes) {
+    std::string reason;
+    if (pf::io::readRegularFile(path, bytes, &reason)) return true;
+    message(pf::io::cannotOpen(path, reason));
+    return false;
 }
 
 // Two paths naming the same file, whether or not it exists yet.
@@ -46,32 +68,40 @@ bool samePath(const fs::path& a, const fs::path& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    occupyClosedStandardDescriptors();
+    pf::io::removeTemporaryFilesOnInterrupt();
+
     const std::vector<std::string> args(argv + 1, argv + argc);
     const pf::cli::OptionsResult parsed = pf::cli::parseArguments(args);
     if (!parsed.ok()) return usageError(parsed.error);
     const pf::cli::Options& o = parsed.options;
-    if (o.help) {
-        std::cout << pf::cli::helpText();
-        return 0;
-    }
+    if (o.help) return writeOut(pf::cli::helpText()) ? 0 : kUsageOrRecipeError;
+    if (o.version)
+        return writeOut(std::string("presetforger-cli ") + pf::kVersion + "\n") ? 0 : kUsageOrRecipeError;
 
     // Everything that could stop the whole run is checked before any file is touched.
     std::string bytes;
-    if (!readWhole(o.recipe, bytes)) return error("Cannot open file " + o.recipe.string());
-    const pf::cli::RecipeResult recipe = pf::cli::parseRecipe(bytes);
+    if (!readRunFile(o.recipe, bytes)) return kUsageOrRecipeError;
+    const pf::cli::RecipeResult recipe = pf::cli::parseRecipe(bytes, kRecipeErrorsShown);
     if (!recipe.ok()) {
-        for (const auto& e : recipe.errors) std::cerr << "presetforger-cli: " << o.recipe.string() << ": " << e.text() << "\n";
+        for (const auto& e : recipe.errors) message(o.recipe.string() + ": " + e.text());
+        if (recipe.errorCount > recipe.errors.size())
+            message("... and " + std::to_string(recipe.errorCount - recipe.errors.size()) + " more errors in " +
+                    o.recipe.string());
         return kUsageOrRecipeError;
     }
 
     const fs::path cataloguePath = o.catalogue.value_or(pf::Catalogue::defaultPath());
     std::string catalogueBytes;
-    if (!readWhole(cataloguePath, catalogueBytes)) return error("Cannot open file " + cataloguePath.string());
+    if (!readRunFile(cataloguePath, catalogueBytes)) return kUsageOrRecipeError;
     const pf::Catalogue catalogue = pf::Catalogue::fromBytes(catalogueBytes);
 
-    std::error_code ec;
-    if (o.outDir && !fs::is_directory(*o.outDir, ec))
-        return usageError("--out-dir " + o.outDir->string() + " is not an existing folder");
+    if (o.outDir) {
+        struct stat st {};
+        const int why = ::stat(o.outDir->c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        if (why != 0)
+            return usageError("--out-dir " + o.outDir->string() + " is not an existing folder: " + std::strerror(why));
+    }
 
     std::vector<fs::path> outputs;
     for (const auto& input : o.inputs) outputs.push_back(o.output ? *o.output : *o.outDir / input.filename());
@@ -88,12 +118,18 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Exactly one report line per input. Once the report cannot be written the inputs are
+    // still done, and the run fails.
     int status = 0;
+    bool reporting = true;
     for (size_t i = 0; i < o.inputs.size(); ++i) {
         const pf::cli::FileOutcome outcome =
             pf::cli::runFile(o.inputs[i], outputs[i], recipe.recipe, catalogue, o.dryRun);
-        std::cout << outcome.line << std::endl;
-        for (const auto& e : outcome.errors) std::cerr << "presetforger-cli: " << e << std::endl;
+        if (reporting && !writeOut(pf::cli::escaped(outcome.line) + "\n")) {
+            reporting = false;
+            status = kSomeInputFailed;
+        }
+        for (const auto& e : outcome.errors) message(e);
         if (!outcome.ok) status = kSomeInputFailed;
     }
     return status;

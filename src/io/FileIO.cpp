@@ -1,6 +1,7 @@
 #include "io/FileIO.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -221,10 +222,17 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::function<
 
     // A short fixed-length name, whatever the length of the target's own name.
     std::string pattern = (folder / ".pf-XXXXXX").string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return fail(systemReason(errno));
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    TemporarySlot* slot = rememberTemporary(pattern.c_str());
+    // The interrupting signals wait while the temporary is created and remembered, so a
+    // handler that removes temporaries never misses this one.
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    const int createError = errno;
+    TemporarySlot* slot = fd >= 0 ? rememberTemporary(pattern.c_str()) : nullptr;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (fd < 0) return fail(systemReason(createError));
 
     int error = 0;
     errno = 0;

@@ -2,6 +2,7 @@
 // cancelled or failing, odd files, and which buffer a later Process works on after each.
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 
@@ -33,20 +34,21 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     TempDir dir;
     const auto target = dir / "kept.g5a";
     writeFile(target, "the file as it was\r\n");
-    process(QStringLiteral("/nonexistent/folder/out.g5a"));
+    std::filesystem::create_directory(dir / "a-folder.g5a");
+    process(qpath(dir / "a-folder.g5a"));
     {
         FileSizeLimit limit(1024);
         process(qpath(target));
     }
     ASSERT_EQ(desktop.boxes.size(), 2);
     for (const auto& [box, text] :
-         {std::pair{desktop.boxes[0], QStringLiteral("/nonexistent/folder/out.g5a: No such file or directory")},
+         {std::pair{desktop.boxes[0], qpath(dir / "a-folder.g5a") + QStringLiteral(": Is a directory")},
           {desktop.boxes[1], qpath(target) + QStringLiteral(": File too large")}}) {
         EXPECT_EQ(box.kind + box.title, QStringLiteral("errorThe Presetforger 2000"));
         EXPECT_EQ(box.text, QStringLiteral("Cannot create file ") + text);
     }
     EXPECT_EQ(readFile(target), "the file as it was\r\n");
-    EXPECT_EQ(entryCount(dir.path()), 1u) << "no temporary file left behind";
+    EXPECT_EQ(entryCount(dir.path()), 2u) << "no temporary file left behind";
     EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
 
     // Each Process went on from the buffer before it; the next one saves the result whole.
@@ -55,6 +57,31 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     process(qpath(target));
     EXPECT_EQ(readFile(target), processed(before, form->choices()));
     EXPECT_EQ(form->windowTitle(), caption("kept.g5a"));
+}
+
+TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) {
+    load(exampleFile("evening-set.g5a"));
+    tick("ckampgain");
+    TempDir dir;
+    const QString missing = qpath(dir / "no-such-folder" / "out.g5a");
+    desktop.answers = {missing, {}};  // refused, then the dialog asked again is cancelled
+    form->butprocessClick();
+    ASSERT_EQ(desktop.requests.size(), 3);
+    EXPECT_TRUE(desktop.requests[2].save);
+    EXPECT_EQ(desktop.requests[2].selectedFile, QStringLiteral("out.g5a")) << "the typed name is offered again";
+    ASSERT_EQ(desktop.boxes.size(), 1);
+    EXPECT_EQ(desktop.boxes[0].kind + desktop.boxes[0].title, QStringLiteral("errorThe Presetforger 2000"));
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Cannot create file %1: its folder does not exist").arg(missing));
+    EXPECT_EQ(entryCount(dir.path()), 0u) << "nothing written, no folder made";
+    // As after a cancelled save: the buffer holds the edits, the caption names the loaded file.
+    const std::string edited = processed(exampleBytes("evening-set.g5a"), form->choices());
+    EXPECT_EQ(form->document().toBytes(), edited);
+    EXPECT_EQ(form->windowTitle(), caption("evening-set.g5a"));
+
+    desktop.answers = {missing, qpath(dir / "out.g5a")};
+    form->butprocessClick();
+    EXPECT_EQ(readFile(dir / "out.g5a"), processed(edited, form->choices()));
+    EXPECT_EQ(form->windowTitle(), caption("out.g5a"));
 }
 
 TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousDocument) {
@@ -71,15 +98,20 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
     tick("ckB3ampmix");
     TempDir dir;
     // A name typed in the dialog that does not exist, a file removed between the dialog and
-    // the read, a folder picked as a file, and a cancelled dialog.
+    // the read, a named pipe (refused at once, never waited on), a folder picked as a file, and
+    // a cancelled dialog.
     writeFile(dir / "vanished.g5a", "  <Module9>\r\n");
     std::filesystem::remove(dir / "vanished.g5a");
     std::filesystem::create_directory(dir / "folder.g3xa");
+    ASSERT_EQ(::mkfifo((dir / "pipe.g5a").c_str(), 0600), 0);
     desktop.boxes.clear();
-    for (const auto& bad : {dir / "typed-name.g5a", dir / "vanished.g5a", dir / "folder.g3xa"}) load(qpath(bad));
+    for (const auto& bad : {dir / "typed-name.g5a", dir / "vanished.g5a", dir / "pipe.g5a", dir / "folder.g3xa"})
+        load(qpath(bad));
     load({});
-    ASSERT_EQ(desktop.boxes.size(), 3);
-    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
+    ASSERT_EQ(desktop.boxes.size(), 4);
+    EXPECT_EQ(desktop.boxes[2].text, QStringLiteral("Cannot open file ") + qpath(dir / "pipe.g5a") +
+                                         QStringLiteral(": not a regular file"));
+    EXPECT_EQ(desktop.boxes[3].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
     EXPECT_EQ(desktop.requests.back().selectedFile, qpath(dir / "folder.g3xa")) << "the last path is offered";
     EXPECT_EQ(form->document().toBytes(), exampleBytes("low-end.b3a"));
     EXPECT_EQ(form->modelCode(), "b3");

@@ -45,6 +45,42 @@ TEST_F(Process, TheSnapshotHoldsEveryChoiceOfTheWindow) {
     EXPECT_EQ(form->choices()[SettingId::B3AmpBass].number, -10);
 }
 
+// Makes `locale` the default of every widget created while it lives, as a user's locale does.
+struct DefaultLocale {
+    explicit DefaultLocale(const char* name) { QLocale::setDefault(QLocale(QLatin1String(name))); }
+    ~DefaultLocale() { QLocale::setDefault(saved); }
+    QLocale saved;
+};
+
+TEST_F(Process, SpinEditsShowReadAndWriteAsciiDigitsWhateverTheLocale) {
+    TempDir dir;
+    std::string inC;
+    // Local digits, a minus sign with a direction mark, group separators: none may reach a file.
+    for (const char* name : {"C", "ar_EG", "fa_IR", "bn_BD", "hi_IN", "he_IL", "de_DE"}) {
+        SCOPED_TRACE(name);
+        DefaultLocale locale(name);
+        SetUp();
+        load(exampleFile("low-end.b3a"));
+        for (const char* box : {"ckB3ampgain", "ckB3ampbass", "ckreverbpred"}) tick(box);
+        auto* gain = find<QSpinBox>("spinB3ampgain");
+        gain->setFocus();
+        gain->selectAll();
+        QTest::keyClicks(gain, QStringLiteral("60"));
+        find<QSpinBox>("spinB3ampbass")->setValue(-4);
+        find<QSpinBox>("spinreverbpred")->setValue(150);
+        const pf::Choices c = form->choices();
+        EXPECT_EQ(QList<int>({c[SettingId::B3AmpGain].number, c[SettingId::B3AmpBass].number, c[SettingId::ReverbPreD].number}),
+                  QList<int>({60, -4, 150}));
+        EXPECT_EQ(QStringList({gain->text(), find<QSpinBox>("spinB3ampbass")->text(), find<QSpinBox>("spinreverbpred")->text()}),
+                  QStringList({"60", "-4", "150"}));
+        process(qpath(dir / (std::string(name) + ".b3a")));
+        const std::string written = readFile(dir / (std::string(name) + ".b3a"));
+        if (inC.empty()) inC = written;
+        EXPECT_EQ(written, inC) << "the same bytes as under the C locale";
+    }
+    EXPECT_NE(inC, exampleBytes("low-end.b3a"));
+}
+
 // The choices of a fresh window after loading an example, with one gain ticked at 60 and the
 // second entry of its page's type list unticked, built here without the window.
 pf::Choices gainChoices(const std::string& model, SettingId gain, TypeList list) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "AppTestSupport.h"
+#include "Version.h"
 #include "app/SingleInstance.h"
 
 namespace pf::test {
@@ -46,13 +47,13 @@ TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardAndAnythingElseIsIgnored) {
 
 class RealProgram : public Guard {
 protected:
-    QProcess* start() {
+    QProcess* start(const QStringList& args = {}, const QString& platform = QStringLiteral("offscreen")) {
         auto* p = processes.emplace_back(std::make_unique<QProcess>()).get();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), qpath(runtime.path()));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         p->setProcessEnvironment(env);
-        p->start(QStringLiteral(PF_BUILD_DIR "/presetforger"), {});
+        p->start(QStringLiteral(PF_BUILD_DIR "/presetforger"), args);
         EXPECT_TRUE(p->waitForStarted(10000));
         return p;
     }
@@ -102,6 +103,23 @@ TEST_F(RealProgram, CopiesStartedAtTheSameMomentEndWithExactlyOneWindow) {
     EXPECT_EQ(running(), 1);
     for (QProcess* p : copies)
         if (p->state() == QProcess::NotRunning) endsAtOnce(p);
+}
+
+TEST_F(RealProgram, VersionAndHelpPrintAndEndWithoutADisplayOrTheGuard) {
+    // --version prints one line; --help begins with its usage line.
+    const struct { const char* arg; QByteArray out; bool whole; } kCases[] = {
+        {"--version", QByteArray("presetforger ") + pf::kVersion + "\n", true},
+        {"--help", "usage: presetforger [--help | --version]\n", false}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.arg);
+        QProcess* p = start({QLatin1String(c.arg)}, QStringLiteral("no-such-platform"));  // no window could open
+        ASSERT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+        const QByteArray out = p->readAllStandardOutput();
+        EXPECT_EQ((c.whole ? out : out.left(c.out.size())).toStdString(), c.out.toStdString());
+        EXPECT_TRUE(QDir(qpath(runtime.path())).isEmpty()) << "no lock, no socket";
+    }
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // presetforger-cli end to end: the built program on copies of the examples in a fresh folder.
 #include <fcntl.h>
 #include <gmock/gmock.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Version.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -31,6 +35,11 @@ std::string example(const char* name) { return readFile(kSource / "examples" / n
 std::string exampleRecipe(const char* name) { return (kSource / "examples" / (std::string(name) + ".recipe.ini")).string(); }
 size_t lineCount(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
 
+struct RunOptions {
+    rlim_t fileSizeLimit = RLIM_INFINITY;  // writes beyond fail instead of ending the process
+    const char* stdoutTo = nullptr;        // a file for standard output, or "-" to start without one
+};
+
 // A folder holding copies of the three example patch groups and an empty out/.
 struct Workspace {
     Workspace() {
@@ -38,29 +47,36 @@ struct Workspace {
         fs::create_directory(dir / "out");
     }
     fs::path operator/(std::string_view name) const { return dir / name; }
-    // Runs the program with `args` in the folder; with `fileSizeLimit` it may write no file
-    // larger than that many bytes (writes beyond fail instead of ending the process).
-    CliRun run(Args args, rlim_t fileSizeLimit = RLIM_INFINITY) const {
+    // Starts the program with `args` in the folder. A program that hangs is ended after 30 s
+    // (an alarm outlives exec), so a test fails instead of hanging.
+    pid_t start(Args args, RunOptions options = {}) const {
         const std::string program = PF_BUILD_DIR "/presetforger-cli";
-        const fs::path outPath = capture / "stdout", errPath = capture / "stderr";
-        if (pid_t child = fork(); child == 0) {
-            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (chdir(dir.path().c_str()) != 0 || out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
-            signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            std::vector<char*> argv{const_cast<char*>(program.c_str())};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        } else {
-            int status = 0;
-            waitpid(child, &status, 0);
-            return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath), readFile(errPath)};
-        }
+        const std::string outPath = options.stdoutTo ? options.stdoutTo : (capture / "stdout").string();
+        const fs::path errPath = capture / "stderr";
+        writeFile(capture / "stdout", "");
+        const pid_t child = fork();
+        if (child != 0) return child;
+        const bool closed = outPath == "-";
+        const int out = closed ? 1 : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (chdir(dir.path().c_str()) != 0 || out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+        if (closed) close(1);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        alarm(30);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
     }
+    CliRun finish(pid_t child) const {
+        int status = 0;
+        waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(capture / "stdout"), readFile(capture / "stderr")};
+    }
+    CliRun run(Args args, RunOptions options = {}) const { return finish(start(std::move(args), options)); }
     TempDir dir, capture;
 };
 
@@ -170,9 +186,14 @@ TEST(Errors, RecipeAndUsageErrorsExitTwoNamingFileSectionAndKeyAndWriteNothing) 
         {"[Amp]\r\nGain=60\r\n\rGain\r\n", "r.ini: line 4: not a key=value line: Gain"},
     };
     const struct { Args args; std::string message; } kRuns[] = {
-        {{"--recipe", "missing.ini", "--out-dir", "out", kG5}, "Cannot open file missing.ini"},
-        {{"--recipe", "folder.ini", "--out-dir", "out", kG5}, "Cannot open file folder.ini"},
-        {{"--recipe", "r.ini", "--catalogue", "missing.ini", "--out-dir", "out", kG5}, "Cannot open file missing.ini"},
+        {{"--recipe", "missing.ini", "--out-dir", "out", kG5},
+         "presetforger-cli: Cannot open file missing.ini: No such file or directory\n"},
+        {{"--recipe", "folder.ini", "--out-dir", "out", kG5}, "presetforger-cli: Cannot open file folder.ini: Is a directory\n"},
+        {{"--recipe", "pipe.ini", "--out-dir", "out", kG5}, "presetforger-cli: Cannot open file pipe.ini: not a regular file\n"},
+        {{"--recipe", "r.ini", "--catalogue", "missing.ini", "--out-dir", "out", kG5},
+         "presetforger-cli: Cannot open file missing.ini: No such file or directory\n"},
+        {{"--recipe", "r.ini", "--catalogue", "pipe.ini", "--out-dir", "out", kG5},
+         "presetforger-cli: Cannot open file pipe.ini: not a regular file\n"},
         {{}, "usage: presetforger-cli --recipe RECIPE"},
         {{"--recipe", "r.ini", "--out-dir", "out"}, "usage:"},
         {{"--out-dir", "out", kG5}, "usage:"},
@@ -181,7 +202,10 @@ TEST(Errors, RecipeAndUsageErrorsExitTwoNamingFileSectionAndKeyAndWriteNothing) 
         {{"--recipe", "r.ini", "-o", "out/a.g5a", kG5, kG3x}, "usage:"},
         {{"--recipe", "r.ini", "-o", "out/a.g5a", "--out-dir", "out", kG5}, "usage:"},
         {{"--recipe", "r.ini", "--recipe", "r.ini", "--out-dir", "out", kG5}, "usage:"},
-        {{"--recipe", "r.ini", "--out-dir", "no-such-folder", kG5}, "usage:"},
+        {{"--recipe", "r.ini", "--out-dir", "no-such-folder", kG5},
+         "--out-dir no-such-folder is not an existing folder: No such file or directory\nusage:"},
+        {{"--recipe", "r.ini", "--out-dir", "r.ini", kG5}, "--out-dir r.ini is not an existing folder: Not a directory\n"},
+        {{"--recipe", "r.ini", "--\x1b]0;x\x07\n", "--out-dir", "out", kG5}, "unknown option --\\x1b]0;x\\x07\\n\nusage:"},
         {{"--recipe", "r.ini", "--out-dir"}, "usage:"},
         // Two inputs of the same name would be written to one output.
         {{"--recipe", "r.ini", "--out-dir", "out", kG5, "./evening-set.g5a"}, "usage:"},
@@ -204,35 +228,45 @@ TEST(Errors, RecipeAndUsageErrorsExitTwoNamingFileSectionAndKeyAndWriteNothing) 
     Workspace ws;
     writeFile(ws / "r.ini", "[Amp]\nGain=60\n");
     fs::create_directory(ws / "folder.ini");
+    ASSERT_EQ(mkfifo((ws / "pipe.ini").c_str(), 0644), 0);
     for (const auto& c : kRuns) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
         expectNothingWritten(ws, ws.run(c.args), c.message);
     }
 }
 
-TEST(Errors, HelpListsEverySectionWithItsKeysAndRanges) {
+TEST(Errors, HelpListsEveryKeyAndVersionPrintsTheVersion) {
     const CliRun run = Workspace().run({"--help"});
     EXPECT_EQ(run.status, 0);
     for (const char* text : {"[Amp]", "[B3 Amp]", "[Drive]", "[Reverb]", "[ZNR]", "[Patch]", "PreD          1 to 200",
                              "Bass          -10 to 10", "Detect        GtrIn or EfxIn", "Patch Level   0 to 120",
-                             "CTRL PDL", "Only", "--dry-run"})
+                             "CTRL PDL", "Only", "--dry-run", "presetforger-cli --help | --version\n", "  --version  "})
         EXPECT_THAT(run.out, HasSubstr(text));
+    const CliRun version = Workspace().run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("presetforger-cli ") + pf::kVersion + "\n");
+    EXPECT_EQ(version.err, "");
+    EXPECT_THAT(Workspace().run({}).err, HasSubstr("--version"));
 }
 
-// A name the file's model's catalogue section lacks, an unreadable input: that file only
-// fails, listing the names the section offers; the others are still written.
+// A name the file's model's catalogue section lacks, an unreadable input (missing, a named
+// pipe, which is refused at once): that file only fails, listing the names the section offers
+// or naming the file once with the system's reason; the others are still written.
 TEST(Errors, AFailingInputSkipsThatFileOnly) {
     Workspace ws;
     // "Filter Sweep" is a CTRL PDL target of the B3 only; CTRL PDL is not offered for G5 files.
     writeFile(ws / "r.ini", "[Patch]\nPatch Level=90\nCTRL PDL=Filter Sweep\n");
-    const CliRun run = ws.run({"--recipe", "r.ini", "--out-dir", "out", kG5, "gone.g5a", kG3x, kB3});
+    ASSERT_EQ(mkfifo((ws / "pipe.g5a").c_str(), 0644), 0);
+    const CliRun run = ws.run({"--recipe", "r.ini", "--out-dir", "out", kG5, "gone.g5a", "pipe.g5a", kG3x, kB3});
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("rehearsal.g3xa: [Patch] CTRL PDL: \"Filter Sweep\" is not in catalogue section "
                                    "[g3x-exppedal], which offers Off, Input-Volume, Output-Volume, Wah, Pitch Bend"));
     EXPECT_THAT(run.out, HasSubstr("rehearsal.g3xa -> out/rehearsal.g3xa: not written"));
-    EXPECT_THAT(run.err, HasSubstr("gone.g5a: Cannot open file gone.g5a"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: Cannot open file gone.g5a: No such file or directory\n"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: Cannot open file pipe.g5a: not a regular file\n"));
     EXPECT_THAT(run.out, HasSubstr("gone.g5a -> out/gone.g5a: not written: cannot be read"));
-    EXPECT_EQ(lineCount(run.out), 4u);
+    EXPECT_THAT(run.out, HasSubstr("pipe.g5a -> out/pipe.g5a: not written: cannot be read"));
+    EXPECT_EQ(lineCount(run.out), 5u);
     EXPECT_TRUE(fs::exists(ws / "out" / kG5) && fs::exists(ws / "out" / kB3));
     EXPECT_EQ(entryCount(ws / "out"), 2u);
 
@@ -264,7 +298,8 @@ TEST(Writing, InPlaceAtomicallyAndNothingOnADryRun) {
 }
 
 // A write cut short (a file-size limit) keeps the old output whole, an output that is a
-// folder fails alone, no temporary file is left, and a smaller output of the run is written.
+// folder or a named pipe fails alone, no temporary file is left, and a smaller output of the
+// run is written. Each failure names the file once, with the system's reason.
 TEST(Writing, AFailedWriteKeepsTheOldOutputAndTheOthersAreWritten) {
     Workspace ws;
     writeFile(ws / "small.g5a", "<PatchGroup>\r\n  <Module0>\r\n        <Prm0>1</Prm0>\r\n        <Prm1>27</Prm1>\r\n"
@@ -272,16 +307,24 @@ TEST(Writing, AFailedWriteKeepsTheOldOutputAndTheOthersAreWritten) {
     writeFile(ws / "out" / kG5, "old output\r\n");
     fs::create_directory(ws / "out" / kG3x);
     writeFile(ws / "out" / kG3x / "keep.txt", "keep");
-    const CliRun run = ws.run({"--recipe", exampleRecipe("znr"), "--out-dir", "out", kG5, kG3x, "small.g5a"}, 4096);
+    ASSERT_EQ(mkfifo((ws / "out" / kB3).c_str(), 0644), 0);
+    const CliRun run =
+        ws.run({"--recipe", exampleRecipe("znr"), "--out-dir", "out", kG5, kG3x, kB3, "small.g5a"}, {.fileSizeLimit = 4096});
     EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("evening-set.g5a: Cannot create file out/evening-set.g5a"));
-    EXPECT_THAT(run.err, HasSubstr("rehearsal.g3xa: Cannot create file out/rehearsal.g3xa"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: Cannot create file out/evening-set.g5a: File too large\n"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: Cannot create file out/rehearsal.g3xa: Is a directory\n"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: Cannot create file out/low-end.b3a: not a regular file\n"));
     EXPECT_THAT(run.out, HasSubstr("rehearsal.g3xa -> out/rehearsal.g3xa: not written: cannot be written"));
     EXPECT_EQ(readFile(ws / "out" / kG5), "old output\r\n");
     EXPECT_EQ(readFile(ws / "out" / kG3x / "keep.txt"), "keep");
     EXPECT_EQ(entryCount(ws / "out" / kG3x), 1u);
-    EXPECT_EQ(entryCount(ws / "out"), 3u);
+    EXPECT_EQ(entryCount(ws / "out"), 4u);
+    EXPECT_TRUE(fs::is_fifo(ws / "out" / kB3));
     EXPECT_THAT(readFile(ws / "out" / "small.g5a"), HasSubstr("        <Prm2>11</Prm2>\r\n"));
+
+    const CliRun missing = ws.run({"--recipe", exampleRecipe("znr"), "-o", "no/such.g5a", kG5});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "presetforger-cli: Cannot create file no/such.g5a: No such file or directory\n");
 }
 
 TEST(Writing, TheCatalogueCanBeChosen) {
@@ -296,6 +339,119 @@ TEST(Writing, TheCatalogueCanBeChosen) {
     const CliRun bundled = ws.run({"--recipe", "r.ini", "-o", "out/y.g5a", kG5});
     EXPECT_EQ(bundled.status, 1);
     EXPECT_THAT(bundled.err, HasSubstr("[g5-footswitch], which offers Bypass, Tap Tempo"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// What reaches the terminal: names and values escaped, long values cut, one line per input.
+bool plainLines(const std::string& text) {
+    return std::none_of(text.begin(), text.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\n') || c == 0x7f; });
+}
+
+std::string repeated(std::string_view text, size_t times) {
+    std::string out;
+    while (times-- > 0) out += text;
+    return out;
+}
+
+TEST(Escaping, NamesAndValuesAreEscapedAndCutOneLinePerInput) {
+    Workspace ws;
+    const std::string forged = "a\n\x1b]0;title\x07\\.g5a", forgedShown = "a\\n\\x1b]0;title\\x07\\\\.g5a";
+    fs::copy_file(ws / kG5, ws / forged);
+    writeFile(ws / "r.ini", "[Reverb]\nMix=30\n");
+    const CliRun run = ws.run({"--recipe", "r.ini", "--out-dir", "out", forged, "gone\x1b[2J\n.g5a", kB3});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(lineCount(run.out), 3u);
+    EXPECT_TRUE(plainLines(run.out));
+    EXPECT_THAT(run.out, HasSubstr(forgedShown + " -> out/" + forgedShown + ": "));
+    EXPECT_TRUE(fs::exists(ws / "out" / forged)) << "written under its own name";
+    EXPECT_EQ(run.err, "presetforger-cli: Cannot open file gone\\x1b[2J\\n.g5a: No such file or directory\n");
+
+    const std::string huge(1'000'000, '9'), hugeShown = std::string(60, '9') + "...";
+    const struct { std::string recipe, message; } kValues[] = {
+        {"[Amp]\nGain=\x1b[31mred\n", "[Amp] Gain: \"\\x1b[31mred\" is not a whole number"},
+        {"[Amp]\nGain=" + huge + "\n", "[Amp] Gain: " + hugeShown + " is out of range 0 to 100\n"},
+        {"[Amp]\n" + huge + "\n", "line 2: not a key=value line: " + hugeShown + "\n"},
+        {"[Amp\x1b[2J" + huge + "]\nGain=1\n", "[Amp\\x1b[2J" + std::string(50, '9') + "...]: unknown section"},
+        {"[ZNR]\nDetect=" + std::string(40, '\x01') + "\n", "\"" + repeated("\\x01", 15) + "...\" is not one of"},
+        // Checked per input and so echoed once per input, cut each time.
+        {"[Amp]\nCab=" + huge + "\n", "evening-set.g5a: [Amp] Cab: \"" + hugeShown + "\" is not in catalogue section"},
+    };
+    for (const auto& c : kValues) {
+        SCOPED_TRACE(c.message);
+        writeFile(ws / "r.ini", c.recipe);
+        const CliRun value = ws.run({"--recipe", "r.ini", "--out-dir", "out", kG5, kG3x});
+        EXPECT_THAT(value.err, HasSubstr(c.message));
+        EXPECT_LT(value.err.size(), 1000u);
+        EXPECT_TRUE(plainLines(value.err));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The report is part of the result: one that cannot be written (a full disk, no standard output
+// at all) fails the run, 2 for --help and --version; the inputs are still done.
+TEST(Reporting, AReportThatCannotBeWrittenIsAnError) {
+    const std::string full = "presetforger-cli: Cannot write the report to standard output: No space left on device\n";
+    const struct { Args args; const char* stdoutTo; int status; std::string err; size_t written; } kRuns[] = {
+        {{"--recipe", exampleRecipe("znr"), "--out-dir", "out", kG5, kB3}, "/dev/full", 1, full, 2},
+        {{"--recipe", exampleRecipe("znr"), "--out-dir", "out", kG5, kB3}, "-", 1,
+         "presetforger-cli: Cannot write the report to standard output: Bad file descriptor\n", 2},
+        {{"--recipe", exampleRecipe("znr"), "--dry-run", "-o", "out/x.g5a", kG5}, "/dev/full", 1, full, 0},
+        {{"--help"}, "/dev/full", 2, full, 0},
+        {{"--version"}, "/dev/full", 2, full, 0},
+    };
+    for (const auto& c : kRuns) {
+        SCOPED_TRACE(::testing::PrintToString(c.args) + " > " + c.stdoutTo);
+        Workspace ws;
+        const CliRun run = ws.run(c.args, {.stdoutTo = c.stdoutTo});
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(entryCount(ws / "out"), c.written);
+    }
+}
+
+// A recipe with very many errors shows the first 20 and counts the rest.
+TEST(Reporting, ManyRecipeErrorsShowTheFirstTwentyAndACount) {
+    Workspace ws;
+    writeFile(ws / "r\n.ini", "[Amp]\n" + repeated("Gain\n", 5000));
+    const CliRun run = ws.run({"--recipe", "r\n.ini", "--out-dir", "out", kG5});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(lineCount(run.err), 21u);
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: r\\n.ini: line 21: not a key=value line: Gain\n"
+                                   "presetforger-cli: ... and 4980 more errors in r\\n.ini\n"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// A signal while a result is being saved: the temporary file goes, the old output stays whole,
+// and the program ends with 128 + the signal's number. The program is stopped the moment its
+// temporary appears; should the save have ended by then, a larger input is tried.
+TEST(Interrupts, ASignalDuringASaveRemovesTheTemporaryAndKeepsTheOldOutput) {
+    Workspace ws;
+    for (size_t copies = 1000; copies <= 16000; copies *= 2) {
+        writeFile(ws / "big.g5a", repeated(example(kG5), copies));
+        writeFile(ws / "out" / kG5, "old output\r\n");
+        const int watch = inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(inotify_add_watch(watch, (ws / "out").c_str(), IN_MODIFY), 0);
+        const pid_t child = ws.start({"--recipe", exampleRecipe("znr"), "-o", "out/evening-set.g5a", "big.g5a"});
+        pollfd ready{watch, POLLIN, 0};
+        const bool created = poll(&ready, 1, 30000) == 1;
+        kill(child, SIGSTOP);
+        alignas(inotify_event) char event[sizeof(inotify_event) + NAME_MAX + 1];
+        const bool temporaryThere =
+            created && read(watch, event, sizeof event) > 0 &&
+            fs::exists(ws / "out" / reinterpret_cast<inotify_event*>(event)->name);
+        close(watch);
+        kill(child, SIGTERM);
+        kill(child, SIGCONT);
+        const CliRun run = ws.finish(child);
+        ASSERT_TRUE(created) << run.err;
+        if (!temporaryThere) continue;
+        EXPECT_EQ(run.status, 128 + SIGTERM);
+        EXPECT_EQ(readFile(ws / "out" / kG5), "old output\r\n");
+        EXPECT_EQ(entryCount(ws / "out"), 1u) << "no temporary file left behind";
+
+        return;
+    }
+    FAIL() << "every save ended before the program could be stopped";
 }
 
 }  // namespace
