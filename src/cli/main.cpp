@@ -13,6 +13,7 @@
 #include "cli/BatchRun.h"
 #include "cli/Escape.h"
 #include "cli/Options.h"
+#include "cli/OutputIdentity.h"
 #include "cli/Recipe.h"
 #include "io/FileIO.h"
 
@@ -58,13 +59,6 @@ bool readRunFile(const fs::path& path, std::string& bytes) {
     return false;
 }
 
-// Two paths naming the same file, whether or not it exists yet.
-bool samePath(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-    return fs::weakly_canonical(fs::absolute(a, ec), ec) == fs::weakly_canonical(fs::absolute(b, ec), ec);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,18 +99,8 @@ int main(int argc, char** argv) {
 
     std::vector<fs::path> outputs;
     for (const auto& input : o.inputs) outputs.push_back(o.output ? *o.output : *o.outDir / input.filename());
-    if (o.outDir) {
-        for (size_t i = 0; i < outputs.size(); ++i) {
-            for (size_t j = 0; j < o.inputs.size(); ++j)
-                if (samePath(outputs[i], o.inputs[j]))
-                    return usageError("the output " + outputs[i].string() + " is the input " + o.inputs[j].string() +
-                                      "; an input is replaced only when named with -o");
-            for (size_t j = 0; j < i; ++j)
-                if (samePath(outputs[i], outputs[j]))
-                    return usageError("the inputs " + o.inputs[j].string() + " and " + o.inputs[i].string() +
-                                      " would both be written to " + outputs[i].string());
-        }
-    }
+    if (o.outDir)
+        if (const auto clash = pf::cli::outputClash(o.inputs, outputs)) return usageError(*clash);
 
     // Exactly one report line per input. Once the report cannot be written the inputs are
     // still done, and the run fails.
