@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <set>
+#include <thread>
 
 #include "Version.h"
 #include "catalogue/Catalogue.h"
@@ -14,6 +16,8 @@
 #include "cli/Escape.h"
 #include "cli/Options.h"
 #include "cli/OutputIdentity.h"
+#include "cli/ParallelRun.h"
+#include "cli/Progress.h"
 #include "cli/Recipe.h"
 #include "io/FileIO.h"
 
@@ -102,19 +106,29 @@ int main(int argc, char** argv) {
     if (o.outDir)
         if (const auto clash = pf::cli::outputClash(o.inputs, outputs)) return usageError(*clash);
 
-    // Exactly one report line per input. Once the report cannot be written the inputs are
-    // still done, and the run fails.
+    // Exactly one report line per input (with --quiet, per failing input), in the order of the
+    // inputs however many are processed at a time. Once the report cannot be written the
+    // inputs are still done, and the run fails.
     int status = 0;
     bool reporting = true;
-    for (size_t i = 0; i < o.inputs.size(); ++i) {
-        const pf::cli::FileOutcome outcome =
-            pf::cli::runFile(o.inputs[i], outputs[i], recipe.recipe, catalogue, o.dryRun);
-        if (reporting && !writeOut(pf::cli::escaped(outcome.line) + "\n")) {
-            reporting = false;
-            status = kSomeInputFailed;
-        }
-        for (const auto& e : outcome.errors) message(e);
-        if (!outcome.ok) status = kSomeInputFailed;
-    }
+    pf::cli::ChoicesByModel choices(recipe.recipe, catalogue);
+    pf::cli::Progress progress(o.inputs.size(), STDERR_FILENO, !o.quiet && ::isatty(STDERR_FILENO));
+    std::set<fs::path> written;  // folders whose new entries are flushed to disk at the end
+    pf::cli::runInOrder(
+        o.inputs.size(), o.jobs != 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()),
+        [&](size_t i) { return pf::cli::prepareFile(o.inputs[i], outputs[i], choices, catalogue, o.dryRun); },
+        [&](size_t, pf::cli::FileOutcome& outcome) {
+            progress.hide();
+            if (!outcome.written.empty()) written.insert(outcome.written);
+            if (reporting && (!o.quiet || !outcome.ok) && !writeOut(pf::cli::escaped(outcome.line) + "\n")) {
+                reporting = false;
+                status = kSomeInputFailed;
+            }
+            for (const auto& e : outcome.errors) message(e);
+            if (!outcome.ok) status = kSomeInputFailed;
+        },
+        [&](size_t finished) { progress.show(finished); });
+    progress.hide();
+    for (const auto& folder : written) pf::io::flushFolder(folder);
     return status;
 }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace pf::io {
 
@@ -27,7 +28,7 @@ struct TemporarySlot {
     std::atomic<int> state{0};
     char path[PATH_MAX]{};
 };
-constexpr size_t kTemporarySlots = 64;
+constexpr size_t kTemporarySlots = 256;  // more than the writes a batch runs at once
 TemporarySlot temporarySlots[kTemporarySlots];
 
 TemporarySlot* rememberTemporary(const char* path) {
@@ -187,12 +188,25 @@ bool flushFolder(const std::filesystem::path& folder, std::string* reason) {
     return true;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
-                         std::string* reason, const AtomicWriteOptions& options) {
+AtomicWrite& AtomicWrite::operator=(AtomicWrite&& other) noexcept {
+    if (this != &other) {
+        abandon();
+        target_ = std::move(other.target_);
+        folder_ = std::move(other.folder_);
+        temporary_ = std::move(other.temporary_);
+        fd_ = std::exchange(other.fd_, -1);
+        mode_ = other.mode_;
+        slot_ = std::exchange(other.slot_, nullptr);
+    }
+    return *this;
+}
+
+bool AtomicWrite::start(const std::filesystem::path& path, std::string* reason) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
         return false;
     };
+    abandon();
     if (path.empty()) return fail(systemReason(ENOENT));
     // Write through a link to the file it names, so the link itself survives.
     std::filesystem::path target = path;
@@ -233,24 +247,57 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::function<
     TemporarySlot* slot = fd >= 0 ? rememberTemporary(pattern.c_str()) : nullptr;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) return fail(systemReason(createError));
-
-    int error = 0;
-    errno = 0;
-    if (!writeBody(fd)) error = errno ? errno : EIO;
-    if (!error && ::fchmod(fd, mode) != 0) error = errno;
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(pattern.c_str());
-        forgetTemporary(slot);
-        return fail(systemReason(error));
-    }
-    forgetTemporary(slot);
-    // Make the rename itself durable, now or by the caller at the end of its batch.
-    if (options.folderToFlush) *options.folderToFlush = folder;
-    else flushFolder(folder);
+    target_ = std::move(target);
+    folder_ = std::move(folder);
+    temporary_ = std::move(pattern);
+    fd_ = fd;
+    mode_ = mode;
+    slot_ = slot;
     return true;
+}
+
+void AtomicWrite::startFlush() const {
+    if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+bool AtomicWrite::finish(std::string* reason, const AtomicWriteOptions& options) {
+    int error = fd_ < 0 ? EBADF : 0;
+    if (!error && ::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) error = errno;
+    if (!error && ::fsync(fd_) != 0) error = errno;
+    if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0 && !error) error = errno;
+    if (!error && ::rename(temporary_.c_str(), target_.c_str()) != 0) error = errno;
+    if (error) {
+        abandon();
+        if (reason) *reason = systemReason(error);
+        return false;
+    }
+    forgetTemporary(static_cast<TemporarySlot*>(std::exchange(slot_, nullptr)));
+    temporary_.clear();
+    // Make the rename itself durable, now or by the caller at the end of its batch.
+    if (options.folderToFlush) *options.folderToFlush = folder_;
+    else flushFolder(folder_);
+    return true;
+}
+
+void AtomicWrite::abandon() noexcept {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    forgetTemporary(static_cast<TemporarySlot*>(std::exchange(slot_, nullptr)));
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
+                         std::string* reason, const AtomicWriteOptions& options) {
+    AtomicWrite write;
+    if (!write.start(path, reason)) return false;
+    errno = 0;
+    if (!writeBody(write.fd())) {
+        const int error = errno ? errno : EIO;
+        write.abandon();
+        if (reason) *reason = systemReason(error);
+        return false;
+    }
+    return write.finish(reason, options);
 }
 
 void removeTemporaryFilesInProgress() noexcept {

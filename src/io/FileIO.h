@@ -48,11 +48,44 @@ private:
     unsigned long long written_ = 0, startedUpTo_ = 0;
 };
 
+
 struct AtomicWriteOptions {
     // When set, the target's folder is not flushed after the rename; its path is stored here
     // instead, so that a batch writing many files can flush each folder once, at the end
     // (flushFolder).
     std::filesystem::path* folderToFlush = nullptr;
+};
+
+// A file written atomically, in steps: start() makes a temporary file beside the target, the
+// caller writes to fd(), and finish() flushes it to disk and renames it over the target. Until
+// finished the target is untouched; a write that is not finished is abandoned and its temporary
+// removed (also when the object goes). Between the steps the temporary is removed should an
+// interrupting signal end the program (removeTemporaryFilesOnInterrupt).
+class AtomicWrite {
+public:
+    AtomicWrite() = default;
+    AtomicWrite(AtomicWrite&& other) noexcept { *this = std::move(other); }
+    AtomicWrite& operator=(AtomicWrite&& other) noexcept;
+    ~AtomicWrite() { abandon(); }
+
+    // False with the system's reason when the target cannot be written (a folder, a special
+    // file, a folder that is not there, no room for a new file).
+    bool start(const std::filesystem::path& target, std::string* reason = nullptr);
+    int fd() const { return fd_; }
+    // Asks the system to start writing what was written so far to disk, so that finish() has
+    // less to wait for.
+    void startFlush() const;
+    // Flushes, closes and renames; false with the system's reason, the target as it was and
+    // the temporary removed.
+    bool finish(std::string* reason = nullptr, const AtomicWriteOptions& options = {});
+    void abandon() noexcept;
+
+private:
+    std::filesystem::path target_, folder_;
+    std::string temporary_;
+    int fd_ = -1;
+    unsigned mode_ = 0;
+    void* slot_ = nullptr;  // where a signal handler finds the temporary's name
 };
 
 // Writes a file atomically: `writeBody` fills a new temporary file in the target's folder, which
