@@ -7,7 +7,7 @@
 
 namespace pf::cli {
 
-// Runs the inputs 0 to count - 1 of a batch: prepare(i) for each, at most `jobs` at a time
+// Runs the inputs 0 to count - 1 of a batch: prepare(i) for each, in order, on `jobs` threads
 // (the work that needs a processor), and the step it returns, which mostly waits for the disk,
 // on more threads beside them, so that the flushes of many files overlap. deliver(i, outcome)
 // receives every outcome on the calling thread in the order of the inputs, each as soon as the

@@ -229,8 +229,13 @@ bool AtomicWrite::start(const std::filesystem::path& path, std::string* reason) 
     } else if (errno != ENOENT) {
         return fail(systemReason(errno));
     } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
+        // The file creation mask, read once: reading it means setting it, which threads
+        // writing files side by side must not do each on its own.
+        static const mode_t mask = [] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }();
         mode &= ~mask;
     }
 

@@ -19,8 +19,8 @@ using pf::cli::FinishStep;
 
 // Inputs finish in the reverse of their order (each waits for the one after it; the runner has
 // threads enough for all twelve to wait at once), yet they are delivered in order, each once;
-// and at most `jobs` are prepared at a time (each preparation lingers a moment, so that ones
-// started together would overlap).
+// at most `jobs` are prepared at a time (each preparation lingers a moment, so that ones
+// started together would overlap), and they are prepared in order.
 TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
     for (unsigned jobs : {1u, 2u, 5u}) {
         constexpr size_t kCount = 12;
@@ -28,10 +28,15 @@ TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
         for (size_t i = 0; i <= kCount; ++i) finished.push_back(std::make_unique<std::latch>(1));
         finished[kCount]->count_down();
         std::atomic<int> preparing{0}, mostPreparing{0};
-        std::vector<size_t> delivered;
+        std::vector<size_t> delivered, started;
+        std::mutex startedMutex;
         pf::cli::runInOrder(
             kCount, jobs,
             [&](size_t i) -> FinishStep {
+                {
+                    const std::lock_guard<std::mutex> lock(startedMutex);
+                    started.push_back(i);
+                }
                 const int now = ++preparing;
                 for (int most = mostPreparing; now > most && !mostPreparing.compare_exchange_weak(most, now);) {
                 }
@@ -52,6 +57,7 @@ TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
         for (size_t i = 0; i < kCount; ++i) expected[i] = i;
         EXPECT_EQ(delivered, expected) << jobs;
         EXPECT_LE(mostPreparing.load(), static_cast<int>(jobs));
+        if (jobs == 1) EXPECT_EQ(started, expected);
     }
 }
 
