@@ -104,7 +104,7 @@ std::vector<std::string> Document::lines() const {
 // they are written (as read, ending in CR LF) straight from the buffer, every other line as its
 // text and CR LF.
 template <class Sink>
-bool Document::emit(Sink&& sink) const {
+bool Document::forEachPiece(Sink&& sink) const {
     const char* data = bytes_.data();
     size_t runStart = lineCount_ > 0 ? starts_[0] : 0, runEnd = runStart;
     for (size_t i = 0; i < lineCount_; ++i) {
@@ -124,7 +124,7 @@ bool Document::emit(Sink&& sink) const {
 std::string Document::toBytes() const {
     std::string out;
     out.reserve(bytes_.size() + lineCount_ + spill_.size() - spillDead_);
-    emit([&](const char* p, size_t n) {
+    forEachPiece([&](const char* p, size_t n) {
         out.append(p, n);
         return true;
     });
@@ -133,7 +133,7 @@ std::string Document::toBytes() const {
 
 bool Document::writeTo(int fd) const {
     io::BufferedWriter writer(fd, bytes_.size() + lineCount_ + spill_.size() + 1);
-    return emit([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
+    return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
 }
 
 bool Document::save(const std::filesystem::path& path, std::string* error, const io::AtomicWriteOptions& options) const {

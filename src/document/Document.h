@@ -147,7 +147,7 @@ private:
     void compactSpill();
     bool aliases(std::string_view text) const;
     template <class Sink>
-    bool emit(Sink&& sink) const;
+    bool forEachPiece(Sink&& sink) const;
 
     void rebuildOffsets() const;
     void lengthChanged(size_t index, long long delta);
