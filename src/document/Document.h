@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -63,21 +62,6 @@ public:
         const size_t length = e - 1 - s;
         return {at, length - (length > 0 && at[length - 1] == '\r')};
     }
-    // Asks the processor to fetch where lines start (`prefetchStarts`) and, once that is known,
-    // their text (`prefetchText`, up to a kilobyte), for code that knows which lines it will
-    // read next. Indices outside the lines are ignored.
-    void prefetchStarts(size_t first, size_t last) const {
-        if (first >= lineCount_) return;
-        starts_.prefetch(first);
-        starts_.prefetch(std::min(last, lineCount_));
-    }
-    void prefetchText(size_t first, size_t last) const {
-        if (first >= lineCount_) return;
-        const char* from = bytes_.data() + starts_[first];
-        const char* to = bytes_.data() + starts_[std::min(last, lineCount_)];
-        if (to - from > 1024) to = from + 1024;
-        for (; from < to; from += 64) __builtin_prefetch(from);
-    }
     // Copies of every line (for tests and checks; costs the whole document).
     std::vector<std::string> lines() const;
 
@@ -107,10 +91,6 @@ private:
     class LineStarts {
     public:
         size_t operator[](size_t i) const { return wide_ ? wideStarts_[i] : narrowStarts_[i]; }
-        void prefetch(size_t i) const {
-            if (wide_) __builtin_prefetch(wideStarts_.data() + i);
-            else __builtin_prefetch(narrowStarts_.data() + i);
-        }
         void reset(size_t bufferSize, size_t entries);
         void push(size_t start) {
             if (wide_) wideStarts_.push_back(start);

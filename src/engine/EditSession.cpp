@@ -247,13 +247,7 @@ size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* posting
     size_t cursor = 0;
     auto nextCandidate = [&](size_t from) -> size_t {
         size_t best = SIZE_MAX;
-        while (cursor < lines.size() && lines[cursor] < from) {
-            ++cursor;
-            // The hits of one key lie far apart: the lines around them (where edits go) are
-            // fetched a few hits ahead.
-            if (cursor + 16 < lines.size()) document_.prefetchStarts(size_t{lines[cursor + 16]} - 1, size_t{lines[cursor + 16]} + 12);
-            if (cursor + 8 < lines.size()) document_.prefetchText(size_t{lines[cursor + 8]} - 1, size_t{lines[cursor + 8]} + 12);
-        }
+        while (cursor < lines.size() && lines[cursor] < from) ++cursor;
         if (cursor < lines.size()) best = lines[cursor];
         if (searchingAdded_.empty()) return best;
         auto a = searchingAdded_.lower_bound(from);
