@@ -39,6 +39,27 @@ bool forEachByte(const char* data, size_t size, char byte, F&& f) {
     return true;
 }
 
+// Calls f(offset) for every '<' in [0, size) that is followed, four bytes on, by '1', 'u' or
+// 'U' (and for some other '<', never missing one of those): where "<prm1>" or "<module" in any
+// letter case may begin.
+template <class F>
+void forEachTagStart(const char* data, size_t size, F&& f) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('<'), one = _mm_set1_epi8('1'), u = _mm_set1_epi8('u'), bit5 = _mm_set1_epi8(0x20);
+    for (; i + 20 <= size; i += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i later = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 4)), bit5);
+        const __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(here, open),
+                                          _mm_or_si128(_mm_cmpeq_epi8(later, one), _mm_cmpeq_epi8(later, u)));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0; mask &= mask - 1)
+            f(i + static_cast<size_t>(__builtin_ctz(mask)));
+    }
+#endif
+    for (; i < size; ++i)
+        if (data[i] == '<') f(i);
+}
+
 // The same for an ASCII letter in either case (`lowerByte` is given in lower case); any other
 // byte is matched exactly.
 template <class F>

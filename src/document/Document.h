@@ -62,6 +62,13 @@ public:
         const size_t length = e - 1 - s;
         return {at, length - (length > 0 && at[length - 1] == '\r')};
     }
+    // For reading many lines at once: while no line's text lies outside the buffer, the text
+    // of line i is line(i) and lies in buffer() from bufferOffset(i) on, the lines in order
+    // (bufferOffset(lineCount()) is the buffer's size). Bytes between the lines' texts are
+    // none of them.
+    bool allInBuffer() const { return spilled_.empty(); }
+    std::string_view buffer() const { return bytes_.view(); }
+    size_t bufferOffset(size_t index) const { return starts_[index]; }
     // Copies of every line (for tests and checks; costs the whole document).
     std::vector<std::string> lines() const;
 

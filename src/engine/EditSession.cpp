@@ -65,27 +65,39 @@ bool blanksBefore(std::string_view s, size_t at, size_t count) {
     return true;
 }
 
-// Calls emit(key as written) for every key of the index a line holds: every "<prm1>" with
-// eight blanks before it up to the first "</prm1>" after it, and every "<module" with two
-// blanks before it up to the first ">" after it. One pass over the line's '<' characters.
+// The keys of the index in a line: every "<prm1>" with eight blanks before it up to the first
+// "</prm1>" after it, and every "<module" with two blanks before it up to the first ">" after
+// it. at() looks at one '<' of the line, the line's '<' taken in order.
+class KeysOfLine {
+public:
+    // The key (as written) that the '<' at q opens, or an empty view.
+    std::string_view at(std::string_view line, size_t q) {
+        if (prm1Closes_ && readsNoCase(line, q, kPrm1Open)) {
+            if (!blanksBefore(line, q, kPrm1Blanks)) return {};
+            const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
+            if (close == std::string_view::npos) prm1Closes_ = false;  // nor does any later one close
+            else return line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks));
+        } else if (moduleCloses_ && readsNoCase(line, q, kModuleOpen)) {
+            if (!blanksBefore(line, q, kModuleBlanks)) return {};
+            const size_t close = line.find('>', q + kModuleOpen.size());
+            if (close == std::string_view::npos) moduleCloses_ = false;
+            else return line.substr(q - kModuleBlanks, close + 1 - (q - kModuleBlanks));
+        }
+        return {};
+    }
+    bool done() const { return !prm1Closes_ && !moduleCloses_; }
+
+private:
+    bool prm1Closes_ = true, moduleCloses_ = true;
+};
+
+// Calls emit(key as written) for every key of the index a line holds.
 template <class Emit>
 void forEachKey(std::string_view line, Emit&& emit) {
-    bool prm1Closes = true, moduleCloses = true;  // false once no closing text follows
+    KeysOfLine keys;
     scan::forEachByte(line.data(), line.size(), '<', [&](size_t q) {
-        if (prm1Closes && readsNoCase(line, q, kPrm1Open)) {
-            if (blanksBefore(line, q, kPrm1Blanks)) {
-                const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
-                if (close == std::string_view::npos) prm1Closes = false;
-                else emit(line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks)));
-            }
-        } else if (moduleCloses && readsNoCase(line, q, kModuleOpen)) {
-            if (blanksBefore(line, q, kModuleBlanks)) {
-                const size_t close = line.find('>', q + kModuleOpen.size());
-                if (close == std::string_view::npos) moduleCloses = false;
-                else emit(line.substr(q - kModuleBlanks, close + 1 - (q - kModuleBlanks)));
-            }
-        }
-        return prm1Closes || moduleCloses;
+        if (const std::string_view key = keys.at(line, q); !key.empty()) emit(key);
+        return !keys.done();
     });
 }
 
@@ -179,13 +191,32 @@ EditSession::EditSession(Document& document)
       indexed_(document.lineCount() <= UINT32_MAX),
       arena_(size_t{64} << 10, io::largeMemory()),
       touched_(document.lineCount()) {
-    if (!indexed_) return;
-    // The index in one pass over the lines.
-    for (size_t i = 0; i < document_.lineCount(); ++i)
-        forEachKey(document_.line(i), [&](std::string_view key) {
-            auto& lines = postings(key).lines;
-            if (lines.empty() || lines.back() != i) lines.push_back(static_cast<uint32_t>(i));
-        });
+    if (!indexed_ || document_.lineCount() == 0) return;
+    auto file = [&](std::string_view key, size_t line) {
+        auto& lines = postings(key).lines;
+        if (lines.empty() || lines.back() != line) lines.push_back(static_cast<uint32_t>(line));
+    };
+    if (!document_.allInBuffer()) {
+        for (size_t i = 0; i < document_.lineCount(); ++i)
+            forEachKey(document_.line(i), [&](std::string_view key) { file(key, i); });
+        return;
+    }
+    // The index in one pass over the buffer: only where a key may begin is the line looked at.
+    size_t line = 0, lineStart = document_.bufferOffset(0), lineEnd = document_.bufferOffset(1);
+    std::string_view text = document_.line(0);
+    KeysOfLine keys;
+    const std::string_view all = document_.buffer();
+    scan::forEachTagStart(all.data(), all.size(), [&](size_t at) {
+        if (at >= lineEnd) {
+            while (document_.bufferOffset(line + 1) <= at) ++line;
+            lineStart = document_.bufferOffset(line);
+            lineEnd = document_.bufferOffset(line + 1);
+            text = document_.line(line);
+            keys = KeysOfLine();
+        }
+        if (at - lineStart < text.size() && !keys.done())
+            if (const std::string_view key = keys.at(text, at - lineStart); !key.empty()) file(key, line);
+    });
 }
 
 EditSession::Postings& EditSession::postings(std::string_view keyAsWritten) {
