@@ -68,7 +68,7 @@ bool readWhole(const std::filesystem::path& path, Buffer& bytes, std::string* re
         ::close(fd);
         return fail(S_ISDIR(st.st_mode) ? systemReason(EISDIR) : std::string(kNotRegular));
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // (O_NONBLOCK changes nothing for a regular file: it stays.)
     Buffer content;
     try {
         content.resize(static_cast<size_t>(st.st_size));
@@ -210,24 +210,26 @@ bool AtomicWrite::start(const std::filesystem::path& path, std::string* reason) 
     if (path.empty()) return fail(systemReason(ENOENT));
     // Write through a link to the file it names, so the link itself survives.
     std::filesystem::path target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
+    struct stat st {};
+    int found = ::lstat(target.c_str(), &st) == 0 ? 0 : errno;
+    if (found == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
         auto resolved = std::filesystem::weakly_canonical(target, ec);
         if (ec) return fail(ec.message());
         target = resolved;
+        found = ::stat(target.c_str(), &st) == 0 ? 0 : errno;
     }
     if (!target.has_filename()) return fail(systemReason(EISDIR));
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
 
     mode_t mode = 0666;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
+    if (found == 0) {
         if (S_ISDIR(st.st_mode)) return fail(systemReason(EISDIR));
         if (!S_ISREG(st.st_mode)) return fail(std::string(kNotRegular));
         mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        return fail(systemReason(errno));
+    } else if (found != ENOENT) {
+        return fail(systemReason(found));
     } else {
         // The file creation mask, read once: reading it means setting it, which threads
         // writing files side by side must not do each on its own.
