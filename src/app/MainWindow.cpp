@@ -2,13 +2,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QScreen>
 #include <QStringDecoder>
 #include <QTabBar>
@@ -18,6 +22,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "app/Desktop.h"
@@ -96,23 +101,61 @@ constexpr const char* kLegalNotice =
     "The device names shown in this program belong to their owners; they are used only to say "
     "which files the program works on.";
 
+// The one local file a drag carries, or an empty text (several files, a folder, a web
+// address, no address at all).
+QString droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    return QFileInfo(path).isDir() ? QString() : path;
+}
+
 QString missingFolderMessage(const QString& path) {
     return QStringLiteral("Cannot create file %1: its folder does not exist").arg(path);
 }
 
 }  // namespace
 
+// Marks a command as running for its whole length; a file handed over meanwhile is opened
+// once the last running command has ended.
+class CommandScope {
+public:
+    explicit CommandScope(TPresetforger_Form& form) : form_(form) { ++form_.commandsRunning_; }
+    ~CommandScope() {
+        if (--form_.commandsRunning_ > 0 || form_.pendingOpen_.isEmpty()) return;
+        QTimer::singleShot(0, &form_, [form = &form_] {
+            const QString path = std::exchange(form->pendingOpen_, QString());
+            if (!path.isEmpty()) form->openFile(path);
+        });
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    TPresetforger_Form& form_;
+};
+
 QString captionFor(const QString& path) {
     return QStringLiteral("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
 }
 
+QIcon applicationIcon() {
+    QIcon icon;
+    for (const QFileInfo& png : QDir(QStringLiteral(":/icons")).entryInfoList({QStringLiteral("*.png")}))
+        icon.addFile(png.filePath());
+    return icon;
+}
+
 QUrl webPageUrl() {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("README.md")));
+    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(programFile("README.md").string())));
 }
 
 TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
     setObjectName(QStringLiteral("Presetforger_Form"));
     setWindowTitle(kAppTitle);
+    setWindowIcon(applicationIcon());
+    setAcceptDrops(true);  // a patch group dropped on the window is loaded
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -421,6 +464,28 @@ void TPresetforger_Form::bringToFront() {
     activateWindow();
 }
 
+void TPresetforger_Form::openFile(const QString& path) {
+    bringToFront();
+    if (commandsRunning_ > 0) {
+        pendingOpen_ = path;
+        return;
+    }
+    loadFile(path);
+}
+
+void TPresetforger_Form::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TPresetforger_Form::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Loaded once the drop has ended, so that the program the file came from is not kept
+    // waiting by a message.
+    QTimer::singleShot(0, this, [this, path] { openFile(path); });
+}
+
 // ---- Enabling and check lists -------------------------------------------------------------
 
 void TPresetforger_Form::enablers(QObject* sender) {
@@ -460,6 +525,7 @@ void TPresetforger_Form::fillCheckList(QListWidget* list, const std::vector<std:
 }
 
 void TPresetforger_Form::butloadClick() {
+    CommandScope command(*this);
     FileDialogRequest request;
     request.title = kOpenTitle;
     request.nameFilters = {kOpenFilter};
@@ -469,6 +535,11 @@ void TPresetforger_Form::butloadClick() {
     request.selectedFile = lastOpenPath_;
     const QString path = desktop_.chooseFile(this, request, nullptr);
     if (path.isEmpty()) return;  // cancelled: nothing changes
+    loadFile(path);
+}
+
+void TPresetforger_Form::loadFile(const QString& path) {
+    CommandScope command(*this);
     lastOpenPath_ = path;
 
     // The file is read into a fresh buffer first: a file that cannot be read leaves the loaded
@@ -559,6 +630,7 @@ pf::Choices TPresetforger_Form::choices() {
 }
 
 void TPresetforger_Form::butprocessClick() {
+    CommandScope command(*this);
     const pf::Choices snapshot = choices();
     const Catalogue catalogue = Catalogue::open(Catalogue::defaultPath());
     ProcessReport report;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -12,6 +13,8 @@
 #include "engine/Choices.h"
 
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QListWidget;
 class QTabWidget;
@@ -22,6 +25,7 @@ class QWidget;
 namespace pf::app {
 
 class ClickableLabel;
+class CommandScope;
 class Desktop;
 class PictureStepper;
 
@@ -40,7 +44,11 @@ inline constexpr int kPictureStepMs = 2000;
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);
 
-// The program's web page: the README shipped beside the program.
+// The application icon at every size it was drawn in (the window's icon too).
+QIcon applicationIcon();
+
+// The program's web page: the README shipped with the program (beside it, or in the install
+// tree's data folder).
 QUrl webPageUrl();
 
 // The one window of the program. Every control carries its name as object name.
@@ -61,6 +69,15 @@ public:
     // Brings the window to the front, restoring it when minimised (a second start asks this).
     void bringToFront();
 
+    // Loads `path` as the Load command does once its dialog has answered: the document, the
+    // caption, the model's pages and lists; a file that cannot be read gives the Load error
+    // and everything stays as it was. The file named on the command line comes here.
+    void loadFile(const QString& path);
+    // A file handed over from outside, by a later start or a drop: the window comes to the
+    // front and loads it. While a command is still running (its dialog or message open), the
+    // load waits until the command has ended; of several such files the last one wins.
+    void openFile(const QString& path);
+
     // Handlers, each raised by the control named in brackets.
     void Resettabs(bool loadForm);         // tab reset: start form or load form
     void PageControl1Change(int index);    // [PageControl1] a tab was picked
@@ -78,6 +95,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;  // FormShow
     void reject() override;                      // Esc and the close box press butcancel
+    void dragEnterEvent(QDragEnterEvent* event) override;  // one local file may be dropped
+    void dropEvent(QDropEvent* event) override;            // and is then opened
 
 private:
     void FormCreate();
@@ -120,6 +139,12 @@ private:
     std::array<QToolButton*, pf::kTypeListCount> checkNoneButtons_{};
     bool shownOnce_ = false;
     bool resettingTabs_ = false;
+
+    // Load and Process count as running from start to end, dialogs and messages included;
+    // a file handed over meanwhile waits in pendingOpen_.
+    friend class CommandScope;
+    int commandsRunning_ = 0;
+    QString pendingOpen_;
 };
 
 }  // namespace pf::app

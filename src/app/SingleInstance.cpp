@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
@@ -14,7 +16,19 @@ namespace pf::app {
 
 namespace {
 
-constexpr qsizetype kMaxRequest = 16;
+constexpr char kRaise[] = "raise\n";
+constexpr char kOpen[] = "open ";
+// The longest request: "open ", four digits, the line break and the path.
+constexpr qsizetype kMaxRequest = sizeof kOpen - 1 + 4 + 1 + SingleInstance::kMaxPath;
+
+// False once `received` can no longer become a request: a start no request has, or more bytes
+// than the longest one.
+bool mayBecomeRequest(const QByteArray& received) {
+    if (received.size() > kMaxRequest) return false;
+    const QByteArray raise(kRaise), open(kOpen);
+    if (received.size() <= raise.size() && raise.startsWith(received)) return true;
+    return received.size() < open.size() ? open.startsWith(received) : received.startsWith(open);
+}
 
 // The user's own runtime folder when the session has one, else the temporary folder (the
 // names carry the user id either way).
@@ -40,6 +54,19 @@ bool peerIsSameUser(const QLocalSocket* socket) {
 
 }  // namespace
 
+QString fileArgument(const QStringList& arguments) {
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (optionsEnded || !arg.startsWith(QLatin1Char('-'))) {
+            return arg.isEmpty() ? QString() : QFileInfo(arg).absoluteFilePath();
+        }
+    }
+    return {};
+}
+
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
     const QString base = QStringLiteral("%1-%2").arg(key).arg(::getuid());
     const QString folder = runtimeFolder();
@@ -51,7 +78,7 @@ SingleInstance::~SingleInstance() {
     if (server_) server_->close();
 }
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& file) {
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // A lock is stale only when the copy that took it no longer runs (it crashed); a running
     // copy keeps its lock however long it runs.
@@ -59,8 +86,10 @@ bool SingleInstance::claim() {
     if (!lock_->tryLock(0)) {
         if (lock_->error() == QLockFile::LockFailedError) {
             // Another copy runs. It may still be starting its server: try for a short while.
+            const QByteArray open = file.isEmpty() ? QByteArray() : openRequest(file);
+            const QByteArray request = open.isEmpty() ? raiseRequest() : open;
             for (int attempt = 0; attempt < 20; ++attempt) {
-                if (sendRaise(serverName_)) break;
+                if (send(serverName_, request)) break;
                 QThread::msleep(100);
             }
             return false;
@@ -77,11 +106,35 @@ bool SingleInstance::claim() {
     return true;
 }
 
-bool SingleInstance::sendRaise(const QString& serverName) {
+QByteArray SingleInstance::raiseRequest() { return QByteArray(kRaise); }
+
+QByteArray SingleInstance::openRequest(const QString& absolutePath) {
+    const QByteArray path = QFile::encodeName(absolutePath);
+    if (path.isEmpty() || path.size() > kMaxPath || !path.startsWith('/') || path.contains('\0')) return {};
+    return kOpen + QByteArray::number(path.size()) + '\n' + path;
+}
+
+std::optional<SingleInstance::Request> SingleInstance::parseRequest(const QByteArray& bytes) {
+    if (bytes == kRaise) return Request{};
+    if (!bytes.startsWith(kOpen)) return std::nullopt;
+    const qsizetype digits = sizeof kOpen - 1;
+    const qsizetype newline = bytes.indexOf('\n', digits);
+    if (newline <= digits || newline - digits > 4 || bytes[digits] == '0') return std::nullopt;
+    qsizetype length = 0;
+    for (qsizetype i = digits; i < newline; ++i) {
+        if (bytes[i] < '0' || bytes[i] > '9') return std::nullopt;
+        length = length * 10 + (bytes[i] - '0');
+    }
+    const QByteArray path = bytes.mid(newline + 1);
+    if (length > kMaxPath || path.size() != length || !path.startsWith('/') || path.contains('\0')) return std::nullopt;
+    return Request{true, QFile::decodeName(path)};
+}
+
+bool SingleInstance::send(const QString& serverName, const QByteArray& request) {
     QLocalSocket socket;
     socket.connectToServer(serverName, QIODevice::WriteOnly);
     if (!socket.waitForConnected(1000)) return false;
-    socket.write(kRaiseRequest);
+    socket.write(request);
     const bool written = socket.waitForBytesWritten(1000);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
@@ -101,10 +154,14 @@ void SingleInstance::acceptConnection() {
         // followed by anything else is not taken for one.
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
             readRequest(socket);
-            if (!socket->property("pf_refused").toBool() &&
-                socket->property("pf_request").toByteArray() == QByteArray(kRaiseRequest))
-                emit raiseRequested();
             socket->deleteLater();
+            if (socket->property("pf_refused").toBool()) return;
+            if (const auto request = parseRequest(socket->property("pf_request").toByteArray())) {
+                if (request->open)
+                    emit openRequested(request->path);
+                else
+                    emit raiseRequested();
+            }
         });
         // A client that never finishes its request is dropped.
         QTimer::singleShot(2000, socket, [socket] {
@@ -117,12 +174,11 @@ void SingleInstance::acceptConnection() {
 
 void SingleInstance::readRequest(QLocalSocket* socket) {
     if (socket->property("pf_refused").toBool()) return;
-    const QByteArray request(kRaiseRequest);
     QByteArray received = socket->property("pf_request").toByteArray();
-    received += socket->read(kMaxRequest);
+    received += socket->read(kMaxRequest + 1 - received.size());
     socket->setProperty("pf_request", received);
-    if (received.size() > request.size() || !request.startsWith(received)) {
-        // Anything but the one short request is ignored.
+    if (!mayBecomeRequest(received)) {
+        // Anything but the requests above is ignored.
         socket->setProperty("pf_refused", true);
         socket->abort();
     }

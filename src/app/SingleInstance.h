@@ -1,18 +1,32 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
 
 namespace pf::app {
 
+// The patch group named on the command line, made absolute against the current folder; empty
+// when none is named. Arguments starting with "-" are options, not files, up to a "--".
+QString fileArgument(const QStringList& arguments);
+
 // Only one copy of the program runs per user. The first copy holds a lock file and listens on
-// a local socket that only the same user may reach; a later copy finds the lock held, asks the
-// running copy to come forward and ends.
+// a local socket that only the same user may reach; a later copy finds the lock held, hands its
+// request to the running copy and ends.
+//
+// A request is one of exactly two byte strings, sent on a fresh connection that the sender then
+// closes:
+//   "raise\n"                       come to the front
+//   "open N\n" and N bytes          load the file at this absolute path and come to the front;
+//                                   N is decimal, 1 to kMaxPath, the path has no NUL byte
+// Anything else, or a peer of another user, is ignored.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -22,22 +36,33 @@ public:
     ~SingleInstance() override;
 
     // True when this is the only copy: the lock is taken and the server listens. False when
-    // another copy holds the lock; the request to come forward has then been sent (if the
-    // running copy could be reached at all).
-    bool claim();
+    // another copy holds the lock; it has then been asked to open `file` (an absolute path), or
+    // to come forward when `file` is empty (if the running copy could be reached at all).
+    bool claim(const QString& file = {});
 
     QString lockPath() const { return lockPath_; }
     QString serverName() const { return serverName_; }
 
-    // The one request a later copy sends.
-    static constexpr const char* kRaiseRequest = "raise\n";
+    static constexpr qsizetype kMaxPath = 4096;
+    struct Request {
+        bool open = false;  // false: come to the front only
+        QString path;       // the file to open
+    };
+    static QByteArray raiseRequest();
+    // The request to open `absolutePath`; empty when the path cannot be sent (not absolute,
+    // too long, a NUL in it).
+    static QByteArray openRequest(const QString& absolutePath);
+    // The request `bytes` hold in full, if they are one.
+    static std::optional<Request> parseRequest(const QByteArray& bytes);
 
-    // Sends the request to come forward to the server named `serverName`; true when written.
-    static bool sendRaise(const QString& serverName);
+    // Sends `request` to the server named `serverName`; true when written.
+    static bool send(const QString& serverName, const QByteArray& request);
 
 signals:
     // A later copy asked the running one to come forward.
     void raiseRequested();
+    // A later copy asked the running one to open a file.
+    void openRequested(const QString& path);
 
 private:
     void acceptConnection();

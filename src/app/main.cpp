@@ -12,12 +12,14 @@
 namespace {
 
 constexpr const char* kHelp =
-    "usage: presetforger [--help | --version]\n"
+    "usage: presetforger [FILE]\n"
+    "       presetforger --help | --version\n"
     "\n"
     "Opens the window of the Presetforger 2000: load a patch group (.g5a, .g3xa, .b3a), tick the\n"
     "settings to overwrite and their values, and Process rewrites every matching patch and asks\n"
-    "where to save the result. Only one window runs per user; starting the program again brings\n"
-    "it to the front.\n"
+    "where to save the result. With FILE the window starts with that patch group loaded. Only one\n"
+    "window runs per user; starting the program again brings it to the front, and with FILE has\n"
+    "it load that file.\n"
     "\n"
     "  -h, --help   this text\n"
     "  --version    the program's name and version\n";
@@ -37,16 +39,22 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.presetforger"));  // its desktop entry
 
-    // One copy per user: a second start brings the running window forward and ends.
+    // One copy per user: a second start brings the running window forward, hands it the file
+    // it was given, and ends.
+    const QString file = pf::app::fileArgument(QCoreApplication::arguments());
     pf::app::SingleInstance guard(QStringLiteral("presetforger"));
-    if (!guard.claim()) return 0;
+    if (!guard.claim(file)) return 0;
 
     pf::app::QtDesktop desktop;
     pf::app::TPresetforger_Form form(desktop);
     QObject::connect(&guard, &pf::app::SingleInstance::raiseRequested, &form,
                      &pf::app::TPresetforger_Form::bringToFront);
+    QObject::connect(&guard, &pf::app::SingleInstance::openRequested, &form,
+                     &pf::app::TPresetforger_Form::openFile, Qt::QueuedConnection);
     QObject::connect(&form, &QDialog::finished, &app, &QApplication::quit);
     form.show();
+    if (!file.isEmpty()) form.loadFile(file);
     return app.exec();
 }

@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#ifndef PF_DATA_FROM_PROGRAM
+#define PF_DATA_FROM_PROGRAM "../share/presetforger"
+#endif
+
 namespace pf {
 
 std::string lowerAscii(std::string_view s) {
@@ -30,11 +34,24 @@ Catalogue Catalogue::fromBytes(std::string_view bytes) { return Catalogue(IniFil
 
 Catalogue Catalogue::open(const std::filesystem::path& path) { return Catalogue(IniFile::open(path)); }
 
-std::filesystem::path Catalogue::defaultPath() {
+std::filesystem::path Catalogue::defaultPath() { return programFile(kCatalogueFileName); }
+
+std::filesystem::path programFolder() {
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::filesystem::path folder = ec ? std::filesystem::current_path(ec) : exe.parent_path();
-    return folder / kCatalogueFileName;
+    return ec ? std::filesystem::current_path(ec) : exe.parent_path();
+}
+
+std::filesystem::path programFile(std::string_view fileName) { return programFileFrom(programFolder(), fileName); }
+
+std::filesystem::path programFileFrom(const std::filesystem::path& folder, std::string_view fileName) {
+    const std::filesystem::path beside = folder / fileName;
+    std::error_code ec;
+    if (std::filesystem::exists(beside, ec)) return beside;
+    // Set by the build from the install folders: the data folder as seen from the programs' one.
+    const std::filesystem::path installed = folder / PF_DATA_FROM_PROGRAM / fileName;
+    if (std::filesystem::exists(installed, ec)) return installed.lexically_normal();
+    return beside;
 }
 
 const Catalogue::Section* Catalogue::section(std::string_view name) const {

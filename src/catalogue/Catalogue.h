@@ -22,7 +22,7 @@ public:
     static Catalogue fromBytes(std::string_view bytes);
     // A missing or unreadable file gives an empty catalogue, without error.
     static Catalogue open(const std::filesystem::path& path);
-    // The running program's folder joined with "Presetforger2000.ini".
+    // "Presetforger2000.ini" where the running program finds its shipped files (programFile).
     static std::filesystem::path defaultPath();
 
     // Entries of a section in file order. Names that differ only in letter case count as one
@@ -51,5 +51,15 @@ private:
 };
 
 std::string lowerAscii(std::string_view s);
+
+// The folder of the running program.
+std::filesystem::path programFolder();
+
+// A file shipped with the programs: `fileName` beside the program when it is there (the build
+// folder), else in the shared data folder of an install tree, found relative to the program
+// (../share/presetforger under any prefix). When neither exists, the path beside the program,
+// so that a message names the first place looked at.
+std::filesystem::path programFile(std::string_view fileName);
+std::filesystem::path programFileFrom(const std::filesystem::path& folder, std::string_view fileName);
 
 }  // namespace pf

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QUrl>
 #include <QVector>
+#include <functional>
 
 #include "app/Desktop.h"
 
@@ -17,9 +18,11 @@ struct FakeDesktop : pf::app::Desktop {
     QVector<pf::app::FileDialogRequest> requests;
     QVector<Box> boxes;
     QVector<QUrl> urls;
+    std::function<void()> whileOpen;  // runs while a dialog is open, as the event loop would
 
     QString chooseFile(QWidget*, const pf::app::FileDialogRequest& request, QString* selectedFilter) override {
         requests.push_back(request);
+        if (whileOpen) whileOpen();
         if (selectedFilter) *selectedFilter = request.selectedFilter;
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }

@@ -25,12 +25,50 @@ protected:
     TempDir runtime;
 };
 
-TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardAndAnythingElseIsIgnored) {
+using pf::app::SingleInstance;
+
+// Exactly two request forms are taken; every near miss is not.
+TEST(Requests, OnlyRaiseAndOpenOfOneAbsolutePathAreTaken) {
+    const QByteArray longest = "/" + QByteArray(SingleInstance::kMaxPath - 1, 'p');
+    const struct { QByteArray bytes; bool taken, open; QString path; } kCases[] = {
+        {"raise\n", true, false, {}},
+        {"open 10\n/tmp/a.g5a", true, true, QStringLiteral("/tmp/a.g5a")},
+        {"open 16\n/tmp/r\xc3\xa4um b.b3a", true, true, QString::fromUtf8("/tmp/r\xc3\xa4um b.b3a")},
+        {"open 4096\n" + longest, true, true, QString::fromLatin1(longest)},
+        {"open 4097\n" + longest + "p", false, false, {}},          // longer than any path
+        {"", false, false, {}}, {"raise", false, false, {}}, {"raise\nraise\n", false, false, {}},
+        {"RAISE\n", false, false, {}}, {"open 9\nrel/a.g5a", false, false, {}},  // not absolute
+        {"open 11\n/tmp/a.g5a", false, false, {}},                  // length says more
+        {"open 9\n/tmp/a.g5a", false, false, {}},                   // length says less
+        {"open 010\n/tmp/a.g5a", false, false, {}}, {"open +10\n/tmp/a.g5a", false, false, {}},
+        {"open 10 \n/tmp/a.g5a", false, false, {}}, {"open\n/tmp/a.g5a", false, false, {}},
+        {"open 0\n", false, false, {}}, {QByteArray("open 10\n/tmp/\0.g5a", 18), false, false, {}},
+        {"open 10\r\n/tmp/a.g5a", false, false, {}}, {"open 10\n/tmp/a.g5araise\n", false, false, {}}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.bytes.toStdString());
+        const auto request = SingleInstance::parseRequest(c.bytes);
+        ASSERT_EQ(request.has_value(), c.taken);
+        if (!request) continue;
+        EXPECT_EQ(request->open, c.open);
+        EXPECT_EQ(request->path, c.path);
+        EXPECT_EQ(c.open ? SingleInstance::openRequest(c.path) : SingleInstance::raiseRequest(), c.bytes) << "made as read";
+    }
+    for (const QString& unsendable : {QStringLiteral("a.g5a"), QString(), QString::fromLatin1(longest + "p")})
+        EXPECT_TRUE(SingleInstance::openRequest(unsendable).isEmpty()) << unsendable.size();
+    const QString absolute = pf::app::fileArgument({"presetforger", "-style", "--", "-odd.g5a"});
+    EXPECT_EQ(absolute, QDir::current().absoluteFilePath(QStringLiteral("-odd.g5a"))) << "files after --, made absolute";
+    EXPECT_EQ(pf::app::fileArgument({"presetforger", "--x", "/a/b.b3a", "c.g5a"}), QStringLiteral("/a/b.b3a"));
+    EXPECT_EQ(pf::app::fileArgument({"presetforger", "-x"}), QString());
+}
+
+TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardOrToOpenItsFileAndAnythingElseIsIgnored) {
     pf::app::SingleInstance first(QStringLiteral("pf-test"));
     ASSERT_TRUE(first.claim());
     EXPECT_TRUE(first.lockPath().startsWith(qpath(runtime.path())));
     QSignalSpy raised(&first, &pf::app::SingleInstance::raiseRequested);
-    for (const QByteArray& junk : {QByteArray("hello\n"), QByteArray("raise\nraise\n"), QByteArray(4096, 'x')}) {
+    QSignalSpy opened(&first, &pf::app::SingleInstance::openRequested);
+    for (const QByteArray& junk : {QByteArray("hello\n"), QByteArray("raise\nraise\n"), QByteArray(4096, 'x'),
+                                   QByteArray("open 5000\n/") + QByteArray(4999, 'y'), QByteArray("open 3\nab/")}) {
         QLocalSocket socket;
         socket.connectToServer(first.serverName());
         ASSERT_TRUE(socket.waitForConnected(5000));
@@ -41,18 +79,28 @@ TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardAndAnythingElseIsIgnored) {
     pf::app::SingleInstance second(QStringLiteral("pf-test"));
     EXPECT_FALSE(second.claim());
     EXPECT_TRUE(raised.count() == 1 || raised.wait(10000));
+    pf::app::SingleInstance third(QStringLiteral("pf-test"));
+    EXPECT_FALSE(third.claim(QStringLiteral("/some where/b.g3xa")));
+    EXPECT_TRUE(opened.count() == 1 || opened.wait(10000));
     QTest::qWait(50);  // let any late junk be read too
-    EXPECT_EQ(raised.count(), 1) << "only the proper request counts";
+    EXPECT_EQ(raised.count(), 1) << "only the proper requests count";
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.front().front().toString(), QStringLiteral("/some where/b.g3xa"));
 }
 
 class RealProgram : public Guard {
 protected:
-    QProcess* start(const QStringList& args = {}, const QString& platform = QStringLiteral("offscreen")) {
+    // Starts the program with `args` on `platform`, in `folder` (default: this one); `display`
+    // is the X display for "xcb".
+    QProcess* start(const QStringList& args = {}, const QString& platform = QStringLiteral("offscreen"),
+                    const QString& folder = {}, const QString& display = {}) {
         auto* p = processes.emplace_back(std::make_unique<QProcess>()).get();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), qpath(runtime.path()));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
         p->setProcessEnvironment(env);
+        p->setWorkingDirectory(folder);
         p->start(QStringLiteral(PF_BUILD_DIR "/presetforger"), args);
         EXPECT_TRUE(p->waitForStarted(10000));
         return p;
@@ -109,7 +157,7 @@ TEST_F(RealProgram, VersionAndHelpPrintAndEndWithoutADisplayOrTheGuard) {
     // --version prints one line; --help begins with its usage line.
     const struct { const char* arg; QByteArray out; bool whole; } kCases[] = {
         {"--version", QByteArray("presetforger ") + pf::kVersion + "\n", true},
-        {"--help", "usage: presetforger [--help | --version]\n", false}};
+        {"--help", "usage: presetforger [FILE]\n", false}};
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.arg);
         QProcess* p = start({QLatin1String(c.arg)}, QStringLiteral("no-such-platform"));  // no window could open
@@ -120,6 +168,58 @@ TEST_F(RealProgram, VersionAndHelpPrintAndEndWithoutADisplayOrTheGuard) {
         EXPECT_EQ((c.whole ? out : out.left(c.out.size())).toStdString(), c.out.toStdString());
         EXPECT_TRUE(QDir(qpath(runtime.path())).isEmpty()) << "no lock, no socket";
     }
+}
+
+// An X server of the test's own: Xvfb picks a free display and prints its number. The window
+// titles on it are read with xwininfo, as any other program on the desktop would see them.
+class XServer {
+public:
+    XServer() {
+        xvfb_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        if (xvfb_.waitForStarted(10000) && QTest::qWaitFor([&] { return xvfb_.canReadLine(); }, 20000))
+            display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
+    }
+    ~XServer() {
+        xvfb_.terminate();
+        xvfb_.waitForFinished(10000);
+    }
+    const QString& display() const { return display_; }
+    // Waits until a window's title contains `text`.
+    bool waitForTitle(const QString& text) const {
+        for (int i = 0; i < 200; ++i) {
+            QProcess xwininfo;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("DISPLAY"), display_);
+            xwininfo.setProcessEnvironment(env);
+            xwininfo.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
+            if (xwininfo.waitForFinished(10000) && QString::fromUtf8(xwininfo.readAllStandardOutput()).contains(text))
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+
+private:
+    QProcess xvfb_;
+    QString display_;
+};
+
+// The first start loads the file named on its command line (relative to its own folder); a
+// second start from elsewhere hands its file over and ends, and the running window loads it;
+// a file that cannot be loaded gives the Load error and the document stays.
+TEST_F(RealProgram, AFileOnTheCommandLineIsLoadedAndASecondStartHandsItsFileOver) {
+    XServer x;
+    ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+    TempDir elsewhere;
+    writeFile(elsewhere / "other set.b3a", exampleBytes("low-end.b3a"));
+    QProcess* first = start({"evening-set.g5a"}, QStringLiteral("xcb"), QStringLiteral(PF_SOURCE_DIR "/examples"), x.display());
+    EXPECT_TRUE(x.waitForTitle(QStringLiteral("Presetforging:  \"evening-set.g5a\""))) << "the file on the command line";
+    endsAtOnce(start({"other set.b3a"}, QStringLiteral("offscreen"), qpath(elsewhere.path())));
+    EXPECT_TRUE(x.waitForTitle(QStringLiteral("Presetforging:  \"other set.b3a\""))) << "the file handed over";
+    endsAtOnce(start({"/nonexistent/gone.g5a"}));
+    EXPECT_TRUE(x.waitForTitle(QStringLiteral("\"The Presetforger 2000\""))) << "the Load error";
+    EXPECT_TRUE(x.waitForTitle(QStringLiteral("Presetforging:  \"other set.b3a\""))) << "the document stays";
+    EXPECT_EQ(first->state(), QProcess::Running);
 }
 
 }  // namespace

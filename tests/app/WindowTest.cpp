@@ -18,6 +18,9 @@ TEST_F(Window, StartsCentredOnTheHomePageWithNothingLoaded) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("The Presetforger 2000"));
     EXPECT_EQ(form->size(), QSize(497, 412));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
+    // The application icon, at every size it is installed in.
+    const QList<QSize> iconSizes = form->windowIcon().availableSizes();
+    for (int side : {16, 32, 48, 64, 128, 256}) EXPECT_TRUE(iconSizes.contains(QSize(side, side))) << side;
     EXPECT_LE((form->frameGeometry().center() - form->screen()->availableGeometry().center()).manhattanLength(), 2);
     EXPECT_EQ(prompt(), QStringLiteral("Click LOAD to begin."));
     QStringList pages, captions;

@@ -87,6 +87,22 @@ TEST(Catalogue, DefaultPathIsBesideTheRunningProgram) {
     EXPECT_EQ(p.parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
+// Shipped files: beside the program first, then in the install tree's share/presetforger seen
+// from the program's bin folder; when neither is there, the place beside the program.
+TEST(Catalogue, ShippedFilesAreFoundBesideTheProgramThenInTheInstallTree) {
+    pf::test::TempDir root;
+    const auto bin = root / "usr" / "bin";
+    const auto share = root / "usr" / "share" / "presetforger";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(share);
+    EXPECT_EQ(pf::programFileFrom(bin, "Presetforger2000.ini"), bin / "Presetforger2000.ini") << "neither";
+    pf::test::writeFile(share / "Presetforger2000.ini", "[s]\n");
+    EXPECT_EQ(pf::programFileFrom(bin, "Presetforger2000.ini"), share / "Presetforger2000.ini");
+    EXPECT_EQ(pf::programFileFrom(bin, "README.md"), bin / "README.md") << "only the file asked for";
+    pf::test::writeFile(bin / "Presetforger2000.ini", "[s]\n");
+    EXPECT_EQ(pf::programFileFrom(bin, "Presetforger2000.ini"), bin / "Presetforger2000.ini") << "beside wins";
+}
+
 // Odd files: no sections (nothing is read), a repeated section (merged at its first place),
 // a huge value (kept whole), binary garbage (read as far as it parses, never a failure).
 TEST(Catalogue, OddFilesDoNotFail) {
