@@ -22,9 +22,10 @@ std::string ampName(int i) { return named("Amp", i); }
 std::string driveName(int i) { return named("Drive", i); }
 std::string reverbName(int i) { return named("Reverb", i); }
 
-// Type ids well away from the ids with layouts of their own.
+// Type ids well away from the ids with layouts of their own (drives past the hundredth, of
+// long catalogues, well away from the others).
 int ampId(int i) { return 200 + i; }
-int driveId(int i) { return 300 + i; }
+int driveId(int i) { return i < 100 ? 300 + i : 1000000 + i; }
 int reverbId(int i) { return 400 + i; }
 
 void module(std::string& out, int number, int params, int typeId, unsigned seed) {
@@ -41,14 +42,14 @@ void module(std::string& out, int number, int params, int typeId, unsigned seed)
 
 }  // namespace
 
-std::string catalogueText() {
+std::string catalogueText(int driveTypes) {
     std::string t = "[g5-amp]\n";
     for (int i = 0; i < kCatalogueTypes; ++i) t += ampName(i) + "=" + std::to_string(ampId(i)) + "\n";
     t += "[g5-cab]\nMatch-Amp=MAMP\nORGN=ORGN0\n";
     for (int i = 0; i < kCatalogueTypes; ++i) t += ampName(i) + "=CB" + twoDigits(i) + std::to_string(i) + "\n";
     t += "[g5-midf]\nLow=0\nHigh=2\n";
     t += "[g5-drive]\n";
-    for (int i = 0; i < kCatalogueTypes; ++i) t += driveName(i) + "=" + std::to_string(driveId(i)) + "\n";
+    for (int i = 0; i < driveTypes; ++i) t += driveName(i) + "=" + std::to_string(driveId(i)) + "\n";
     t += "[g5-reverb]\n";
     for (int i = 0; i < kCatalogueTypes; ++i) t += reverbName(i) + "=" + std::to_string(reverbId(i)) + "\n";
     t += "[g5-footswitch]\nBypass=0\nTap Tempo=3\n";

@@ -15,9 +15,9 @@ namespace pf::bench {
 inline constexpr int kCatalogueTypes = 80;
 inline constexpr int kTypesInUse = 10;
 
-// A "g5" catalogue: amps, drives and reverbs with kCatalogueTypes names each, one cab per amp
-// plus "Match-Amp", Mid-F, CTRL SW and CTRL PDL targets.
-std::string catalogueText();
+// A "g5" catalogue: amps, drives and reverbs with kCatalogueTypes names each (or `driveTypes`
+// drives), one cab per amp plus "Match-Amp", Mid-F, CTRL SW and CTRL PDL targets.
+std::string catalogueText(int driveTypes = kCatalogueTypes);
 
 // A patch group of `patches` patches, each with a noise reduction, an amp, two drives, a
 // reverb and the patch module; the effect types cycle through the first kTypesInUse names of

@@ -9,7 +9,10 @@
 //   lines below a module header ("  <Module");
 // - the report counts exactly the lines that differ; nothing ticked means nothing to save and
 //   an untouched document; the blocks that ran are those of the ticked groups, in order;
-// - the same input gives the same output.
+// - the same input gives the same output;
+// - the index of type-id and module-header lines finds exactly what a search of the text
+//   finds, on the file as read and on the document a Process left (whose rewritten lines lie
+//   in their own place or beside the buffer).
 // Hangs are caught by libFuzzer's -timeout.
 #include <array>
 #include <cstddef>
@@ -24,6 +27,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/IniFile.h"
 #include "document/Document.h"
+#include "engine/EditSession.h"
 #include "engine/Process.h"
 #include "engine/Settings.h"
 
@@ -57,6 +61,29 @@ bool wasParameterLine(std::string_view line, int n) {
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
     return pf::lowerAscii(line.substr(i)).rfind("<prm" + std::to_string(n) + ">", 0) == 0;
+}
+
+// The search strings of the edit blocks: the type-id lines of the catalogue's values (and one
+// in other letter case), the noise-reduction ones and the module headers.
+std::vector<std::string> searchStrings(const pf::IniFile& ini) {
+    std::vector<std::string> out{"        <Prm1>27</Prm1>", "        <Prm1>19</Prm1>", "        <PRM1>27</prm1>"};
+    for (int m = 0; m <= 10; ++m) out.push_back("  <Module" + std::to_string(m) + ">");
+    for (const auto& section : ini.sections())
+        for (const auto& e : section.entries)
+            if (out.size() < 40) out.push_back("        <Prm1>" + e.value + "</Prm1>");
+    return out;
+}
+
+void checkIndexAgreesWithTheText(const pf::Document& document, const std::vector<std::string>& needles) {
+    for (const auto& needle : needles) {
+        pf::Document doc = document;
+        pf::EditSession session(doc);
+        std::vector<long long> indexed, plain;
+        session.forEachHit(needle, [&](long long line) { indexed.push_back(line); });
+        for (auto p = doc.find(needle, 0); p; p = doc.find(needle, *p + 1))
+            plain.push_back(static_cast<long long>(doc.lineOfPosition(*p)));
+        PF_FUZZ_CHECK(indexed == plain);
+    }
 }
 
 }  // namespace
@@ -156,6 +183,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool belowHeader = patchBlockEdits && couldHold(line - number - 1, "  <module");
         PF_FUZZ_CHECK(belowTypeId || belowHeader);
     }
+
+    const std::vector<std::string> needles = searchStrings(ini);
+    checkIndexAgreesWithTheText(original, needles);
+    checkIndexAgreesWithTheText(doc, needles);
 
     // The same input gives the same output.
     pf::Document again = original;

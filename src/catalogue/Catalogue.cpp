@@ -2,15 +2,26 @@
 
 #include <unistd.h>
 
-#include <unordered_set>
-
 #ifndef PF_DATA_FROM_PROGRAM
 #define PF_DATA_FROM_PROGRAM "../share/presetforger"
 #endif
 
 namespace pf {
 
-Catalogue::Catalogue(IniFile ini) : ini_(std::move(ini)) {}
+Catalogue::Catalogue(IniFile ini) {
+    for (IniSection& s : ini.sections()) {
+        // Section names that differ only in letter case are one section; the first stands.
+        auto [it, fresh] = sections_.try_emplace(lowerAscii(s.name));
+        if (!fresh) continue;
+        Section& section = it->second;
+        section.firstByName.reserve(s.entries.size());
+        for (IniEntry& e : s.entries) {
+            const size_t at = e.value.empty() ? kEmptyValue : section.shown.size();
+            if (section.firstByName.try_emplace(lowerAscii(e.name), at).second && at != kEmptyValue)
+                section.shown.push_back(std::move(e));
+        }
+    }
+}
 
 Catalogue Catalogue::fromBytes(std::string_view bytes) { return Catalogue(IniFile::fromBytes(bytes)); }
 
@@ -36,26 +47,22 @@ std::filesystem::path programFileFrom(const std::filesystem::path& folder, std::
     return beside;
 }
 
-std::vector<IniEntry> Catalogue::readSection(std::string_view section) const {
-    std::vector<IniEntry> result;
-    const IniSection* s = ini_.section(section);
-    if (s == nullptr) return result;
-    std::unordered_set<std::string> seen;
-    for (const auto& e : s->entries) {
-        if (!seen.insert(lowerAscii(e.name)).second) continue;
-        if (e.value.empty()) continue;
-        result.push_back(e);
-    }
-    return result;
+const Catalogue::Section* Catalogue::section(std::string_view name) const {
+    auto it = sections_.find(lowerAscii(name));
+    return it == sections_.end() ? nullptr : &it->second;
 }
 
-std::string Catalogue::lookup(std::string_view section, std::string_view name) const {
-    const IniSection* s = ini_.section(section);
+const std::vector<IniEntry>& Catalogue::readSection(std::string_view name) const {
+    static const std::vector<IniEntry> none;
+    const Section* s = section(name);
+    return s ? s->shown : none;
+}
+
+std::string Catalogue::lookup(std::string_view sectionName, std::string_view name) const {
+    const Section* s = section(sectionName);
     if (s == nullptr) return {};
-    std::string_view wanted = trimBlanks(name);
-    for (const auto& e : s->entries)
-        if (equalsNoCase(e.name, wanted)) return e.value;
-    return {};
+    auto it = s->firstByName.find(lowerAscii(trimBlanks(name)));
+    return it == s->firstByName.end() || it->second == kEmptyValue ? std::string() : s->shown[it->second].value;
 }
 
 }  // namespace pf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,16 +27,27 @@ public:
 
     // Entries of a section in file order. Names that differ only in letter case count as one
     // entry, at the place and with the value of the first; entries with an empty value are
-    // left out.
-    std::vector<IniEntry> readSection(std::string_view section) const;
+    // left out. Valid as long as the catalogue.
+    const std::vector<IniEntry>& readSection(std::string_view section) const;
 
     // Value of the first entry named `name` (letter case and blanks around it ignored), or
     // the empty text when the section or the name is missing.
     std::string lookup(std::string_view section, std::string_view name) const;
 
 private:
+    // One section, indexed once when the catalogue is read.
+    struct Section {
+        std::vector<IniEntry> shown;  // what readSection gives
+        // Lower-case name -> the first entry of that name in `shown`, or kEmptyValue when that
+        // entry's value is empty (it is not shown, and a lookup gives the empty text).
+        std::unordered_map<std::string, size_t> firstByName;
+    };
+    static constexpr size_t kEmptyValue = SIZE_MAX;
+
     explicit Catalogue(IniFile ini);
-    IniFile ini_;
+    const Section* section(std::string_view name) const;
+
+    std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
 // The folder of the running program.

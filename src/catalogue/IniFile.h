@@ -36,6 +36,7 @@ public:
 
     bool readable() const { return readable_; }
     const std::vector<IniSection>& sections() const { return sections_; }
+    std::vector<IniSection>& sections() { return sections_; }
 
     // The section whose name equals `name` ignoring ASCII letter case, or nullptr.
     const IniSection* section(std::string_view name) const;

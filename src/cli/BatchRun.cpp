@@ -1,15 +1,23 @@
 #include "cli/BatchRun.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 #include "catalogue/Catalogue.h"
 #include "cli/Apply.h"
-#include "engine/PatchGroup.h"
 
 namespace pf::cli {
 
-FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::path& output, const Recipe& recipe,
-                    const Catalogue& catalogue, bool dryRun) {
+const FileChoices& ChoicesByModel::forGroup(const PatchGroup& group) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    auto& slot = made_[std::string(group.model().code)];
+    if (!slot) slot = std::make_unique<FileChoices>(choicesFor(recipe_, group));
+    return *slot;
+}
+
+FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                       ChoicesByModel& choices, const Catalogue& catalogue, bool dryRun) {
     FileOutcome outcome;
     const std::string head = input.string() + " -> " + output.string() + ": ";
     // `details` name the input first, unless they name their file themselves.
@@ -18,38 +26,55 @@ FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::p
         for (auto& d : details) outcome.errors.push_back(namesTheFile ? d : input.string() + ": " + d);
         return outcome;
     };
+    auto done = [](FileOutcome o) { return FinishStep([o = std::move(o)] { return o; }); };
 
     // A fresh group: a file of unknown kind leaves it without a model, as in a fresh window.
     PatchGroup group;
     std::string error;
-    if (!group.load(input, catalogue, &error)) return fail("cannot be read", {error}, true);
-    FileChoices fc = choicesFor(recipe, group);
-    if (!fc.ok()) return fail("a name is not in the catalogue", fc.errors);
+    if (!group.load(input, choices.lists(), &error)) return done(fail("cannot be read", {error}, true));
+    const FileChoices& fc = choices.forGroup(group);
+    if (!fc.ok()) return done(fail("a name is not in the catalogue", fc.errors));
 
     ProcessReport report;
     try {
         report = group.process(fc.choices, catalogue);
     } catch (const std::exception& e) {
-        return fail("processing failed", {std::string("processing failed: ") + e.what()});
+        return done(fail("processing failed", {std::string("processing failed: ") + e.what()}));
     }
     std::string notApplied;
     if (!fc.notApplied.empty()) notApplied = "; not applied: " + joined(fc.notApplied);
     if (report.nothingToSave()) {
         outcome.line = head + "not written: " + std::string(kNoChangesToSave) + notApplied;
         outcome.errors.push_back(input.string() + ": " + std::string(kNoChangesToSave));
-        return outcome;
+        return done(outcome);
     }
 
     const std::string changed = std::to_string(report.linesChanged) + (report.linesChanged == 1 ? " line" : " lines");
     if (dryRun) {
         outcome.ok = true;
         outcome.line = head + changed + " would change (dry run, nothing written)" + notApplied;
-        return outcome;
+        return done(outcome);
     }
-    if (!group.save(output, &error)) return fail("cannot be written", {error}, true);
+    auto write = std::make_shared<io::AtomicWrite>();
+    std::string reason;
+    if (!write->start(output, &reason)) return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
+    errno = 0;
+    if (!group.document().writeTo(write->fd())) {
+        const int e = errno ? errno : EIO;
+        write->abandon();
+        return done(fail("cannot be written", {io::cannotCreate(output, std::strerror(e))}, true));
+    }
+    write->startFlush();
     outcome.ok = true;
     outcome.line = head + changed + " changed" + notApplied;
-    return outcome;
+    return [write, output, head, outcome = std::move(outcome)]() mutable {
+        std::string reason;
+        if (write->finish(&reason, {&outcome.written})) return outcome;
+        outcome.ok = false;
+        outcome.line = head + "not written: cannot be written";
+        outcome.errors = {io::cannotCreate(output, reason)};
+        return outcome;
+    };
 }
 
 }  // namespace pf::cli

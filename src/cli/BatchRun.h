@@ -1,10 +1,17 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "cli/Apply.h"
 #include "cli/Recipe.h"
+#include "engine/PatchGroup.h"
+#include "io/FileIO.h"
 
 namespace pf {
 class Catalogue;
@@ -16,12 +23,37 @@ struct FileOutcome {
     bool ok = false;
     std::string line;                 // the report line for stdout
     std::vector<std::string> errors;  // for stderr, each naming the file
+    std::filesystem::path written;    // the folder of the output written, to be flushed at the end
+};
+
+// The catalogue's lists and the recipe's choices for each model code, made once per run: every
+// input of a run has the same recipe and catalogue, so groups of one model get the same lists
+// and choices. Safe to use from several threads.
+class ChoicesByModel {
+public:
+    ChoicesByModel(const Recipe& recipe, const Catalogue& catalogue) : recipe_(recipe), lists_(catalogue) {}
+    ListsByModel& lists() { return lists_; }
+    // The recipe applied onto the group's choices after its load (see choicesFor).
+    const FileChoices& forGroup(const PatchGroup& group);
+
+private:
+    const Recipe& recipe_;
+    ListsByModel lists_;
+    std::mutex mutex_;
+    std::map<std::string, std::unique_ptr<FileChoices>, std::less<>> made_;
 };
 
 // One input, as a fresh window would do it: load the file, take the model from its
 // extension, set the recipe's choices, Process, and save the result to `output` atomically
 // (not at all with `dryRun`). On any failure nothing is written and `output` is left as it was.
-FileOutcome runFile(const std::filesystem::path& input, const std::filesystem::path& output, const Recipe& recipe,
-                    const Catalogue& catalogue, bool dryRun);
+//
+// In two steps: prepareFile() does the work that needs the processor (reading, processing,
+// writing the result to a temporary file) and returns what is left, the step that waits for
+// the disk (flushing the temporary and renaming it over the output), which gives the outcome.
+// The output's folder is not flushed: the outcome names it, for the caller to flush once at
+// the end of the run.
+using FinishStep = std::function<FileOutcome()>;
+FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                       ChoicesByModel& choices, const Catalogue& catalogue, bool dryRun);
 
 }  // namespace pf::cli

@@ -51,11 +51,22 @@ std::string extensionList() {
     return out;
 }
 
+// "1" to "128" as a number; 0 for anything else.
+unsigned jobsNumber(const std::string& text) {
+    if (text.empty() || text.size() > 3 || text[0] == '0') return 0;
+    unsigned n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + static_cast<unsigned>(c - '0');
+    }
+    return n <= kMostJobs ? n : 0;
+}
+
 }  // namespace
 
 std::string usageText() {
-    return "usage: presetforger-cli --recipe RECIPE [--catalogue FILE] [--dry-run] (-o OUTPUT | --out-dir DIR) "
-           "INPUT...\n"
+    return "usage: presetforger-cli --recipe RECIPE [--catalogue FILE] [--dry-run] [-j N] [--quiet]\n"
+           "                        (-o OUTPUT | --out-dir DIR) INPUT...\n"
            "       presetforger-cli --help | --version\n";
 }
 
@@ -71,6 +82,9 @@ std::string helpText() {
         << "  -o OUTPUT          the result file, for exactly one INPUT (it may be the INPUT itself)\n"
            "  --out-dir DIR      an existing folder; each result goes there under its input's name\n"
            "  --dry-run          write nothing; report what would change\n"
+           "  -j, --jobs N       inputs processed at a time, 1 to 128 (default: the number of processors);\n"
+           "                     the report keeps the order of the inputs\n"
+           "  -q, --quiet        report only the inputs that fail; no progress\n"
            "  -h, --help         this text\n"
            "  --version          the program's name and version\n\n"
            "The device model comes from the input's extension: "
@@ -130,6 +144,10 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
             o.dryRun = true;
             continue;
         }
+        if (arg == "-q" || arg == "--quiet") {
+            o.quiet = true;
+            continue;
+        }
         std::string name = arg;
         std::optional<std::string> value;
         if (arg.starts_with("--")) {
@@ -139,7 +157,8 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
                 value = arg.substr(eq + 1);
             }
         }
-        if (name != "--recipe" && name != "--catalogue" && name != "-o" && name != "--out-dir") {
+        if (name != "--recipe" && name != "--catalogue" && name != "-o" && name != "--out-dir" && name != "-j" &&
+            name != "--jobs") {
             result.error = "unknown option " + cut(arg);
             return result;
         }
@@ -168,6 +187,13 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
         } else if (name == "-o") {
             if (!once(o.output.has_value())) return result;
             o.output = *value;
+        } else if (name == "-j" || name == "--jobs") {
+            if (!once(o.jobs != 0)) return result;
+            o.jobs = jobsNumber(*value);
+            if (o.jobs == 0) {
+                result.error = name + " needs a whole number from 1 to " + std::to_string(kMostJobs);
+                return result;
+            }
         } else {
             if (!once(o.outDir.has_value())) return result;
             o.outDir = *value;

@@ -11,12 +11,16 @@ struct Options {
     bool help = false;
     bool version = false;
     bool dryRun = false;
+    bool quiet = false;   // report only failures, show no progress
+    unsigned jobs = 0;    // inputs processed at a time; 0: as many as there are processors
     std::filesystem::path recipe;
     std::optional<std::filesystem::path> catalogue;  // default: beside the program
     std::optional<std::filesystem::path> output;     // -o, for exactly one input
     std::optional<std::filesystem::path> outDir;     // --out-dir
     std::vector<std::filesystem::path> inputs;
 };
+
+inline constexpr unsigned kMostJobs = 128;
 
 struct OptionsResult {
     Options options;

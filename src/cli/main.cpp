@@ -7,12 +7,17 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <set>
+#include <thread>
 
 #include "Version.h"
 #include "catalogue/Catalogue.h"
 #include "cli/BatchRun.h"
 #include "cli/Escape.h"
 #include "cli/Options.h"
+#include "cli/OutputIdentity.h"
+#include "cli/ParallelRun.h"
+#include "cli/Progress.h"
 #include "cli/Recipe.h"
 #include "io/FileIO.h"
 
@@ -58,13 +63,6 @@ bool readRunFile(const fs::path& path, std::string& bytes) {
     return false;
 }
 
-// Two paths naming the same file, whether or not it exists yet.
-bool samePath(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-    return fs::weakly_canonical(fs::absolute(a, ec), ec) == fs::weakly_canonical(fs::absolute(b, ec), ec);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,32 +103,32 @@ int main(int argc, char** argv) {
 
     std::vector<fs::path> outputs;
     for (const auto& input : o.inputs) outputs.push_back(o.output ? *o.output : *o.outDir / input.filename());
-    if (o.outDir) {
-        for (size_t i = 0; i < outputs.size(); ++i) {
-            for (size_t j = 0; j < o.inputs.size(); ++j)
-                if (samePath(outputs[i], o.inputs[j]))
-                    return usageError("the output " + outputs[i].string() + " is the input " + o.inputs[j].string() +
-                                      "; an input is replaced only when named with -o");
-            for (size_t j = 0; j < i; ++j)
-                if (samePath(outputs[i], outputs[j]))
-                    return usageError("the inputs " + o.inputs[j].string() + " and " + o.inputs[i].string() +
-                                      " would both be written to " + outputs[i].string());
-        }
-    }
+    if (o.outDir)
+        if (const auto clash = pf::cli::outputClash(o.inputs, outputs)) return usageError(*clash);
 
-    // Exactly one report line per input. Once the report cannot be written the inputs are
-    // still done, and the run fails.
+    // Exactly one report line per input (with --quiet, per failing input), in the order of the
+    // inputs however many are processed at a time. Once the report cannot be written the
+    // inputs are still done, and the run fails.
     int status = 0;
     bool reporting = true;
-    for (size_t i = 0; i < o.inputs.size(); ++i) {
-        const pf::cli::FileOutcome outcome =
-            pf::cli::runFile(o.inputs[i], outputs[i], recipe.recipe, catalogue, o.dryRun);
-        if (reporting && !writeOut(pf::cli::escaped(outcome.line) + "\n")) {
-            reporting = false;
-            status = kSomeInputFailed;
-        }
-        for (const auto& e : outcome.errors) message(e);
-        if (!outcome.ok) status = kSomeInputFailed;
-    }
+    pf::cli::ChoicesByModel choices(recipe.recipe, catalogue);
+    pf::cli::Progress progress(o.inputs.size(), STDERR_FILENO, !o.quiet && ::isatty(STDERR_FILENO));
+    std::set<fs::path> written;  // folders whose new entries are flushed to disk at the end
+    pf::cli::runInOrder(
+        o.inputs.size(), o.jobs != 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()),
+        [&](size_t i) { return pf::cli::prepareFile(o.inputs[i], outputs[i], choices, catalogue, o.dryRun); },
+        [&](size_t, pf::cli::FileOutcome& outcome) {
+            progress.hide();
+            if (!outcome.written.empty()) written.insert(outcome.written);
+            if (reporting && (!o.quiet || !outcome.ok) && !writeOut(pf::cli::escaped(outcome.line) + "\n")) {
+                reporting = false;
+                status = kSomeInputFailed;
+            }
+            for (const auto& e : outcome.errors) message(e);
+            if (!outcome.ok) status = kSomeInputFailed;
+        },
+        [&](size_t finished) { progress.show(finished); });
+    progress.hide();
+    for (const auto& folder : written) pf::io::flushFolder(folder);
     return status;
 }

@@ -1,7 +1,10 @@
 #include "document/Document.h"
 
 #include <cstring>
+#include <functional>
+#include <stdexcept>
 
+#include "document/ByteScan.h"
 #include "io/FileIO.h"
 #include "text/Ascii.h"
 
@@ -20,85 +23,224 @@ bool equalNoCase(const char* a, const char* b, size_t n) {
 size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.size() > hay.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     if (needle.empty()) return from;
-    const unsigned char first = static_cast<unsigned char>(asciiLower(needle[0]));
-    const unsigned char firstUpper = (first >= 'a' && first <= 'z') ? first - ('a' - 'A') : first;
-    const size_t last = hay.size() - needle.size();
-    for (size_t i = from; i <= last; ++i) {
-        // Jump to the next candidate for the first character with memchr on both cases.
-        const char* base = hay.data() + i;
-        size_t span = last - i + 1;
-        const void* p1 = std::memchr(base, first, span);
-        const void* p2 = firstUpper != first ? std::memchr(base, firstUpper, span) : nullptr;
-        const char* p = static_cast<const char*>(p1);
-        if (p2 != nullptr && (p == nullptr || static_cast<const char*>(p2) < p)) p = static_cast<const char*>(p2);
-        if (p == nullptr) return std::string_view::npos;
-        i = static_cast<size_t>(p - hay.data());
-        if (equalNoCase(p + 1, needle.data() + 1, needle.size() - 1)) return i;
-    }
-    return std::string_view::npos;
+    // Candidates for the first character (in either case) in one pass; each is checked whole.
+    size_t found = std::string_view::npos;
+    const char* base = hay.data() + from;
+    scan::forEachByteNoCase(base, hay.size() - needle.size() - from + 1, asciiLower(needle[0]),
+                            [&](size_t at) {
+                                if (!equalNoCase(base + at + 1, needle.data() + 1, needle.size() - 1)) return true;
+                                found = from + at;
+                                return false;
+                            });
+    return found;
 }
 
-Document Document::fromBytes(std::string_view bytes) {
+void Document::LineStarts::reset(size_t bufferSize, size_t entries) {
+    wide_ = bufferSize > UINT32_MAX;
+    narrowStarts_ = decltype(narrowStarts_)();
+    wideStarts_ = decltype(wideStarts_)();
+    if (wide_) wideStarts_.reserve(entries);
+    else narrowStarts_.reserve(entries);
+}
+
+Document Document::fromBytes(std::string_view bytes) { return fromBuffer(io::ByteBuffer(bytes)); }
+
+Document Document::fromBuffer(io::ByteBuffer&& bytes) {
     Document doc;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t nl = bytes.find('\n', start);
-        if (nl == std::string_view::npos) {
-            doc.lines_.emplace_back(bytes.substr(start));
-            break;
-        }
-        size_t end = (nl > start && bytes[nl - 1] == '\r') ? nl - 1 : nl;
-        doc.lines_.emplace_back(bytes.substr(start, end - start));
-        start = nl + 1;
-    }
-    doc.rebuildOffsets();
+    doc.bytes_ = std::move(bytes);
+    doc.splitLines();
     return doc;
 }
 
+void Document::splitLines() {
+    const char* data = bytes_.data();
+    const size_t size = bytes_.size();
+    finalBreak_ = size > 0 && data[size - 1] == '\n';
+    lineCount_ = scan::count(data, size, '\n') + (size > 0 && !finalBreak_ ? 1 : 0);
+    starts_.reset(size, lineCount_ + 1);
+    if (lineCount_ > 0) starts_.push(0);
+    scan::forEachByte(data, size, '\n', [&](size_t at) {
+        if (at + 1 != size) starts_.push(at + 1);
+        return true;
+    });
+    starts_.push(size);
+}
+
 bool Document::load(const std::filesystem::path& path, std::string* error) {
-    std::string bytes;
+    io::ByteBuffer bytes;
     std::string reason;
     if (!io::readRegularFile(path, bytes, &reason)) {
         if (error) *error = io::cannotOpen(path, reason);
         return false;
     }
-    *this = fromBytes(bytes);
+    *this = fromBuffer(std::move(bytes));
     return true;
 }
 
-std::string Document::toBytes() const {
-    size_t total = 0;
-    for (const auto& l : lines_) total += l.size() + 2;
-    std::string out;
-    out.reserve(total);
-    for (const auto& l : lines_) {
-        out += l;
-        out += "\r\n";
+void Document::throwNoLine(size_t index) {
+    throw std::out_of_range("Document::line: no line " + std::to_string(index));
+}
+
+std::string_view Document::editedLine(size_t index) const {
+    if (layoutOf(index) == kInPlace) {
+        const size_t s = starts_[index], e = starts_[index + 1];
+        const char* at = bytes_.data() + s;
+        const void* lf = std::memchr(at, '\n', e - s);
+        return {at, lf ? static_cast<size_t>(static_cast<const char*>(lf) - at) : e - s};
     }
+    const Spill& sp = spilled_.at(index);
+    return {spill_.data() + sp.offset, sp.length};
+}
+
+std::vector<std::string> Document::lines() const {
+    std::vector<std::string> out;
+    out.reserve(lineCount_);
+    for (size_t i = 0; i < lineCount_; ++i) out.emplace_back(line(i));
     return out;
 }
 
-bool Document::save(const std::filesystem::path& path, std::string* error) const {
-    const std::string bytes = toBytes();
-    std::string reason;
-    if (io::writeFileAtomically(path, [&](int fd) { return io::writeAll(fd, bytes.data(), bytes.size()); }, &reason))
+// Hands the save bytes to `sink(data, size)` in order: runs of lines that are stored exactly as
+// they are written (as read, ending in CR LF) straight from the buffer, every other line as its
+// text and CR LF.
+template <class Sink>
+bool Document::forEachPiece(Sink&& sink) const {
+    const char* data = bytes_.data();
+    size_t runStart = lineCount_ > 0 ? starts_[0] : 0, runEnd = runStart;
+    for (size_t i = 0; i < lineCount_; ++i) {
+        const size_t s = starts_[i], e = starts_[i + 1];
+        if ((layoutBits_.empty() || layoutOf(i) == kAsRead) && endsWithBreak(i) && e - s >= 2 && data[e - 2] == '\r') {
+            runEnd = e;
+            continue;
+        }
+        if (runEnd > runStart && !sink(data + runStart, runEnd - runStart)) return false;
+        runStart = runEnd = e;
+        const std::string_view text = line(i);
+        if (!sink(text.data(), text.size()) || !sink("\r\n", 2)) return false;
+    }
+    return runEnd == runStart || sink(data + runStart, runEnd - runStart);
+}
+
+std::string Document::toBytes() const {
+    std::string out;
+    out.reserve(bytes_.size() + lineCount_ + spill_.size() - spillDead_);
+    forEachPiece([&](const char* p, size_t n) {
+        out.append(p, n);
         return true;
+    });
+    return out;
+}
+
+bool Document::writeTo(int fd) const {
+    io::BufferedWriter writer(fd, bytes_.size() + lineCount_ + spill_.size() + 1);
+    return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
+}
+
+bool Document::save(const std::filesystem::path& path, std::string* error, const io::AtomicWriteOptions& options) const {
+    std::string reason;
+    if (io::writeFileAtomically(path, [&](int fd) { return writeTo(fd); }, &reason, options)) return true;
     if (error) *error = io::cannotCreate(path, reason);
     return false;
 }
 
-void Document::clear() {
-    lines_.clear();
-    tree_.clear();
-    pending_.clear();
+void Document::clear() { *this = Document(); }
+
+size_t Document::slotCapacity(size_t index) const {
+    return starts_[index + 1] - starts_[index] - (endsWithBreak(index) ? 1 : 0);
+}
+
+void Document::setLayout(size_t index, Layout layout) {
+    if (layoutBits_.empty()) {
+        if (layout == kAsRead) return;
+        layoutBits_.assign((lineCount_ + 31) / 32, 0);
+    }
+    if (layoutOf(index) == kSpilled && layout != kSpilled) {
+        auto it = spilled_.find(index);
+        spillDead_ += it->second.capacity;
+        spilled_.erase(it);
+    }
+    uint64_t& word = layoutBits_[index / 32];
+    const unsigned shift = index % 32 * 2;
+    word = (word & ~(uint64_t{3} << shift)) | (uint64_t{layout} << shift);
+}
+
+bool Document::aliases(std::string_view text) const {
+    const std::less<const char*> before;
+    auto within = [&](const auto& s) {
+        return !text.empty() && !before(text.data(), s.data()) && before(text.data(), s.data() + s.size());
+    };
+    return within(bytes_) || within(spill_);
+}
+
+void Document::spill(size_t index, std::string_view text) {
+    auto it = spilled_.find(index);
+    if (it != spilled_.end() && text.size() <= it->second.capacity) {
+        std::memcpy(spill_.data() + it->second.offset, text.data(), text.size());
+        it->second.length = text.size();
+    } else {
+        if (it != spilled_.end()) spillDead_ += it->second.capacity;
+        spilled_[index] = Spill{spill_.size(), text.size(), text.size()};
+        spill_.append(text);
+    }
+    setLayout(index, kSpilled);
+    if (spillDead_ > (1u << 20) && spillDead_ * 2 > spill_.size()) compactSpill();
+}
+
+void Document::compactSpill() {
+    std::string kept;
+    kept.reserve(spill_.size() - spillDead_);
+    for (auto& [index, sp] : spilled_) {
+        const size_t offset = kept.size();
+        kept.append(spill_, sp.offset, sp.length);
+        sp = Spill{offset, sp.length, sp.length};
+    }
+    spill_.swap(kept);
+    spillDead_ = 0;
+}
+
+void Document::replaceLine(long long index, std::string_view text) {
+    if (index < 0 || static_cast<unsigned long long>(index) >= lineCount_) return;
+    setLine(static_cast<size_t>(index), text);
+}
+
+void Document::setLine(size_t index, std::string_view text) {
+    if (index >= lineCount_) throw std::out_of_range("Document::setLine: no line " + std::to_string(index));
+    if (aliases(text)) {
+        const std::string copy(text);
+        setLine(index, copy);
+        return;
+    }
+    const long long oldLength = positionsBuilt_ ? static_cast<long long>(line(index).size()) : 0;
+    const size_t capacity = slotCapacity(index);
+    const size_t n = text.size();
+    if (n <= capacity && std::memchr(text.data(), '\n', n) == nullptr) {
+        // In the line's own place. The slot keeps its LF at its end (when it has one); the text
+        // is followed by what makes its end findable: CR LF or LF as read, else an LF of its own.
+        char* at = bytes_.data() + starts_[index];
+        std::memcpy(at, text.data(), n);
+        Layout layout = kInPlace;
+        if (!endsWithBreak(index)) {
+            if (n == capacity) layout = kAsRead;
+        } else if (n + 1 == capacity) {
+            at[n] = '\r';
+            layout = kAsRead;
+        } else if (n == capacity && (n == 0 || text.back() != '\r')) {
+            layout = kAsRead;
+        }
+        if (layout == kInPlace && n < capacity) at[n] = '\n';
+        setLayout(index, layout);
+    } else {
+        spill(index, text);
+    }
+    if (positionsBuilt_) lengthChanged(index, static_cast<long long>(n) - oldLength);
 }
 
 void Document::rebuildOffsets() const {
-    const size_t n = lines_.size();
+    const size_t n = lineCount_;
+    positionsBuilt_ = true;
     pending_.clear();
     tree_.assign(n + 1, 0);
     for (size_t i = 1; i <= n; ++i) {
-        tree_[i] += static_cast<long long>(lines_[i - 1].size() + 1);
+        tree_[i] += static_cast<long long>(line(i - 1).size() + 1);
         size_t parent = i + (i & (~i + 1));
         if (parent <= n) tree_[parent] += tree_[i];
     }
@@ -107,12 +249,16 @@ void Document::rebuildOffsets() const {
 void Document::lengthChanged(size_t index, long long delta) {
     pending_.emplace_back(index, delta);
     // Past about n / log n waiting changes one rebuild costs no more than adding them singly.
-    if (pending_.size() * 32 > lines_.size() + 1024) rebuildOffsets();
+    if (pending_.size() * 32 > lineCount_ + 1024) rebuildOffsets();
 }
 
 void Document::settleOffsets() const {
+    if (!positionsBuilt_) {
+        rebuildOffsets();
+        return;
+    }
     if (pending_.empty()) return;
-    if (pending_.size() * 32 > lines_.size()) {
+    if (pending_.size() * 32 > lineCount_) {
         rebuildOffsets();
         return;
     }
@@ -128,37 +274,22 @@ size_t Document::prefix(size_t count) const {
     return static_cast<size_t>(sum);
 }
 
-void Document::replaceLine(long long index, std::string text) {
-    if (index < 0 || static_cast<unsigned long long>(index) >= lines_.size()) return;
-    auto& l = lines_[static_cast<size_t>(index)];
-    const long long delta = static_cast<long long>(text.size()) - static_cast<long long>(l.size());
-    l = std::move(text);
-    if (delta != 0) lengthChanged(static_cast<size_t>(index), delta);
-}
-
-void Document::setLine(size_t index, std::string_view text) {
-    auto& l = lines_.at(index);
-    const long long delta = static_cast<long long>(text.size()) - static_cast<long long>(l.size());
-    l.assign(text);
-    if (delta != 0) lengthChanged(index, delta);
-}
-
-size_t Document::textLength() const { return lines_.empty() ? 0 : prefix(lines_.size()) - 1; }
+size_t Document::textLength() const { return lineCount_ == 0 ? 0 : prefix(lineCount_) - 1; }
 
 std::string Document::text() const {
     std::string out;
     out.reserve(textLength());
-    for (size_t i = 0; i < lines_.size(); ++i) {
+    for (size_t i = 0; i < lineCount_; ++i) {
         if (i) out += '\n';
-        out += lines_[i];
+        out += line(i);
     }
     return out;
 }
 
-size_t Document::lineStart(size_t index) const { return prefix(std::min(index, lines_.size())); }
+size_t Document::lineStart(size_t index) const { return prefix(std::min(index, lineCount_)); }
 
 size_t Document::lineOfPosition(size_t position) const {
-    const size_t n = lines_.size();
+    const size_t n = lineCount_;
     if (n == 0) return 0;
     if (position >= textLength()) return n - 1;  // settles the tree too
     // Largest count c with prefix(c) <= position: that many lines end before the position.
@@ -182,12 +313,12 @@ std::optional<size_t> Document::find(std::string_view needle, size_t from) const
 
     size_t lineIndex = lineOfPosition(from);
     size_t column = from - lineStart(lineIndex);
-    const size_t n = lines_.size();
+    const size_t n = lineCount_;
 
     const size_t firstBreak = needle.find('\n');
     if (firstBreak == std::string_view::npos) {
         for (size_t i = lineIndex; i < n; ++i, column = 0) {
-            size_t at = findNoCase(lines_[i], needle, column);
+            size_t at = findNoCase(line(i), needle, column);
             if (at != std::string_view::npos) return lineStart(i) + at;
         }
         return std::nullopt;
@@ -204,16 +335,16 @@ std::optional<size_t> Document::find(std::string_view needle, size_t from) const
     }
     const size_t span = pieces.size() - 1;
     for (size_t i = lineIndex; i + span < n; ++i, column = 0) {
-        const std::string& first = lines_[i];
+        const std::string_view first = line(i);
         if (first.size() < pieces[0].size()) continue;
         const size_t at = first.size() - pieces[0].size();
         if (at < column) continue;
         if (!equalNoCase(first.data() + at, pieces[0].data(), pieces[0].size())) continue;
         bool match = true;
         for (size_t k = 1; k < span && match; ++k)
-            match = lines_[i + k].size() == pieces[k].size() &&
-                    equalNoCase(lines_[i + k].data(), pieces[k].data(), pieces[k].size());
-        const std::string& lastLine = lines_[i + span];
+            match = line(i + k).size() == pieces[k].size() &&
+                    equalNoCase(line(i + k).data(), pieces[k].data(), pieces[k].size());
+        const std::string_view lastLine = line(i + span);
         match = match && lastLine.size() >= pieces[span].size() &&
                 equalNoCase(lastLine.data(), pieces[span].data(), pieces[span].size());
         if (match) return lineStart(i) + at;

@@ -1,8 +1,12 @@
 #include "engine/EditSession.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <cstring>
+#include <optional>
 
+#include "catalogue/Catalogue.h"
+#include "document/ByteScan.h"
 #include "document/Document.h"
 #include "text/Ascii.h"
 
@@ -15,6 +19,43 @@ constexpr std::string_view kPrm1Close = "</prm1>";
 constexpr std::string_view kModuleOpen = "<module";
 constexpr size_t kPrm1Blanks = 8;
 constexpr size_t kModuleBlanks = 2;
+constexpr std::string_view kParameterIndent = "        ";
+
+// Whether `s` at `at` reads `lowerText` in any letter case.
+bool readsNoCase(std::string_view s, size_t at, std::string_view lowerText) {
+    if (at > s.size() || s.size() - at < lowerText.size()) return false;
+    for (size_t i = 0; i < lowerText.size(); ++i)
+        if (asciiLower(s[at + i]) != lowerText[i]) return false;
+    return true;
+}
+
+// Equality of short texts without a library call: eight bytes at a time, the last eight
+// overlapping.
+bool same(std::string_view a, std::string_view b) {
+    const size_t n = a.size();
+    if (n != b.size()) return false;
+    if (n < 8) {
+        for (size_t i = 0; i < n; ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+    auto word = [](const char* p) {
+        uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    };
+    for (size_t i = 0; i + 8 < n; i += 8)
+        if (word(a.data() + i) != word(b.data() + i)) return false;
+    return word(a.data() + n - 8) == word(b.data() + n - 8);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && same(s.substr(0, prefix.size()), prefix);
+}
+
+bool endsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && same(s.substr(s.size() - suffix.size()), suffix);
+}
 
 bool blanksBefore(std::string_view s, size_t at, size_t count) {
     if (at < count) return false;
@@ -23,17 +64,100 @@ bool blanksBefore(std::string_view s, size_t at, size_t count) {
     return true;
 }
 
-}  // namespace
+// The keys of the index in a line: every "<prm1>" with eight blanks before it up to the first
+// "</prm1>" after it, and every "<module" with two blanks before it up to the first ">" after
+// it. at() looks at one '<' of the line, the line's '<' taken in order.
+class KeysOfLine {
+public:
+    // The key (as written) that the '<' at q opens, or an empty view.
+    std::string_view at(std::string_view line, size_t q) {
+        if (prm1Closes_ && readsNoCase(line, q, kPrm1Open)) {
+            if (!blanksBefore(line, q, kPrm1Blanks)) return {};
+            const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
+            if (close == std::string_view::npos) prm1Closes_ = false;  // nor does any later one close
+            else return line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks));
+        } else if (moduleCloses_ && readsNoCase(line, q, kModuleOpen)) {
+            if (!blanksBefore(line, q, kModuleBlanks)) return {};
+            const size_t close = line.find('>', q + kModuleOpen.size());
+            if (close == std::string_view::npos) moduleCloses_ = false;
+            else return line.substr(q - kModuleBlanks, close + 1 - (q - kModuleBlanks));
+        }
+        return {};
+    }
+    bool done() const { return !prm1Closes_ && !moduleCloses_; }
 
-namespace {
+private:
+    bool prm1Closes_ = true, moduleCloses_ = true;
+};
 
-// "        <PrmN>value</PrmN>", written into `line`'s own storage.
-void buildParameterLine(std::string& line, int number, std::string_view value) {
-    char n[16];
-    const int len = std::snprintf(n, sizeof n, "%d", number);
-    const std::string_view num(n, static_cast<size_t>(len));
-    line.assign("        <Prm");
-    line.append(num).append(">").append(value).append("</Prm").append(num).append(">");
+// Calls emit(key as written) for every key of the index a line holds.
+template <class Emit>
+void forEachKey(std::string_view line, Emit&& emit) {
+    KeysOfLine keys;
+    scan::forEachByte(line.data(), line.size(), '<', [&](size_t q) {
+        if (const std::string_view key = keys.at(line, q); !key.empty()) emit(key);
+        return !keys.done();
+    });
+}
+
+// "        <PrmN>" and "</PrmN>" for a parameter number.
+class ParameterTags {
+public:
+    explicit ParameterTags(int number) {
+        char digits[16];
+        const size_t n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+        std::string_view parts[] = {kParameterIndent, "<Prm", {digits, n}, ">", "</Prm", {digits, n}, ">"};
+        size_t at = 0;
+        for (size_t i = 0; i < std::size(parts); ++i) {
+            std::memcpy(text_ + at, parts[i].data(), parts[i].size());
+            at += parts[i].size();
+            if (i == 3) headLength_ = at;
+        }
+        closeLength_ = at - headLength_;
+    }
+    std::string_view head() const { return {text_, headLength_}; }  // with the indent
+    std::string_view close() const { return {text_ + headLength_, closeLength_}; }
+
+private:
+    char text_[64];
+    size_t headLength_ = 0, closeLength_ = 0;
+};
+
+// The tags of the numbers the blocks write are made once.
+ParameterTags tagsFor(int number) {
+    static const std::vector<ParameterTags> made = [] {
+        std::vector<ParameterTags> t;
+        for (int i = 0; i < 16; ++i) t.emplace_back(i);
+        return t;
+    }();
+    return number >= 0 && static_cast<size_t>(number) < made.size() ? made[static_cast<size_t>(number)]
+                                                                      : ParameterTags(number);
+}
+
+// The value of a line that reads exactly "        <PrmN>value</PrmN>", or nullopt.
+std::optional<std::string_view> canonicalValue(std::string_view line, const ParameterTags& tags) {
+    const size_t head = tags.head().size(), close = tags.close().size();
+    if (line.size() < head + close || !startsWith(line, tags.head()) || !endsWith(line, tags.close()))
+        return std::nullopt;
+    return line.substr(head, line.size() - head - close);
+}
+
+char* putNumber(char* out, size_t n) {
+    while (n >= 0x80) {
+        *out++ = static_cast<char>((n & 0x7f) | 0x80);
+        n >>= 7;
+    }
+    *out++ = static_cast<char>(n);
+    return out;
+}
+
+size_t getNumber(std::string_view in, size_t& at) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(in[at++]);
+        n |= static_cast<size_t>(byte & 0x7f) << shift;
+        if (byte < 0x80) return n;
+    }
 }
 
 }  // namespace
@@ -41,26 +165,10 @@ void buildParameterLine(std::string& line, int number, std::string_view value) {
 bool isParameterLine(std::string_view line, int number) {
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    const std::string tag = "<prm" + std::to_string(number) + ">";
-    return findNoCase(line.substr(i, tag.size()), tag) == 0;
-}
-
-void forEachIndexKey(std::string_view line, const std::function<void(std::string&&)>& emit) {
-    for (size_t q = findNoCase(line, kPrm1Open); q != std::string_view::npos; q = findNoCase(line, kPrm1Open, q + 1)) {
-        if (!blanksBefore(line, q, kPrm1Blanks)) continue;
-        const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
-        if (close == std::string_view::npos) break;
-        const size_t start = q - kPrm1Blanks;
-        emit(lowerAscii(line.substr(start, close + kPrm1Close.size() - start)));
-    }
-    for (size_t q = findNoCase(line, kModuleOpen); q != std::string_view::npos;
-         q = findNoCase(line, kModuleOpen, q + 1)) {
-        if (!blanksBefore(line, q, kModuleBlanks)) continue;
-        const size_t close = line.find('>', q + kModuleOpen.size());
-        if (close == std::string_view::npos) break;
-        const size_t start = q - kModuleBlanks;
-        emit(lowerAscii(line.substr(start, close + 1 - start)));
-    }
+    char tag[24] = "<prm";
+    const auto end = std::to_chars(tag + 4, tag + sizeof tag - 1, number).ptr;
+    *end = '>';
+    return readsNoCase(line, i, std::string_view(tag, static_cast<size_t>(end + 1 - tag)));
 }
 
 bool isIndexKey(std::string_view n) {
@@ -77,48 +185,103 @@ bool isIndexKey(std::string_view n) {
     return false;
 }
 
-EditSession::EditSession(Document& document) : document_(document), touched_(document.lineCount()) {
-    for (size_t i = 0; i < document_.lineCount(); ++i) indexLine(i);
-    building_ = false;
-}
-
-void EditSession::indexLine(size_t line) {
-    forEachIndexKey(document_.line(line), [&](std::string&& key) {
-        Postings& p = index_[std::move(key)];
-        if (building_) {
-            if (p.built.empty() || p.built.back() != line) p.built.push_back(line);
-        } else {
-            p.added.insert(line);
+EditSession::EditSession(Document& document)
+    : document_(document),
+      indexed_(document.lineCount() <= UINT32_MAX),
+      arena_(size_t{64} << 10, io::largeMemory()),
+      touched_(document.lineCount()) {
+    if (!indexed_ || document_.lineCount() == 0) return;
+    auto file = [&](std::string_view key, size_t line) {
+        auto& lines = postings(key).lines;
+        if (lines.empty() || lines.back() != line) lines.push_back(static_cast<uint32_t>(line));
+    };
+    if (!document_.allInBuffer()) {
+        for (size_t i = 0; i < document_.lineCount(); ++i)
+            forEachKey(document_.line(i), [&](std::string_view key) { file(key, i); });
+        return;
+    }
+    // The index in one pass over the buffer: only where a key may begin is the line looked at.
+    size_t line = 0, lineStart = document_.bufferOffset(0), lineEnd = document_.bufferOffset(1);
+    std::string_view text = document_.line(0);
+    KeysOfLine keys;
+    const std::string_view all = document_.buffer();
+    scan::forEachTagStart(all.data(), all.size(), [&](size_t at) {
+        if (at >= lineEnd) {
+            while (document_.bufferOffset(line + 1) <= at) ++line;
+            lineStart = document_.bufferOffset(line);
+            lineEnd = document_.bufferOffset(line + 1);
+            text = document_.line(line);
+            keys = KeysOfLine();
         }
+        if (at - lineStart < text.size() && !keys.done())
+            if (const std::string_view key = keys.at(text, at - lineStart); !key.empty()) file(key, line);
     });
 }
 
-const EditSession::Postings* EditSession::postingsFor(std::string_view lowerNeedle) const {
-    auto it = index_.find(std::string(lowerNeedle));
-    return it == index_.end() ? nullptr : &it->second;
+EditSession::Postings& EditSession::postings(std::string_view keyAsWritten) {
+    // A file repeats a few keys over and over: the last key seen in each of a few slots is
+    // answered without lowering and hashing it again. The slot comes from the key's last
+    // bytes, where its type id or module number stands.
+    size_t h = keyAsWritten.size();
+    for (size_t i = keyAsWritten.size() > 12 ? keyAsWritten.size() - 12 : 0; i < keyAsWritten.size(); ++i)
+        h = h * 31 + static_cast<unsigned char>(keyAsWritten[i]);
+    RecentKey& recent = recentKeys_[h % recentKeys_.size()];
+    if (recent.postings != nullptr && same(recent.key, keyAsWritten)) return *recent.postings;
+    key_.resize(keyAsWritten.size());
+    std::transform(keyAsWritten.begin(), keyAsWritten.end(), key_.begin(), asciiLower);
+    auto it = index_.find(key_);
+    if (it == index_.end()) it = index_.emplace(key_, Postings(&arena_)).first;
+    recent.key.assign(keyAsWritten);
+    recent.postings = &it->second;
+    return it->second;
+}
+
+void EditSession::fileKeysOf(size_t line, std::string_view text) {
+    forEachKey(text, [&](std::string_view key) { addTo(postings(key), line); });
 }
 
 size_t EditSession::forEachHit(std::string_view needle, const std::function<void(long long)>& onHit) {
     if (needle.empty()) return 0;
     const std::string lower = lowerAscii(needle);
-    if (isIndexKey(lower)) return forEachIndexedHit(needle, postingsFor(lower), onHit);
-    return forEachTextHit(needle, onHit);
+    if (!indexed_ || !isIndexKey(lower)) return forEachTextHit(needle, onHit);
+    auto it = index_.find(lower);
+    return it == index_.end() ? 0 : forEachIndexedHit(needle, &it->second, onHit);
 }
 
-size_t EditSession::forEachIndexedHit(std::string_view needle, const Postings* postings,
+size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* postings,
                                       const std::function<void(long long)>& onHit) {
-    if (postings == nullptr) return 0;
-    // Lines filed under the key may have lost it through a rewrite; the search in the line
-    // itself decides. Lines that gained it are in `added`, which may grow while we go.
-    // The search only moves forward, so the built list is walked with a cursor.
-    auto built = postings->built.begin();
+    // Lines that gained the key since its last search join the ordered list first.
+    auto& lines = postings->lines;
+    if (!postings->added.empty()) {
+        std::sort(postings->added.begin(), postings->added.end());
+        const size_t middle = lines.size();
+        lines.insert(lines.end(), postings->added.begin(), postings->added.end());
+        std::inplace_merge(lines.begin(), lines.begin() + static_cast<long>(middle), lines.end());
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+        postings->added.clear();
+    }
+    // Filed lines may have lost the key through a rewrite; the search in the line itself
+    // decides. Lines that gain it during this search go to `searchingAdded_`, which may grow
+    // while we go. The search only moves forward, so the filed lines are walked with a cursor.
+    searching_ = postings;
+    searchingAdded_.clear();
+    struct Done {
+        EditSession& s;
+        ~Done() {
+            if (s.searching_) s.searching_->added.insert(s.searching_->added.end(), s.searchingAdded_.begin(),
+                                                         s.searchingAdded_.end());
+            s.searching_ = nullptr;
+            s.searchingAdded_.clear();
+        }
+    } done{*this};
+    size_t cursor = 0;
     auto nextCandidate = [&](size_t from) -> size_t {
         size_t best = SIZE_MAX;
-        while (built != postings->built.end() && *built < from) ++built;
-        if (built != postings->built.end()) best = *built;
-        if (postings->added.empty()) return best;
-        auto a = postings->added.lower_bound(from);
-        if (a != postings->added.end() && *a < best) best = *a;
+        while (cursor < lines.size() && lines[cursor] < from) ++cursor;
+        if (cursor < lines.size()) best = lines[cursor];
+        if (searchingAdded_.empty()) return best;
+        auto a = searchingAdded_.lower_bound(from);
+        if (a != searchingAdded_.end() && *a < best) best = *a;
         return best;
     };
     size_t hits = 0;
@@ -165,45 +328,97 @@ void EditSession::resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, si
 }
 
 bool EditSession::writeParameter(long long line, int number, std::string_view value) {
-    if (line < 0 || static_cast<unsigned long long>(line) >= document_.lineCount() ||
-        !isParameterLine(document_.line(static_cast<size_t>(line)), number)) {
+    if (line < 0 || static_cast<unsigned long long>(line) >= document_.lineCount()) {
+        ++skipped_;
+        return false;
+    }
+    const size_t index = static_cast<size_t>(line);
+    const ParameterTags tags = tagsFor(number);
+    const std::string_view current = document_.line(index);
+    if (!startsWith(current, tags.head()) && !isParameterLine(current, number)) {
         ++skipped_;
         return false;
     }
     ++made_;
-    buildParameterLine(scratch_, number, value);
-    replace(static_cast<size_t>(line), scratch_);
+    scratch_.assign(tags.head()).append(value).append(tags.close());
+    if (same(current, scratch_)) return true;
+    if (!touched_[index]) {
+        touched_[index] = true;
+        const auto canonical = number >= 0 ? canonicalValue(current, tags) : std::nullopt;
+        if (canonical) remember(index, static_cast<size_t>(number) + 1, *canonical);
+        else remember(index, 0, current);
+    } else {
+        rewrittenAgain_.push_back(index);
+    }
+    document_.setLine(index, scratch_);
+    // The new line holds no key unless it is a Prm1 line (then, with no '<' in the value, the
+    // whole line is one) or its value brings one.
+    if (!indexed_) return true;
+    if (value.find('<') != std::string_view::npos) fileKeysOf(index, scratch_);
+    else if (number == 1) addTo(postings(scratch_), index);
     return true;
 }
 
-void EditSession::replace(size_t line, std::string_view text) {
-    const std::string& current = document_.line(line);
-    if (current == text) return;
-    if (!touched_[line]) {
-        touched_[line] = true;
-        original_.push_back({line, originalBytes_.size(), current.size()});
-        originalBytes_ += current;
-    }
-    document_.setLine(line, text);
-    indexLine(line);
+void EditSession::addTo(Postings& p, size_t line) {
+    if (&p == searching_) searchingAdded_.insert(line);
+    else p.added.push_back(static_cast<uint32_t>(line));
 }
 
-std::string_view EditSession::originalText(size_t entry) const {
-    const Original& o = original_[entry];
-    return std::string_view(originalBytes_).substr(o.offset, o.length);
+void EditSession::remember(size_t line, size_t kind, std::string_view bytes) {
+    // Lines follow each other closely in the order they are first rewritten: each record
+    // holds its distance from the line before (as a zigzag number: 2d, or -2d - 1).
+    const long long delta = static_cast<long long>(line) - static_cast<long long>(lastRemembered_);
+    lastRemembered_ = line;
+    ++remembered_;
+    char* const start = undo_.reserve(3 * 10 + bytes.size());
+    char* out = putNumber(start, delta >= 0 ? static_cast<size_t>(delta) * 2 : static_cast<size_t>(-(delta + 1)) * 2 + 1);
+    out = putNumber(out, kind);
+    out = putNumber(out, bytes.size());
+    if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
+    undo_.commit(static_cast<size_t>(out - start) + bytes.size());
+}
+
+// Calls f(line, first text) for every line the session rewrote.
+template <class F>
+void EditSession::forEachOriginal(F&& f) const {
+    std::string text;
+    size_t line = 0;
+    undo_.forEachBlock([&](std::string_view undo) {
+        for (size_t at = 0; at < undo.size();) {
+            const size_t zigzag = getNumber(undo, at);
+            line = zigzag % 2 == 0 ? line + zigzag / 2 : line - (zigzag / 2 + 1);
+            const size_t kind = getNumber(undo, at);
+            const size_t length = getNumber(undo, at);
+            const std::string_view bytes = undo.substr(at, length);
+            at += length;
+            if (kind == 0) {
+                f(line, bytes);
+                continue;
+            }
+            const ParameterTags tags = tagsFor(static_cast<int>(kind - 1));
+            text.assign(tags.head()).append(bytes).append(tags.close());
+            f(line, std::string_view(text));
+        }
+    });
 }
 
 size_t EditSession::linesChanged() const {
-    size_t n = 0;
-    for (size_t i = 0; i < original_.size(); ++i)
-        if (document_.line(original_[i].line) != originalText(i)) ++n;
+    // A line rewritten once differs from its first text; only one rewritten again may have
+    // got it back.
+    if (rewrittenAgain_.empty()) return remembered_;
+    std::vector<bool> again(document_.lineCount());
+    for (size_t line : rewrittenAgain_) again[line] = true;
+    size_t n = remembered_;
+    forEachOriginal([&](size_t line, std::string_view original) { n -= again[line] && document_.line(line) == original; });
     return n;
 }
 
 void EditSession::rollback() {
-    for (size_t i = 0; i < original_.size(); ++i) document_.setLine(original_[i].line, originalText(i));
-    original_.clear();
-    originalBytes_.clear();
+    forEachOriginal([&](size_t line, std::string_view original) { document_.setLine(line, original); });
+    undo_.clear();
+    remembered_ = 0;
+    lastRemembered_ = 0;
+    rewrittenAgain_.clear();
     touched_.assign(touched_.size(), false);
 }
 

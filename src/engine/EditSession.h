@@ -1,12 +1,17 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory_resource>
 #include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "io/LargeMemory.h"
 
 namespace pf {
 
@@ -46,30 +51,45 @@ public:
 
 private:
     struct Postings {
-        std::vector<size_t> built;  // lines holding the key when the index was built, ascending
-        std::set<size_t> added;     // lines that received it through a rewrite
+        explicit Postings(std::pmr::memory_resource* arena) : lines(arena) {}
+        std::pmr::vector<uint32_t> lines;  // ascending: lines that held the key when they were filed
+        std::vector<uint32_t> added;       // lines that gained it by a rewrite since its last search, unordered
     };
 
-    void indexLine(size_t line);
-    const Postings* postingsFor(std::string_view lowerNeedle) const;
-    size_t forEachIndexedHit(std::string_view needle, const Postings* postings,
+    Postings& postings(std::string_view keyAsWritten);  // filed under the key in lower case
+    void fileKeysOf(size_t line, std::string_view text);
+    size_t forEachIndexedHit(std::string_view needle, Postings* postings,
                              const std::function<void(long long)>& onHit);
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
     void resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const;
-    void replace(size_t line, std::string_view text);
-    std::string_view originalText(size_t entry) const;
+    void addTo(Postings& postings, size_t line);
+    // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
+    // reads exactly "        <PrmN>value</PrmN>".
+    void remember(size_t line, size_t kind, std::string_view bytes);
+    template <class F>
+    void forEachOriginal(F&& f) const;
 
     Document& document_;
+    bool indexed_;  // false for a document of more than 2^32 lines: every search reads the text
+    std::pmr::monotonic_buffer_resource arena_;  // holds the filed lines of every key
     std::unordered_map<std::string, Postings> index_;
-    bool building_ = true;
-    // The first text of every rewritten line, kept end to end in one buffer.
-    struct Original {
-        size_t line, offset, length;
+    std::string key_;                  // the key being filed, in lower case
+    struct RecentKey {
+        std::string key;  // as written
+        Postings* postings = nullptr;
     };
-    std::vector<bool> touched_;  // lines in original_
-    std::vector<Original> original_;
-    std::string originalBytes_;
-    std::string scratch_;        // the parameter line being written
+    std::array<RecentKey, 32> recentKeys_;
+    Postings* searching_ = nullptr;    // the key whose hits are being visited
+    std::set<size_t> searchingAdded_;  // lines that gained that key during the visit
+    // The first text of every rewritten line, one record after the other: the line number,
+    // the kind, the length and the bytes (most lines are parameter lines written the usual
+    // way, so most records take a few bytes).
+    std::vector<bool> touched_;
+    io::ByteLog undo_;
+    size_t remembered_ = 0;                  // records in undo_
+    size_t lastRemembered_ = 0;              // the line of the last record
+    std::vector<size_t> rewrittenAgain_;     // lines rewritten after their first rewrite
+    std::string scratch_;  // the parameter line being written
     size_t made_ = 0;
     size_t skipped_ = 0;
 };
@@ -78,10 +98,9 @@ private:
 // any letter case.
 bool isParameterLine(std::string_view line, int number);
 
-// The keys under which the index files a line: every "        <Prm1>…</Prm1>" and every
-// "  <Module…>" it holds, in lower case. A search string that is itself exactly one such
-// key is found on exactly the lines filed under it.
-void forEachIndexKey(std::string_view line, const std::function<void(std::string&&)>& emit);
+// Whether a search string (in lower case) is itself exactly one key of the index: eight blanks
+// and "<prm1>…</prm1>", or two blanks and "<module…>". The index files every line under each
+// such key it holds, so such a string is found on exactly the lines filed under it.
 bool isIndexKey(std::string_view lowerNeedle);
 
 }  // namespace pf

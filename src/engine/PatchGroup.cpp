@@ -23,10 +23,9 @@ size_t indexOf(std::string_view suffix) {
 CatalogueLists CatalogueLists::read(const Catalogue& catalogue, std::string_view modelCode) {
     CatalogueLists result;
     for (size_t i = 0; i < kSuffixes.size(); ++i) {
-        for (auto& e : catalogue.readSection(std::string(modelCode) + std::string(kSuffixes[i]))) {
-            std::string text = e.name;
-            if (kSuffixes[i] == section::kCab) text = " " + e.name + "  " + e.value.substr(0, 4);
-            result.lists_[i].push_back(ListItem{std::move(e.name), std::move(text)});
+        for (const IniEntry& e : catalogue.readSection(std::string(modelCode) + std::string(kSuffixes[i]))) {
+            const bool cab = kSuffixes[i] == section::kCab;
+            result.lists_[i].push_back(ListItem{e.name, cab ? " " + e.name + "  " + e.value.substr(0, 4) : e.name});
         }
     }
     return result;
@@ -45,21 +44,47 @@ std::vector<std::string> CatalogueLists::typeEntries(TypeList list) const {
     return entries;
 }
 
+std::shared_ptr<const CatalogueLists> ListsByModel::forModel(std::string_view modelCode) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    auto it = made_.find(modelCode);
+    if (it == made_.end())
+        it = made_.emplace(modelCode, std::make_shared<CatalogueLists>(CatalogueLists::read(catalogue_, modelCode))).first;
+    return it->second;
+}
+
+namespace {
+
+std::function<std::shared_ptr<const CatalogueLists>(std::string_view)> readFrom(const Catalogue& catalogue) {
+    return [&catalogue](std::string_view code) {
+        return std::make_shared<const CatalogueLists>(CatalogueLists::read(catalogue, code));
+    };
+}
+
+}  // namespace
+
 bool PatchGroup::load(const std::filesystem::path& path, const Catalogue& catalogue, std::string* error) {
+    return loadWith(path, readFrom(catalogue), error);
+}
+
+bool PatchGroup::load(const std::filesystem::path& path, ListsByModel& lists, std::string* error) {
+    return loadWith(path, [&lists](std::string_view code) { return lists.forModel(code); }, error);
+}
+
+bool PatchGroup::loadWith(const std::filesystem::path& path, const ListsFor& listsFor, std::string* error) {
     Document loaded;
     if (!loaded.load(path, error)) return false;
-    take(std::move(loaded), path, catalogue);
+    take(std::move(loaded), path, listsFor);
     return true;
 }
 
 void PatchGroup::loadBytes(std::string_view bytes, const std::filesystem::path& name, const Catalogue& catalogue) {
-    take(Document::fromBytes(bytes), name, catalogue);
+    take(Document::fromBytes(bytes), name, readFrom(catalogue));
 }
 
-void PatchGroup::take(Document document, const std::filesystem::path& name, const Catalogue& catalogue) {
+void PatchGroup::take(Document document, const std::filesystem::path& name, const ListsFor& listsFor) {
     document_ = std::move(document);
     if (const DeviceModel* m = modelOfFile(name)) model_ = m;
-    lists_ = CatalogueLists::read(catalogue, model_->code);
+    lists_ = listsFor(model_->code);
 }
 
 Choices PatchGroup::afterLoad() const {
@@ -70,7 +95,7 @@ Choices PatchGroup::afterLoad() const {
         if (def.kind == ValueKind::CatalogueList && !items(def.id).empty()) c[def.id].text = items(def.id).front().text;
     }
     for (size_t i = 0; i < kTypeListCount; ++i)
-        for (std::string& text : lists_.typeEntries(static_cast<TypeList>(i)))
+        for (std::string& text : lists_->typeEntries(static_cast<TypeList>(i)))
             c.typeLists[i].push_back(TypeEntry{std::move(text), true});
     return c;
 }

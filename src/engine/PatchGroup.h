@@ -2,6 +2,10 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +39,19 @@ private:
     std::array<std::vector<ListItem>, 7> lists_;
 };
 
+// The lists of each model code, read from one catalogue once and shared by every group of
+// that model (the batch tool loads many files with one catalogue). Safe from several threads.
+class ListsByModel {
+public:
+    explicit ListsByModel(const Catalogue& catalogue) : catalogue_(catalogue) {}
+    std::shared_ptr<const CatalogueLists> forModel(std::string_view modelCode);
+
+private:
+    const Catalogue& catalogue_;
+    std::mutex mutex_;
+    std::map<std::string, std::shared_ptr<const CatalogueLists>, std::less<>> made_;
+};
+
 // A loaded patch group: the document, the device model its file's extension gave, and the
 // catalogue's lists as the load read them for that model. The window and the batch tool both
 // work through it, so the batch tool writes what the window saves for the same choices.
@@ -47,14 +64,16 @@ public:
     // read from `catalogue` for that model. On failure nothing changes and `error` receives
     // "Cannot open file <path>: <the system's reason>".
     bool load(const std::filesystem::path& path, const Catalogue& catalogue, std::string* error = nullptr);
+    // As above, with the lists read once per model.
+    bool load(const std::filesystem::path& path, ListsByModel& lists, std::string* error = nullptr);
     // As load(), with the bytes of a file of this name.
     void loadBytes(std::string_view bytes, const std::filesystem::path& name, const Catalogue& catalogue);
 
     const Document& document() const { return document_; }
     const DeviceModel& model() const { return *model_; }
-    const CatalogueLists& lists() const { return lists_; }
+    const CatalogueLists& lists() const { return *lists_; }
     // The drop-down items of a catalogue-list setting.
-    const std::vector<ListItem>& items(SettingId id) const { return lists_.items(setting(id).catalogueSuffix); }
+    const std::vector<ListItem>& items(SettingId id) const { return lists_->items(setting(id).catalogueSuffix); }
 
     // The choices of a freshly started window after loading this file: every box unticked,
     // spin edits at their start values, every drop-down list at its first item (no selection
@@ -69,11 +88,13 @@ public:
     bool save(const std::filesystem::path& path, std::string* error = nullptr) const;
 
 private:
-    void take(Document document, const std::filesystem::path& name, const Catalogue& catalogue);
+    using ListsFor = std::function<std::shared_ptr<const CatalogueLists>(std::string_view modelCode)>;
+    bool loadWith(const std::filesystem::path& path, const ListsFor& listsFor, std::string* error);
+    void take(Document document, const std::filesystem::path& name, const ListsFor& listsFor);
 
     Document document_;
     const DeviceModel* model_ = &unknownModel();
-    CatalogueLists lists_;
+    std::shared_ptr<const CatalogueLists> lists_ = std::make_shared<CatalogueLists>();
 };
 
 }  // namespace pf

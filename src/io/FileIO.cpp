@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace pf::io {
 
@@ -26,7 +28,7 @@ struct TemporarySlot {
     std::atomic<int> state{0};
     char path[PATH_MAX]{};
 };
-constexpr size_t kTemporarySlots = 64;
+constexpr size_t kTemporarySlots = 256;  // more than the writes a batch runs at once
 TemporarySlot temporarySlots[kTemporarySlots];
 
 TemporarySlot* rememberTemporary(const char* path) {
@@ -46,9 +48,8 @@ void forgetTemporary(TemporarySlot* slot) {
     if (slot) slot->state.store(0);
 }
 
-}  // namespace
-
-bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason) {
+template <class Buffer>
+bool readWhole(const std::filesystem::path& path, Buffer& bytes, std::string* reason) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
         return false;
@@ -67,18 +68,23 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
         ::close(fd);
         return fail(S_ISDIR(st.st_mode) ? systemReason(EISDIR) : std::string(kNotRegular));
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::string content;
+    // (O_NONBLOCK changes nothing for a regular file: it stays.)
+    Buffer content;
     try {
         content.resize(static_cast<size_t>(st.st_size));
     } catch (const std::bad_alloc&) {
         ::close(fd);
         return fail(systemReason(ENOMEM));
     }
+    // The size fstat gives is read straight into the buffer. Only a file that grew meanwhile
+    // makes it grow: the end is found with a small read first, so a file of the expected size
+    // costs no memory beyond its bytes.
     size_t filled = 0;
     for (;;) {
-        if (filled == content.size()) content.resize(content.size() + (content.size() / 2) + 65536);
-        const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+        char probe[4096];
+        const bool full = filled == content.size();
+        const ssize_t n = full ? ::read(fd, probe, sizeof probe)
+                               : ::read(fd, content.data() + filled, content.size() - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int e = errno;
@@ -86,12 +92,31 @@ bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std:
             return fail(systemReason(e));
         }
         if (n == 0) break;
+        if (full) {
+            try {
+                content.resize(content.size() + (content.size() / 2) + 65536);
+            } catch (const std::bad_alloc&) {
+                ::close(fd);
+                return fail(systemReason(ENOMEM));
+            }
+            std::memcpy(content.data() + filled, probe, static_cast<size_t>(n));
+        }
         filled += static_cast<size_t>(n);
     }
     ::close(fd);
-    content.resize(filled);
+    if (filled != content.size()) content.resize(filled);
     bytes.swap(content);
     return true;
+}
+
+}  // namespace
+
+bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason) {
+    return readWhole(path, bytes, reason);
+}
+
+bool readRegularFile(const std::filesystem::path& path, ByteBuffer& bytes, std::string* reason) {
+    return readWhole(path, bytes, reason);
 }
 
 bool writeAll(int fd, const char* data, size_t size) {
@@ -109,36 +134,110 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
-                         std::string* reason) {
+namespace {
+constexpr size_t kWriteBuffer = 1 << 20;          // pieces are gathered up to this size
+constexpr unsigned long long kWritebackStep = 8ull << 20;  // disk writing is started every 8 MB
+}  // namespace
+
+BufferedWriter::BufferedWriter(int fd, size_t bufferSize)
+    : fd_(fd), capacity_(std::clamp<size_t>(bufferSize, 4096, kWriteBuffer)),
+      buffer_(static_cast<char*>(allocateLarge(capacity_))) {}
+
+BufferedWriter::~BufferedWriter() { freeLarge(buffer_, capacity_); }
+
+bool BufferedWriter::write(const char* data, size_t size) {
+    if (!writeAll(fd_, data, size)) return false;
+    written_ += size;
+    if (written_ - startedUpTo_ >= kWritebackStep) {
+        // A hint only: where the system cannot do it, the final flush does the whole work.
+        ::sync_file_range(fd_, static_cast<off_t>(startedUpTo_), static_cast<off_t>(written_ - startedUpTo_),
+                          SYNC_FILE_RANGE_WRITE);
+        startedUpTo_ = written_;
+    }
+    return true;
+}
+
+bool BufferedWriter::put(const char* data, size_t size) {
+    if (used_ + size <= capacity_) {
+        std::memcpy(buffer_ + used_, data, size);
+        used_ += size;
+        return true;
+    }
+    if (!flush()) return false;
+    if (size >= capacity_ / 2) return write(data, size);
+    std::memcpy(buffer_, data, size);
+    used_ = size;
+    return true;
+}
+
+bool BufferedWriter::flush() {
+    const size_t n = used_;
+    used_ = 0;
+    return n == 0 || write(buffer_, n);
+}
+
+bool flushFolder(const std::filesystem::path& folder, std::string* reason) {
+    const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0 || ::fsync(dirfd) != 0) {
+        const int e = errno;
+        if (dirfd >= 0) ::close(dirfd);
+        if (reason) *reason = systemReason(e);
+        return false;
+    }
+    ::close(dirfd);
+    return true;
+}
+
+AtomicWrite& AtomicWrite::operator=(AtomicWrite&& other) noexcept {
+    if (this != &other) {
+        abandon();
+        target_ = std::move(other.target_);
+        folder_ = std::move(other.folder_);
+        temporary_ = std::move(other.temporary_);
+        fd_ = std::exchange(other.fd_, -1);
+        mode_ = other.mode_;
+        slot_ = std::exchange(other.slot_, nullptr);
+    }
+    return *this;
+}
+
+bool AtomicWrite::start(const std::filesystem::path& path, std::string* reason) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
         return false;
     };
+    abandon();
     if (path.empty()) return fail(systemReason(ENOENT));
     // Write through a link to the file it names, so the link itself survives.
     std::filesystem::path target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(target, ec)) {
+    struct stat st {};
+    int found = ::lstat(target.c_str(), &st) == 0 ? 0 : errno;
+    if (found == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
         auto resolved = std::filesystem::weakly_canonical(target, ec);
         if (ec) return fail(ec.message());
         target = resolved;
+        found = ::stat(target.c_str(), &st) == 0 ? 0 : errno;
     }
     if (!target.has_filename()) return fail(systemReason(EISDIR));
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
 
     mode_t mode = 0666;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
+    if (found == 0) {
         if (S_ISDIR(st.st_mode)) return fail(systemReason(EISDIR));
         if (!S_ISREG(st.st_mode)) return fail(std::string(kNotRegular));
         mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        return fail(systemReason(errno));
+    } else if (found != ENOENT) {
+        return fail(systemReason(found));
     } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
+        // The file creation mask, read once: reading it means setting it, which threads
+        // writing files side by side must not do each on its own.
+        static const mode_t mask = [] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }();
         mode &= ~mask;
     }
 
@@ -155,27 +254,57 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::function<
     TemporarySlot* slot = fd >= 0 ? rememberTemporary(pattern.c_str()) : nullptr;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) return fail(systemReason(createError));
-
-    int error = 0;
-    errno = 0;
-    if (!writeBody(fd)) error = errno ? errno : EIO;
-    if (!error && ::fchmod(fd, mode) != 0) error = errno;
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(pattern.c_str());
-        forgetTemporary(slot);
-        return fail(systemReason(error));
-    }
-    forgetTemporary(slot);
-    // Make the rename itself durable.
-    const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirfd >= 0) {
-        ::fsync(dirfd);
-        ::close(dirfd);
-    }
+    target_ = std::move(target);
+    folder_ = std::move(folder);
+    temporary_ = std::move(pattern);
+    fd_ = fd;
+    mode_ = mode;
+    slot_ = slot;
     return true;
+}
+
+void AtomicWrite::startFlush() const {
+    if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+bool AtomicWrite::finish(std::string* reason, const AtomicWriteOptions& options) {
+    int error = fd_ < 0 ? EBADF : 0;
+    if (!error && ::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) error = errno;
+    if (!error && ::fsync(fd_) != 0) error = errno;
+    if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0 && !error) error = errno;
+    if (!error && ::rename(temporary_.c_str(), target_.c_str()) != 0) error = errno;
+    if (error) {
+        abandon();
+        if (reason) *reason = systemReason(error);
+        return false;
+    }
+    forgetTemporary(static_cast<TemporarySlot*>(std::exchange(slot_, nullptr)));
+    temporary_.clear();
+    // Make the rename itself durable, now or by the caller at the end of its batch.
+    if (options.folderToFlush) *options.folderToFlush = folder_;
+    else flushFolder(folder_);
+    return true;
+}
+
+void AtomicWrite::abandon() noexcept {
+    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    forgetTemporary(static_cast<TemporarySlot*>(std::exchange(slot_, nullptr)));
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
+                         std::string* reason, const AtomicWriteOptions& options) {
+    AtomicWrite write;
+    if (!write.start(path, reason)) return false;
+    errno = 0;
+    if (!writeBody(write.fd())) {
+        const int error = errno ? errno : EIO;
+        write.abandon();
+        if (reason) *reason = systemReason(error);
+        return false;
+    }
+    return write.finish(reason, options);
 }
 
 void removeTemporaryFilesInProgress() noexcept {

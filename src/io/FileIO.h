@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/LargeMemory.h"
+
 namespace pf::io {
 
 // Reads a regular file whole. Nothing else is read: a named pipe, a device or a socket is
@@ -12,10 +14,79 @@ namespace pf::io {
 // as it was and `reason` (when given) receives the system's reason, such as "No such file or
 // directory".
 bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason = nullptr);
+// The same into a buffer that is not cleared first and lies in huge pages when large.
+bool readRegularFile(const std::filesystem::path& path, ByteBuffer& bytes, std::string* reason = nullptr);
 
 // Writes all bytes to a descriptor, retrying short writes and interruptions; false with errno
 // set on failure.
 bool writeAll(int fd, const char* data, size_t size);
+
+// Gathers small pieces into large writes to a descriptor and passes large pieces straight on.
+// Every few megabytes written it asks the system to start writing them to disk, so that the
+// flush at the end of a big file has little left to wait for. Each call returns false with
+// errno set once a write has failed.
+class BufferedWriter {
+public:
+    // `bufferSize`: how much is gathered before a write (at most a megabyte); a writer of a
+    // small file needs no more than the file's size.
+    explicit BufferedWriter(int fd, size_t bufferSize = size_t{1} << 20);
+    ~BufferedWriter();
+    BufferedWriter(const BufferedWriter&) = delete;
+    BufferedWriter& operator=(const BufferedWriter&) = delete;
+
+    bool put(const char* data, size_t size);
+    bool put(std::string_view s) { return put(s.data(), s.size()); }
+    bool flush();
+
+private:
+    bool write(const char* data, size_t size);
+
+    int fd_;
+    size_t capacity_;
+    char* buffer_;
+    size_t used_ = 0;
+    unsigned long long written_ = 0, startedUpTo_ = 0;
+};
+
+
+struct AtomicWriteOptions {
+    // When set, the target's folder is not flushed after the rename; its path is stored here
+    // instead, so that a batch writing many files can flush each folder once, at the end
+    // (flushFolder).
+    std::filesystem::path* folderToFlush = nullptr;
+};
+
+// A file written atomically, in steps: start() makes a temporary file beside the target, the
+// caller writes to fd(), and finish() flushes it to disk and renames it over the target. Until
+// finished the target is untouched; a write that is not finished is abandoned and its temporary
+// removed (also when the object goes). Between the steps the temporary is removed should an
+// interrupting signal end the program (removeTemporaryFilesOnInterrupt).
+class AtomicWrite {
+public:
+    AtomicWrite() = default;
+    AtomicWrite(AtomicWrite&& other) noexcept { *this = std::move(other); }
+    AtomicWrite& operator=(AtomicWrite&& other) noexcept;
+    ~AtomicWrite() { abandon(); }
+
+    // False with the system's reason when the target cannot be written (a folder, a special
+    // file, a folder that is not there, no room for a new file).
+    bool start(const std::filesystem::path& target, std::string* reason = nullptr);
+    int fd() const { return fd_; }
+    // Asks the system to start writing what was written so far to disk, so that finish() has
+    // less to wait for.
+    void startFlush() const;
+    // Flushes, closes and renames; false with the system's reason, the target as it was and
+    // the temporary removed.
+    bool finish(std::string* reason = nullptr, const AtomicWriteOptions& options = {});
+    void abandon() noexcept;
+
+private:
+    std::filesystem::path target_, folder_;
+    std::string temporary_;
+    int fd_ = -1;
+    unsigned mode_ = 0;
+    void* slot_ = nullptr;  // where a signal handler finds the temporary's name
+};
 
 // Writes a file atomically: `writeBody` fills a new temporary file in the target's folder, which
 // is flushed to disk and renamed over the target only once it is complete; then the folder is
@@ -25,7 +96,10 @@ bool writeAll(int fd, const char* data, size_t size);
 // temporary is removed, and `reason` receives the system's reason. `writeBody` returns false
 // with errno set when a write fails.
 bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
-                         std::string* reason = nullptr);
+                         std::string* reason = nullptr, const AtomicWriteOptions& options = {});
+
+// Flushes a folder's entries (a rename in it) to disk; false with the system's reason.
+bool flushFolder(const std::filesystem::path& folder, std::string* reason = nullptr);
 
 // Removes every temporary file a save is writing at this moment. Async-signal-safe: meant for
 // a signal handler that ends the program.

@@ -207,6 +207,9 @@ TEST(Errors, RecipeAndUsageErrorsExitTwoNamingFileSectionAndKeyAndWriteNothing) 
         {{"--recipe", "r.ini", "--out-dir", "r.ini", kG5}, "--out-dir r.ini is not an existing folder: Not a directory\n"},
         {{"--recipe", "r.ini", "--\x1b]0;x\x07\n", "--out-dir", "out", kG5}, "unknown option --\\x1b]0;x\\x07\\n\nusage:"},
         {{"--recipe", "r.ini", "--out-dir"}, "usage:"},
+        {{"--recipe", "r.ini", "-j", "0", "--out-dir", "out", kG5}, "-j needs a whole number from 1 to 128\nusage:"},
+        {{"--recipe", "r.ini", "--jobs=129", "--out-dir", "out", kG5}, "--jobs needs a whole number from 1 to 128\n"},
+        {{"--recipe", "r.ini", "-j", "2x", "--out-dir", "out", kG5}, "-j needs a whole number from 1 to 128\n"},
         // Two inputs of the same name would be written to one output.
         {{"--recipe", "r.ini", "--out-dir", "out", kG5, "./evening-set.g5a"}, "usage:"},
         // --out-dir never replaces an input: that takes -o with the input's own path.
@@ -279,6 +282,70 @@ TEST(Errors, AFailingInputSkipsThatFileOnly) {
                                     "catalogue section [g5-drive], which offers Amber Drive, Copper Fuzz"));
     EXPECT_THAT(only.out, ::testing::ContainsRegex("low-end.b3a -> out/low-end.b3a: [0-9]+ lines changed"));
     EXPECT_EQ(readFile(ws / "out" / kG5), g5);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Batches: any number of inputs at a time gives what one at a time gives, in the same order.
+TEST(Batches, AnyNumberOfJobsGivesTheSameFilesReportAndStatusAsOne) {
+    // Forty inputs of the three kinds and one of no kind, among them one that cannot be read,
+    // some whose catalogue section lacks a name (g3x and no kind) and one whose output is a
+    // folder.
+    auto workspace = [] {
+        auto ws = std::make_unique<Workspace>();
+        writeFile(*ws / "r.ini", "[Patch]\nPatch Level=90\nCTRL PDL=Filter Sweep\n[ZNR]\nLevel=12\n");
+        for (int i = 0; i < 40; ++i) {
+            const char* kinds[] = {kG5, kG3x, kB3};
+            const fs::path from = *ws / kinds[i % 3];
+            fs::copy_file(from, *ws / (std::to_string(i) + from.extension().string()));
+        }
+        writeFile(*ws / "plain.txt", "nothing\r\n");
+        fs::create_directory(*ws / "out" / "8.b3a");
+        return ws;
+    };
+    Args inputs;
+    for (int i = 0; i < 40; ++i) inputs.push_back(std::to_string(i) + (i % 3 == 0 ? ".g5a" : i % 3 == 1 ? ".g3xa" : ".b3a"));
+    inputs.insert(inputs.begin() + 5, "gone.g5a");
+    inputs.insert(inputs.begin() + 20, "plain.txt");
+    auto run = [&](const Workspace& ws, Args jobs) {
+        Args args{"--recipe", "r.ini", "--out-dir", "out"};
+        args.insert(args.end(), jobs.begin(), jobs.end());
+        args.insert(args.end(), inputs.begin(), inputs.end());
+        return ws.run(args);
+    };
+    const auto one = workspace();
+    const CliRun serial = run(*one, {"-j", "1"});
+    EXPECT_EQ(serial.status, 1);
+    EXPECT_EQ(lineCount(serial.out), inputs.size());
+    EXPECT_THAT(serial.err, HasSubstr("gone.g5a: No such file"));
+    EXPECT_THAT(serial.err, HasSubstr("Cannot create file out/8.b3a: Is a directory"));
+    EXPECT_THAT(serial.err, HasSubstr("plain.txt: [Patch] CTRL PDL: \"Filter Sweep\" is not in catalogue section"));
+    for (Args jobs : {Args{"-j", "8"}, Args{"--jobs=3"}, Args{}}) {
+        SCOPED_TRACE(::testing::PrintToString(jobs));
+        const auto many = workspace();
+        const CliRun parallel = run(*many, jobs);
+        EXPECT_EQ(parallel.status, serial.status);
+        EXPECT_EQ(parallel.out, serial.out);
+        EXPECT_EQ(parallel.err, serial.err);
+        EXPECT_EQ(entryCount(*many / "out"), entryCount(*one / "out")) << "no temporary file left";
+        for (const auto& e : fs::directory_iterator(*one / "out"))
+            if (e.is_regular_file()) EXPECT_EQ(readFile(*many / "out" / e.path().filename()), readFile(e.path()));
+    }
+}
+
+// --quiet: only the report lines of inputs that fail, and every message as without it.
+TEST(Batches, QuietReportsOnlyTheInputsThatFail) {
+    Workspace ws;
+    writeFile(ws / "r.ini", "[Patch]\nPatch Level=90\nCTRL PDL=Filter Sweep\n");
+    const Args args{"--recipe", "r.ini", "--out-dir", "out", kG5, kG3x, kB3, "gone.g5a"};
+    const CliRun loud = ws.run(args);
+    Args quietArgs = args;
+    quietArgs.insert(quietArgs.begin(), "--quiet");
+    const CliRun quiet = ws.run(quietArgs);
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.err, loud.err);
+    EXPECT_EQ(quiet.out, "rehearsal.g3xa -> out/rehearsal.g3xa: not written: a name is not in the catalogue\n"
+                         "gone.g5a -> out/gone.g5a: not written: cannot be read\n");
+    EXPECT_EQ(ws.run({"-q", "--recipe", exampleRecipe("znr"), "--out-dir", "out", kG5}).out, "");
 }
 
 // ---------------------------------------------------------------------------------------------

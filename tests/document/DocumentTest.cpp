@@ -126,6 +126,47 @@ TEST(DocumentText, PositionsAgreeWithTheJoinedTextAfterManyReplacements) {
     }
 }
 
+// Rewritten lines live in their own place when they fit (with CR LF, LF only, or an LF of
+// their own after a shorter text), else beside the buffer; every way reads back the same
+// text, saves the same bytes and keeps positions right, also after moving between the ways.
+TEST(DocumentText, RewritesInPlaceOrBesideReadBackAndSaveAsTheyWere) {
+    struct Step { long long line; std::string text; };
+    const struct { std::string bytes; std::vector<Step> steps; } cases[] = {
+        // CR LF lines: same length, one longer (into the CR), shorter, much longer and back.
+        {"aaaa\r\nbbbb\r\ncccc\r\n",
+         {{0, "AAAA"}, {1, "BBBBB"}, {2, "c"}, {2, "a much longer line than before"}, {2, "cc"}, {1, ""}, {0, "x\r"}}},
+        // LF only: one longer must go beside; a text ending in CR keeps its CR.
+        {"aaaa\nbbbb\nc\n", {{0, "aaaaa"}, {1, "bbb\r"}, {1, "bbbb\r"}, {2, "\r"}, {0, "a"}}},
+        // The last line without a line break, and one with a lone CR at its end.
+        {"one\r\ntwo", {{1, "TWO"}, {1, "t"}, {1, "three"}, {1, "tw\r"}}},
+        {"x\r\r\ny\r", {{0, "x\r\r"}, {1, "y"}, {1, ""}, {0, "xy"}}},
+        // A text holding a line break is one line all the same.
+        {"a\nb\n", {{0, "p\nq"}, {1, "r"}, {0, "s"}}},
+        {"\n\n\n", {{1, "middle"}, {0, ""}, {2, "end"}, {1, ""}}},
+    };
+    for (const auto& c : cases) {
+        Document doc = Document::fromBytes(c.bytes);
+        std::vector<std::string> model = doc.lines();
+        for (const auto& step : c.steps) {
+            SCOPED_TRACE(::testing::PrintToString(c.bytes) + " line " + std::to_string(step.line) + " = " +
+                         ::testing::PrintToString(step.text));
+            doc.replaceLine(step.line, step.text);
+            model[static_cast<size_t>(step.line)] = step.text;
+            ASSERT_EQ(doc.lines(), model);
+            std::string bytes, text;
+            for (const auto& l : model) bytes += l + "\r\n";
+            for (size_t i = 0; i < model.size(); ++i) text += (i ? "\n" : "") + model[i];
+            EXPECT_EQ(doc.toBytes(), bytes);
+            EXPECT_EQ(doc.text(), text);
+            EXPECT_EQ(doc.lineStart(model.size() - 1), text.size() - model.back().size());
+        }
+        // A line given a view of another line of the same document.
+        doc.setLine(0, doc.line(model.size() - 1));
+        model[0] = model.back();
+        EXPECT_EQ(doc.lines(), model);
+    }
+}
+
 TEST(DocumentLoad, FailedLoadKeepsThePreviousDocumentAndNamesThePathAndReason) {
     pf::test::TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "pipe.g5a").c_str(), 0600), 0);

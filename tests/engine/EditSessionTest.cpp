@@ -28,6 +28,29 @@ TEST(EditSession, RollbackPutsBackEveryRewrittenLine) {
     EXPECT_EQ(doc.find("before", 0), std::nullopt) << "positions follow the restored lines";
 }
 
+// Lines rewritten again, with a longer text, or back to what they were: the changed-line
+// count counts the lines that end different, and rollback restores every first text, also of
+// lines that were no plain parameter lines.
+TEST(EditSession, LinesRewrittenTwiceCountOnceAndRollBackToTheirFirstText) {
+    pf::Document doc = pf::Document::fromBytes(
+        "  <Module1>\n        <Prm0>1</Prm0>\n        <Prm1>27</Prm1>\n  <PRM2>5</prm2> tail\n"
+        "        <Prm3>7</Prm3>\n");
+    const std::string before = doc.toBytes();
+    pf::EditSession session(doc);
+    session.writeParameter(1, 0, "1");                      // the same text: no change
+    session.writeParameter(3, 2, "a value far longer than the line it replaces");
+    session.writeParameter(3, 2, "6");
+    session.writeParameter(4, 3, "8");
+    session.writeParameter(4, 3, "7");                      // back to what it was
+    session.writeParameter(2, 1, "28");
+    EXPECT_EQ(session.editsMade(), 6u);
+    EXPECT_EQ(session.linesChanged(), 2u);
+    EXPECT_EQ(doc.line(3), "        <Prm2>6</Prm2>");
+    session.rollback();
+    EXPECT_EQ(doc.toBytes(), before);
+    EXPECT_EQ(session.linesChanged(), 0u);
+}
+
 // The indexed search and the search of the text find the same hits, also for strings the
 // index cannot answer.
 TEST(EditSession, IndexedHitsMatchAPlainSearchOfTheText) {

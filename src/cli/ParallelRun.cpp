@@ -1,0 +1,90 @@
+#include "cli/ParallelRun.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace pf::cli {
+
+namespace {
+// Threads that wait for the disk beside the `jobs` that work: flushes that wait together are
+// written together. Prepared inputs wait for a flushing thread in a queue of bounded length.
+constexpr size_t kFlushingThreads = 16;
+constexpr size_t kMostWaiting = 64;
+}  // namespace
+
+void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size_t)>& prepare,
+                const std::function<void(size_t, FileOutcome&)>& deliver,
+                const std::function<void(size_t finished)>& waiting) {
+    if (count == 1) {
+        FileOutcome outcome = prepare(0)();
+        deliver(0, outcome);
+        return;
+    }
+    std::mutex mutex;
+    // Each wait has its own condition: a step to flush or the end of the work; room in the
+    // queue; an outcome.
+    std::condition_variable stepReady, roomReady, outcomeReady;
+    size_t next = 0;                  // the next input to prepare
+    size_t preparing = jobs;          // threads still preparing
+    std::deque<std::pair<size_t, FinishStep>> prepared;
+    std::vector<std::optional<FileOutcome>> outcomes(count);
+    size_t finished = 0;
+
+    // The working threads take the inputs in order, so the report can follow close behind.
+    auto work = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (next < count) {
+            const size_t i = next++;
+            lock.unlock();
+            FinishStep step = prepare(i);
+            lock.lock();
+            roomReady.wait(lock, [&] { return prepared.size() < kMostWaiting; });
+            prepared.emplace_back(i, std::move(step));
+            stepReady.notify_one();
+        }
+        if (--preparing == 0) stepReady.notify_all();
+    };
+    auto flush = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            stepReady.wait(lock, [&] { return !prepared.empty() || preparing == 0; });
+            if (prepared.empty()) return;
+            auto [i, step] = std::move(prepared.front());
+            prepared.pop_front();
+            roomReady.notify_one();
+            lock.unlock();
+            FileOutcome outcome = step();
+            lock.lock();
+            outcomes[i] = std::move(outcome);
+            ++finished;
+            outcomeReady.notify_one();
+        }
+    };
+    std::vector<std::jthread> threads;
+    jobs = static_cast<unsigned>(std::clamp<size_t>(jobs, 1, count));
+    preparing = jobs;
+    for (unsigned t = 0; t < jobs; ++t) threads.emplace_back(work);
+    for (size_t t = 0; t < std::min(count, kFlushingThreads); ++t) threads.emplace_back(flush);
+
+    for (size_t i = 0; i < count; ++i) {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!outcomeReady.wait_for(lock, std::chrono::milliseconds(100), [&] { return outcomes[i].has_value(); })) {
+            const size_t done = finished;
+            lock.unlock();
+            waiting(done);
+            lock.lock();
+        }
+        FileOutcome outcome = std::move(*outcomes[i]);
+        outcomes[i].reset();
+        lock.unlock();
+        deliver(i, outcome);
+    }
+}
+
+}  // namespace pf::cli

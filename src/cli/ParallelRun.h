@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "cli/BatchRun.h"
+
+namespace pf::cli {
+
+// Runs the inputs 0 to count - 1 of a batch: prepare(i) for each, in order, on `jobs` threads
+// (the work that needs a processor), and the step it returns, which mostly waits for the disk,
+// on more threads beside them, so that the flushes of many files overlap. deliver(i, outcome)
+// receives every outcome on the calling thread in the order of the inputs, each as soon as the
+// ones before it are delivered; while it waits, waiting(finished) is called about ten times a
+// second with the number of inputs finished so far. With one input everything runs on the
+// calling thread.
+void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size_t)>& prepare,
+                const std::function<void(size_t, FileOutcome&)>& deliver,
+                const std::function<void(size_t finished)>& waiting);
+
+}  // namespace pf::cli
