@@ -43,14 +43,14 @@ int main(int argc, char** argv) {
     // A fresh window with `example` loaded (none: the start state), shown to `shoot`.
     auto withWindow = [&](const char* example, auto shoot) {
         PrintingDesktop desktop;
-        pf::app::MainWindow window(desktop);
+        pf::app::TPresetforger_Form window(desktop);
         window.show();
         if (example) ok &= window.loadFile(QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(example));
         shoot(window);
     };
     withWindow(nullptr, [&](auto& window) { grab(window, QStringLiteral("start.png")); });
     for (const char* example : {"evening-set.g5a", "rehearsal.g3xa", "low-end.b3a"}) {
-        withWindow(example, [&](pf::app::MainWindow& window) {
+        withWindow(example, [&](pf::app::TPresetforger_Form& window) {
             auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
             for (int i = 1; i < tabs->count(); ++i) {
                 if (!tabs->isTabVisible(i)) continue;
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         });
     }
     // A page with choices made: Gain and Cab ticked, one amp type left out.
-    withWindow("evening-set.g5a", [&](pf::app::MainWindow& window) {
+    withWindow("evening-set.g5a", [&](pf::app::TPresetforger_Form& window) {
         window.findChild<QCheckBox*>(QStringLiteral("ckampgain"))->setChecked(true);
         window.findChild<QSpinBox*>(QStringLiteral("spinampgain"))->setValue(60);
         window.findChild<QCheckBox*>(QStringLiteral("ckampcab"))->setChecked(true);

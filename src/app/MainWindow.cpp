@@ -86,7 +86,7 @@ QString missingFolderMessage(const QString& path) {
 // once the last running command has ended.
 class CommandScope {
 public:
-    explicit CommandScope(MainWindow& window) : window_(window) { ++window_.commandsRunning_; }
+    explicit CommandScope(TPresetforger_Form& window) : window_(window) { ++window_.commandsRunning_; }
     ~CommandScope() {
         if (--window_.commandsRunning_ > 0 || window_.pendingOpen_.isEmpty()) return;
         QTimer::singleShot(0, &window_, [window = &window_] {
@@ -98,7 +98,7 @@ public:
     CommandScope& operator=(const CommandScope&) = delete;
 
 private:
-    MainWindow& window_;
+    TPresetforger_Form& window_;
 };
 
 QStringList saveFilters() {
@@ -122,7 +122,7 @@ QUrl webPageUrl() {
     return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(programFile("README.md").string())));
 }
 
-MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
+TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
     setObjectName(QStringLiteral("Presetforger_Form"));
     setWindowTitle(kAppTitle);
     setWindowIcon(applicationIcon());
@@ -144,7 +144,7 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     QPalette promptPalette = statusPrompt_->palette();
     promptPalette.setColor(QPalette::WindowText, kPromptBlue);
     statusPrompt_->setPalette(promptPalette);
-    connect(statusPrompt_, &ClickableLabel::clicked, this, &MainWindow::statusPromptClicked);
+    connect(statusPrompt_, &ClickableLabel::clicked, this, &TPresetforger_Form::Label1Click);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
@@ -154,15 +154,15 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), des
         TabPage* page = nullptr;
         if (!home_) {
             page = home_ = new HomePage(def);
-            connect(home_, &HomePage::pictureClicked, this, &MainWindow::openReadme);
+            connect(home_, &HomePage::pictureClicked, this, &TPresetforger_Form::RxGIFAnimator5Click);
         } else {
             settingsPages_.push_back(new SettingsPage(def, rows_));
             page = settingsPages_.back();
         }
-        connect(page, &TabPage::legalClicked, this, &MainWindow::showLegalNotice);
+        connect(page, &TabPage::legalClicked, this, &TPresetforger_Form::SpeedButton1Click);
         pages_->addTab(page, QLatin1String(def.caption));
     }
-    connect(pages_, &QTabWidget::currentChanged, this, &MainWindow::pageActivated);
+    connect(pages_, &QTabWidget::currentChanged, this, &TPresetforger_Form::pageActivated);
 
     dateLink_ = new ClickableLabel(this);
     dateLink_->setObjectName(QStringLiteral("Panel7"));
@@ -172,7 +172,7 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     QPalette datePalette = dateLink_->palette();
     datePalette.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
     dateLink_->setPalette(datePalette);
-    connect(dateLink_, &ClickableLabel::clicked, this, &MainWindow::openReadme);
+    connect(dateLink_, &ClickableLabel::clicked, this, &TPresetforger_Form::RxGIFAnimator5Click);
 
     auto commandButton = [this](const char* name, const QString& caption, const QPixmap& icon, int index) {
         auto* b = new QToolButton(this);
@@ -191,24 +191,24 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     loadButton_ = commandButton("butload", QStringLiteral("Load      "), pictures::loadIcon(28), 0);
     processButton_ = commandButton("butprocess", QStringLiteral("Process "), pictures::processIcon(28), 1);
     closeButton_ = commandButton("butcancel", QStringLiteral("Close     "), pictures::closeIcon(28), 2);
-    connect(loadButton_, &QToolButton::clicked, this, &MainWindow::load);
-    connect(processButton_, &QToolButton::clicked, this, &MainWindow::process);
+    connect(loadButton_, &QToolButton::clicked, this, &TPresetforger_Form::butloadClick);
+    connect(processButton_, &QToolButton::clicked, this, &TPresetforger_Form::butprocessClick);
     connect(closeButton_, &QToolButton::clicked, this, [this] { QDialog::reject(); });
 
     pictureTimer_ = new QTimer(this);
     pictureTimer_->setObjectName(QStringLiteral("Timer1"));
     pictureTimer_->setInterval(kPictureStepMs);
-    connect(pictureTimer_, &QTimer::timeout, this, &MainWindow::stepDevicePicture);
+    connect(pictureTimer_, &QTimer::timeout, this, &TPresetforger_Form::Timer1Timer);
 
-    showStartPage();
+    Resettabs(false);
     processButton_->setEnabled(false);
     // Spin edits are 21 pixels high (SpinEdit), and so is the Mode list.
     rows_[static_cast<size_t>(SettingId::DriveMode)].list->setFixedHeight(kControlHeight);
 }
 
-MainWindow::~MainWindow() = default;
+TPresetforger_Form::~TPresetforger_Form() = default;
 
-QListWidget* MainWindow::typeList(TypeList list) const {
+QListWidget* TPresetforger_Form::typeList(TypeList list) const {
     for (const SettingsPage* page : settingsPages_)
         if (page->def().typeList == list) return page->typeList();
     return nullptr;
@@ -216,51 +216,48 @@ QListWidget* MainWindow::typeList(TypeList list) const {
 
 // ---- Tabs, prompt, pictures, closing ------------------------------------------------------
 
-void MainWindow::showStartPage() {
+// The tab reset: the start form shows the Home page alone; the load form shows the pages of the
+// loaded model and activates its amp page. Tabs the program hides or picks are no user's
+// choice: no page turns bold on the way.
+void TPresetforger_Form::Resettabs(bool loadForm) {
     resettingTabs_ = true;
     for (int i = 1; i < pages_->count(); ++i) pages_->setTabVisible(i, false);
-    pages_->setCurrentIndex(0);
-    resettingTabs_ = false;
-}
-
-void MainWindow::showPagesOfModel() {
-    // Tabs the program hides or picks are no user's choice: no page turns bold on the way.
-    resettingTabs_ = true;
-    for (int i = 1; i < pages_->count(); ++i) pages_->setTabVisible(i, false);
-    const DeviceModel& model = group_.model();
-    int ampPage = 0;
-    for (int i = 1; i < pages_->count(); ++i) {
-        const ShownWith shownWith = static_cast<const TabPage*>(pages_->widget(i))->def().shownWith;
-        if (shownWith == model.ampPage) ampPage = i;
-        pages_->setTabVisible(i, model.shows(shownWith).value_or(true));
+    int active = 0;
+    if (loadForm) {
+        const DeviceModel& model = group_.model();
+        for (int i = 1; i < pages_->count(); ++i) {
+            const ShownWith shownWith = static_cast<const TabPage*>(pages_->widget(i))->def().shownWith;
+            if (shownWith == model.ampPage) active = i;
+            pages_->setTabVisible(i, model.shows(shownWith).value_or(true));
+        }
     }
-    pages_->setCurrentIndex(ampPage);
+    pages_->setCurrentIndex(active);
     resettingTabs_ = false;
 }
 
-void MainWindow::pageActivated(int index) {
+void TPresetforger_Form::pageActivated(int index) {
     if (resettingTabs_) return;
     if (QWidget* page = pages_->widget(index)) setBoldPage(page);
 }
 
-void MainWindow::setBoldPage(QWidget* page) {
+void TPresetforger_Form::setBoldPage(QWidget* page) {
     QFont f = page->font();
     f.setBold(true);
     page->setFont(f);
 }
 
-void MainWindow::statusPromptClicked() {
-    if (loaded_) process();  // Process never changes the prompt: one click, one command
-    else load();
+void TPresetforger_Form::Label1Click() {
+    if (loaded_) butprocessClick();  // Process never changes the prompt: one click, one command
+    else butloadClick();
 }
 
-void MainWindow::showLegalNotice() { desktop_.infoBox(this, kAppTitle, QString::fromUtf8(kLegalNotice)); }
+void TPresetforger_Form::SpeedButton1Click() { desktop_.infoBox(this, kAppTitle, QString::fromUtf8(kLegalNotice)); }
 
-void MainWindow::openReadme() { desktop_.openUrl(webPageUrl()); }
+void TPresetforger_Form::RxGIFAnimator5Click() { desktop_.openUrl(webPageUrl()); }
 
-void MainWindow::stepDevicePicture() { home_->devicePicture()->step(); }
+void TPresetforger_Form::Timer1Timer() { home_->devicePicture()->step(); }
 
-void MainWindow::showEvent(QShowEvent* event) {
+void TPresetforger_Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
@@ -271,16 +268,16 @@ void MainWindow::showEvent(QShowEvent* event) {
     pictureTimer_->start();
 }
 
-void MainWindow::reject() { closeButton_->click(); }
+void TPresetforger_Form::reject() { closeButton_->click(); }
 
-void MainWindow::bringToFront() {
+void TPresetforger_Form::bringToFront() {
     if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();
 }
 
-void MainWindow::openFile(const QString& path) {
+void TPresetforger_Form::openFile(const QString& path) {
     bringToFront();
     if (commandsRunning_ > 0) {
         pendingOpen_ = path;
@@ -289,11 +286,11 @@ void MainWindow::openFile(const QString& path) {
     loadFile(path);
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+void TPresetforger_Form::dragEnterEvent(QDragEnterEvent* event) {
     if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
-void MainWindow::dropEvent(QDropEvent* event) {
+void TPresetforger_Form::dropEvent(QDropEvent* event) {
     const QString path = droppedFile(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
@@ -304,7 +301,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 // ---- Load -----------------------------------------------------------------------------------
 
-void MainWindow::load() {
+void TPresetforger_Form::butloadClick() {
     CommandScope command(*this);
     FileDialogRequest request;
     request.title = kOpenTitle;
@@ -318,7 +315,7 @@ void MainWindow::load() {
     loadFile(path);
 }
 
-bool MainWindow::loadFile(const QString& path) {
+bool TPresetforger_Form::loadFile(const QString& path) {
     CommandScope command(*this);
     lastOpenPath_ = path;
     // A file that cannot be read leaves the loaded group and everything else as it was.
@@ -332,7 +329,7 @@ bool MainWindow::loadFile(const QString& path) {
     setWindowTitle(captionFor(path));
     statusPrompt_->setText(kProcessPrompt);
     processButton_->setEnabled(true);
-    showPagesOfModel();
+    Resettabs(true);
     showAfterLoad(group_.afterLoad());
 
     // Controls that belong to some models only; an unknown model leaves them as they are.
@@ -355,7 +352,7 @@ bool MainWindow::loadFile(const QString& path) {
 
 // The choices of a fresh window after the load, shown in the controls; spin edits keep their
 // values from one load to the next.
-void MainWindow::showAfterLoad(const pf::Choices& fresh) {
+void TPresetforger_Form::showAfterLoad(const pf::Choices& fresh) {
     // Unticking a box disables its value control.
     for (const SettingDef& def : settings()) rows_[static_cast<size_t>(def.id)].box->setChecked(fresh[def.id].ticked);
 
@@ -383,7 +380,7 @@ void MainWindow::showAfterLoad(const pf::Choices& fresh) {
 
 // ---- Process and save -----------------------------------------------------------------------
 
-pf::Choices MainWindow::choices() {
+pf::Choices TPresetforger_Form::choices() {
     pf::Choices c;
     c.model = std::string(modelCode());
     for (const SettingRow& row : rows_) {
@@ -408,7 +405,7 @@ pf::Choices MainWindow::choices() {
     return c;
 }
 
-void MainWindow::process() {
+void TPresetforger_Form::butprocessClick() {
     CommandScope command(*this);
     const pf::Choices snapshot = choices();
     ProcessReport report;

@@ -50,11 +50,11 @@ QUrl webPageUrl();
 
 // The one window of the program: an adapter between its controls and a PatchGroup. Every
 // control carries its name as object name.
-class MainWindow : public QDialog {
+class TPresetforger_Form : public QDialog {
     Q_OBJECT
 public:
-    explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
-    ~MainWindow() override;
+    explicit TPresetforger_Form(Desktop& desktop, QWidget* parent = nullptr);
+    ~TPresetforger_Form() override;
 
     const pf::Document& document() const { return group_.document(); }
     std::string_view modelCode() const { return group_.model().code; }
@@ -66,8 +66,9 @@ public:
     // Brings the window to the front, restoring it when minimised (a second start asks this).
     void bringToFront();
 
-    // The commands, however they are started.
-    void load();  // the Load button: asks for a file, then loadFile()
+    // The commands, however they are started. Handlers carry the names the window's events
+    // are known by; each says what it does.
+    void butloadClick();  // the Load button: asks for a file, then loadFile()
     // Loads `path` as the Load command does once its dialog has answered: the document, the
     // caption, the model's pages and lists; a file that cannot be read gives the Load error,
     // everything stays as it was and the result is false. The file named on the command line
@@ -77,11 +78,11 @@ public:
     // front and loads it. While a command is still running (its dialog or message open), the
     // load waits until the command has ended; of several such files the last one wins.
     void openFile(const QString& path);
-    void process();                       // the Process button
-    void statusPromptClicked();           // runs the command the prompt names
-    void showLegalNotice();
-    void openReadme();
-    void stepDevicePicture();
+    void butprocessClick();               // the Process button: runs the edits, then asks where to save
+    void Label1Click();          // the status prompt: runs the command it names
+    void SpeedButton1Click();    // every "Legal" button: shows the notice
+    void RxGIFAnimator5Click();  // the Home page's pictures and the date: open the web page (README)
+    void Timer1Timer();          // steps the Home page's device picture
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -90,8 +91,7 @@ protected:
     void dropEvent(QDropEvent* event) override;            // and is then opened
 
 private:
-    void showStartPage();
-    void showPagesOfModel();
+    void Resettabs(bool loadForm);  // the start form's tabs, or the loaded model's
     void pageActivated(int index);
     void showAfterLoad(const pf::Choices& fresh);
     void setBoldPage(QWidget* page);

@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
     if (!guard.claim(file)) return 0;
 
     pf::app::QtDesktop desktop;
-    pf::app::MainWindow form(desktop);
+    pf::app::TPresetforger_Form form(desktop);
     QObject::connect(&guard, &pf::app::SingleInstance::raiseRequested, &form,
-                     &pf::app::MainWindow::bringToFront);
+                     &pf::app::TPresetforger_Form::bringToFront);
     QObject::connect(&guard, &pf::app::SingleInstance::openRequested, &form,
-                     &pf::app::MainWindow::openFile, Qt::QueuedConnection);
+                     &pf::app::TPresetforger_Form::openFile, Qt::QueuedConnection);
     QObject::connect(&form, &QDialog::finished, &app, &QApplication::quit);
     form.show();
     if (!file.isEmpty()) form.loadFile(file);

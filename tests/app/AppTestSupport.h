@@ -72,7 +72,7 @@ protected:
     void SetUp() override {
         ensureApplication();
         desktop = FakeDesktop{};
-        window = std::make_unique<pf::app::MainWindow>(desktop);
+        window = std::make_unique<pf::app::TPresetforger_Form>(desktop);
         window->show();
     }
     template <class T = QWidget>
@@ -89,13 +89,13 @@ protected:
     void tick(const std::string& box, bool on = true) const { tick(QString::fromStdString(box), on); }
     void tick(const char* box, bool on = true) const { tick(QString::fromLatin1(box), on); }
     // Load, or Process, through the dialog answering with `path` (empty: cancelled).
-    void load(const QString& path) { desktop.answers = {path}; window->load(); }
-    void process(const QString& savePath = {}) { desktop.answers = {savePath}; window->process(); }
+    void load(const QString& path) { desktop.answers = {path}; window->butloadClick(); }
+    void process(const QString& savePath = {}) { desktop.answers = {savePath}; window->butprocessClick(); }
     QString prompt() const { return find<QLabel>("Label1")->text(); }
     QTabWidget* tabs() const { return find<QTabWidget>("PageControl1"); }
 
     FakeDesktop desktop;
-    std::unique_ptr<pf::app::MainWindow> window;
+    std::unique_ptr<pf::app::TPresetforger_Form> window;
 };
 
 }  // namespace pf::test

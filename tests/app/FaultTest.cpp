@@ -65,7 +65,7 @@ TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) 
     TempDir dir;
     const QString missing = qpath(dir / "no-such-folder" / "out.g5a");
     desktop.answers = {missing, {}};  // refused, then the dialog asked again is cancelled
-    window->process();
+    window->butprocessClick();
     ASSERT_EQ(desktop.requests.size(), 3);
     EXPECT_TRUE(desktop.requests[2].save);
     EXPECT_EQ(desktop.requests[2].selectedFile, QStringLiteral("out.g5a")) << "the typed name is offered again";
@@ -79,7 +79,7 @@ TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) 
     EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
 
     desktop.answers = {missing, qpath(dir / "out.g5a")};
-    window->process();
+    window->butprocessClick();
     EXPECT_EQ(readFile(dir / "out.g5a"), processed(edited, window->choices()));
     EXPECT_EQ(window->windowTitle(), caption("out.g5a"));
 }

@@ -10,7 +10,7 @@ namespace pf::test {
 namespace {
 
 // Everything a user can see of the window and everything Process reads, as text.
-QStringList state(const pf::app::MainWindow& form) {
+QStringList state(const pf::app::TPresetforger_Form& form) {
     QStringList s{form.windowTitle(), QString::fromUtf8(form.modelCode().data(), form.modelCode().size()),
                   QString::number(qHash(QByteArray::fromStdString(form.document().toBytes())))};
     auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
@@ -48,7 +48,7 @@ protected:
 // the next Load dialog offers the same file.
 TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
     FakeDesktop referenceDesktop;
-    pf::app::MainWindow reference(referenceDesktop);
+    pf::app::TPresetforger_Form reference(referenceDesktop);
     reference.show();
     TempDir dir;
     writeFile(dir / "odd name.G3A", exampleBytes("rehearsal.g3xa"));
@@ -64,7 +64,7 @@ TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
             f->findChild<QSpinBox*>(QStringLiteral("spinreverbmix"))->setValue(12);
         }
         referenceDesktop.answers = {o.path};
-        reference.load();
+        reference.butloadClick();
         if (QLatin1String(o.how) == QLatin1String("command line")) {
             window->loadFile(o.path);
         } else if (QLatin1String(o.how) == QLatin1String("hand-over")) {
@@ -79,7 +79,7 @@ TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
         }
         load({});
         referenceDesktop.answers = {QString()};
-        reference.load();
+        reference.butloadClick();
         EXPECT_EQ(desktop.requests.back().selectedFile, o.path) << "the next Load offers the file";
         EXPECT_EQ(desktop.requests.back().directory, referenceDesktop.requests.back().directory);
     }

@@ -145,7 +145,7 @@ TEST_F(Window, HomePagePicturesStepAndOpenTheBundledPageAndLegalButtonsShowTheNo
     QStringList seen{picture->currentName()};
     for (int i = 0; i < 3; ++i) {
         const QImage before = picture->pixmap().toImage();
-        window->stepDevicePicture();
+        window->Timer1Timer();
         EXPECT_NE(picture->pixmap().toImage(), before) << "each step shows another picture";
         seen << picture->currentName();
     }
