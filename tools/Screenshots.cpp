@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "app/Desktop.h"
@@ -27,6 +29,9 @@ struct PrintingDesktop : pf::app::Desktop {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Pictures of a first run: no remembered files, and the user's settings left alone.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     if (argc != 2) {
         std::fprintf(stderr, "usage: app_screenshots <output folder>\n");
         return 2;

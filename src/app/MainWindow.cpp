@@ -10,8 +10,11 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
+#include <QSaveFile>
 #include <QScreen>
+#include <QSettings>
 #include <QStringDecoder>
 #include <QTabBar>
 #include <QTabWidget>
@@ -26,6 +29,9 @@
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "catalogue/Catalogue.h"
+#include "cli/Apply.h"
+#include "cli/Recipe.h"
+#include "io/FileIO.h"
 
 namespace pf::app {
 
@@ -76,6 +82,8 @@ QString droppedFile(const QMimeData* data) {
     return QFileInfo(path).isDir() ? QString() : path;
 }
 
+const QString kRecipeFilter = QStringLiteral("Recipes (*.recipe.ini *.ini)");
+
 QString missingFolderMessage(const QString& path) {
     return QStringLiteral("Cannot create file %1: its folder does not exist").arg(path);
 }
@@ -109,6 +117,22 @@ QStringList saveFilters() {
 
 QString captionFor(const QString& path) {
     return QStringLiteral("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
+}
+
+std::unique_ptr<QSettings> userSettings() {
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("presetforger"),
+                                       QStringLiteral("presetforger"));
+}
+
+QStringList recentFiles() { return userSettings()->value(QStringLiteral("load/recent")).toStringList(); }
+
+QString TPresetforger_Form::rememberedFolder(const char* key, const QString& otherwise) const {
+    const QString folder = userSettings()->value(QLatin1String(key)).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : otherwise;
+}
+
+void TPresetforger_Form::rememberFolder(const char* key, const QString& file) const {
+    userSettings()->setValue(QLatin1String(key), QFileInfo(file).absolutePath());
 }
 
 QIcon applicationIcon() {
@@ -194,6 +218,28 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     connect(loadButton_, &QToolButton::clicked, this, &TPresetforger_Form::butloadClick);
     connect(processButton_, &QToolButton::clicked, this, &TPresetforger_Form::butprocessClick);
     connect(closeButton_, &QToolButton::clicked, this, [this] { QDialog::reject(); });
+
+    // The recipe buttons stand below the command buttons, flat like the pages' small buttons.
+    auto recipeButton = [this](const char* name, const QString& caption, int index) {
+        QToolButton* b = flatButton(caption, name, this);
+        b->setGeometry(kButtonX, kButtonTop + 3 * (kButtonHeight + kButtonGap) + 2 + index * 22, kButtonWidth, 20);
+        b->setEnabled(false);
+        b->raise();
+        return b;
+    };
+    saveRecipeButton_ = recipeButton("butsaverecipe", QStringLiteral("Save recipe..."), 0);
+    applyRecipeButton_ = recipeButton("butapplyrecipe", QStringLiteral("Apply recipe..."), 1);
+    connect(saveRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::saveRecipeClick);
+    connect(applyRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::applyRecipeClick);
+    // The recently loaded files, in a menu of their own: a plain click on Load asks as always.
+    recentButton_ = recipeButton("butrecent", QStringLiteral("Recent files"), 2);
+    recentMenu_ = new QMenu(recentButton_);
+    recentMenu_->setObjectName(QStringLiteral("recentmenu"));
+    recentButton_->setMenu(recentMenu_);
+    recentButton_->setPopupMode(QToolButton::InstantPopup);
+    recentButton_->setStyleSheet(recentButton_->styleSheet() + QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &TPresetforger_Form::fillRecentMenu);
+    fillRecentMenu();
 
     pictureTimer_ = new QTimer(this);
     pictureTimer_->setObjectName(QStringLiteral("Timer1"));
@@ -307,8 +353,10 @@ void TPresetforger_Form::butloadClick() {
     request.title = kOpenTitle;
     request.nameFilters = {kOpenFilter};
     request.selectedFilter = kOpenFilter;
-    // The first dialog opens in the folder the program was started from.
-    request.directory = lastOpenPath_.isEmpty() ? QDir::currentPath() : QFileInfo(lastOpenPath_).absolutePath();
+    // The first dialog opens in the folder the user last loaded from, in this run or an earlier
+    // one, else in the folder the program was started from.
+    request.directory = lastOpenPath_.isEmpty() ? rememberedFolder("load/folder", QDir::currentPath())
+                                                : QFileInfo(lastOpenPath_).absolutePath();
     request.selectedFile = lastOpenPath_;
     const QString path = desktop_.chooseFile(this, request, nullptr);
     if (path.isEmpty()) return;  // cancelled: nothing changes
@@ -326,9 +374,18 @@ bool TPresetforger_Form::loadFile(const QString& path) {
     }
     loaded_ = true;
     loadedPath_ = path;
+    rememberFolder("load/folder", path);
+    QStringList recent = recentFiles();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    userSettings()->setValue(QStringLiteral("load/recent"), recent.mid(0, kRecentFiles));
+    fillRecentMenu();
     setWindowTitle(captionFor(path));
     statusPrompt_->setText(kProcessPrompt);
     processButton_->setEnabled(true);
+    saveRecipeButton_->setEnabled(true);
+    applyRecipeButton_->setEnabled(true);
     Resettabs(true);
     showAfterLoad(group_.afterLoad());
 
@@ -431,7 +488,8 @@ void TPresetforger_Form::butprocessClick() {
     request.nameFilters = saveFilters();
     request.selectedFilter = saveFilter_;
     request.defaultSuffix = saveSuffix_;
-    request.directory = loadedPath_.isEmpty() ? QString() : QFileInfo(loadedPath_).absolutePath();
+    // The folder of the last save, in this run or an earlier one, else the loaded file's.
+    request.directory = rememberedFolder("save/folder", QFileInfo(loadedPath_).absolutePath());
     QString path;
     for (;;) {
         QString usedFilter;
@@ -451,7 +509,117 @@ void TPresetforger_Form::butprocessClick() {
         desktop_.errorBox(this, kAppTitle, QString::fromStdString(error));
         return;
     }
+    rememberFolder("save/folder", path);
     setWindowTitle(captionFor(path));
+}
+
+void TPresetforger_Form::fillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = recentFiles();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* a = recentMenu_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        connect(a, &QAction::triggered, this, [this, path] { openFile(path); });
+    }
+    recentButton_->setEnabled(!recent.isEmpty());
+}
+
+// ---- Recipes --------------------------------------------------------------------------------
+
+// The choices in the controls: every box, the values of the ticked settings, and every
+// type-list tick (the lists hold the entries the load put there, in the same order).
+void TPresetforger_Form::showChoices(const pf::Choices& chosen) {
+    for (const SettingRow& row : rows_) {
+        const SettingChoice& choice = chosen[row.def->id];
+        row.box->setChecked(choice.ticked);
+        if (!choice.ticked) continue;
+        if (row.spin) row.spin->setValue(choice.number);
+        else if (row.def->kind == ValueKind::CatalogueList) row.list->setCurrentIndex(row.list->findData(bytesOf(choice.text)));
+        else row.list->setCurrentIndex(row.list->findText(qs(choice.text)));
+    }
+    for (size_t i = 0; i < kTypeListCount; ++i) {
+        QListWidget* list = typeList(static_cast<TypeList>(i));
+        const std::vector<TypeEntry>& entries = chosen.typeLists[i];
+        for (int j = 0; j < list->count() && j < static_cast<int>(entries.size()); ++j)
+            list->item(j)->setCheckState(entries[static_cast<size_t>(j)].ticked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void TPresetforger_Form::saveRecipeClick() {
+    if (!loaded_) return;
+    CommandScope command(*this);
+    std::string error;
+    const std::string text = pf::cli::recipeFor(choices(), group_, &error);
+    if (!error.empty()) {
+        desktop_.errorBox(this, kAppTitle, QStringLiteral("Cannot save a recipe: %1").arg(qs(error)));
+        return;
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save recipe");
+    request.save = true;
+    request.nameFilters = {kRecipeFilter};
+    request.selectedFilter = kRecipeFilter;
+    request.defaultSuffix = QStringLiteral("ini");
+    request.directory = rememberedFolder("recipe/folder", QFileInfo(loadedPath_).absolutePath());
+    const QString path = desktop_.chooseFile(this, request, nullptr);
+    if (path.isEmpty()) return;
+    rememberFolder("recipe/folder", path);
+    // Written whole or not at all.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        desktop_.errorBox(this, kAppTitle, QStringLiteral("Cannot write recipe %1: %2").arg(path, file.errorString()));
+    }
+}
+
+void TPresetforger_Form::applyRecipeClick() {
+    if (!loaded_) return;
+    CommandScope command(*this);
+    FileDialogRequest request;
+    request.title = QStringLiteral("Apply recipe");
+    request.nameFilters = {kRecipeFilter, QStringLiteral("All files (*)")};
+    request.selectedFilter = kRecipeFilter;
+    request.directory = rememberedFolder("recipe/folder", QFileInfo(loadedPath_).absolutePath());
+    const QString path = desktop_.chooseFile(this, request, nullptr);
+    if (path.isEmpty()) return;
+    rememberFolder("recipe/folder", path);
+    applyRecipe(path);
+}
+
+bool TPresetforger_Form::applyRecipe(const QString& path) {
+    if (!loaded_) return false;
+    CommandScope command(*this);
+    std::string bytes, reason;
+    if (!pf::io::readRegularFile(fsPath(path), bytes, &reason)) {
+        desktop_.errorBox(this, kAppTitle, QStringLiteral("Cannot read recipe %1: %2").arg(path, qs(reason)));
+        return false;
+    }
+    // The batch tool's reader and the batch tool's choices for this file; any error in either
+    // leaves every control as it was.
+    constexpr size_t kShownErrors = 10;
+    const pf::cli::RecipeResult parsed = pf::cli::parseRecipe(bytes, kShownErrors);
+    QStringList errors;
+    for (const pf::cli::RecipeError& e : parsed.errors) errors << qs(e.text());
+    pf::cli::FileChoices applied;
+    if (parsed.ok()) {
+        applied = pf::cli::choicesFor(parsed.recipe, group_);
+        for (const std::string& e : applied.errors) errors << qs(e);
+    }
+    if (!errors.isEmpty()) {
+        if (parsed.errorCount > parsed.errors.size())
+            errors << QStringLiteral("(%1 more)").arg(parsed.errorCount - parsed.errors.size());
+        desktop_.errorBox(this, kAppTitle,
+                          QStringLiteral("Cannot apply recipe %1; nothing was changed:\n%2").arg(QFileInfo(path).fileName(), errors.join(u'\n')));
+        return false;
+    }
+    showChoices(applied.choices);
+    if (!applied.notApplied.empty()) {
+        QStringList keys;
+        for (const std::string& k : applied.notApplied) keys << qs(k);
+        desktop_.infoBox(this, kAppTitle, QStringLiteral("Not offered for %1 files, so not applied: %2")
+                                              .arg(qs(group_.model().code), keys.join(QStringLiteral(", "))));
+    }
+    return true;
 }
 
 }  // namespace pf::app

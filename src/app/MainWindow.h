@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <array>
+#include <memory>
 #include <string_view>
 
 #include "app/SettingRows.h"
@@ -15,6 +16,8 @@
 class QDragEnterEvent;
 class QDropEvent;
 class QListWidget;
+class QMenu;
+class QSettings;
 class QTabWidget;
 class QTimer;
 class QToolButton;
@@ -47,6 +50,12 @@ QIcon applicationIcon();
 // The program's web page: the README shipped with the program (beside it, or in the install
 // tree's data folder).
 QUrl webPageUrl();
+
+// The user's own settings of the program: the folders last used by Load, Save and the recipe
+// dialogs, and the recently loaded files (kRecentFiles at most, newest first).
+std::unique_ptr<QSettings> userSettings();
+inline constexpr int kRecentFiles = 5;
+QStringList recentFiles();
 
 // The one window of the program: an adapter between its controls and a PatchGroup. Every
 // control carries its name as object name.
@@ -83,6 +92,13 @@ public:
     void SpeedButton1Click();    // every "Legal" button: shows the notice
     void RxGIFAnimator5Click();  // the Home page's pictures and the date: open the web page (README)
     void Timer1Timer();          // steps the Home page's device picture
+    // "Save recipe...": writes the current choices as a recipe the batch tool reads.
+    void saveRecipeClick();
+    // "Apply recipe...": reads a recipe with the batch tool's reader and shows the choices the
+    // batch tool would make of it for the loaded file; an error changes nothing.
+    void applyRecipeClick();
+    // Applies recipe text as applyRecipeClick() does once its dialog has answered.
+    bool applyRecipe(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -94,6 +110,10 @@ private:
     void Resettabs(bool loadForm);  // the start form's tabs, or the loaded model's
     void pageActivated(int index);
     void showAfterLoad(const pf::Choices& fresh);
+    void showChoices(const pf::Choices& chosen);
+    void fillRecentMenu();
+    QString rememberedFolder(const char* key, const QString& otherwise) const;
+    void rememberFolder(const char* key, const QString& file) const;
     void setBoldPage(QWidget* page);
     QListWidget* typeList(TypeList list) const;
 
@@ -111,6 +131,10 @@ private:
     QToolButton* loadButton_ = nullptr;
     QToolButton* processButton_ = nullptr;
     QToolButton* closeButton_ = nullptr;
+    QToolButton* saveRecipeButton_ = nullptr;
+    QToolButton* applyRecipeButton_ = nullptr;
+    QToolButton* recentButton_ = nullptr;  // its menu loads a recently loaded file
+    QMenu* recentMenu_ = nullptr;
     QTimer* pictureTimer_ = nullptr;
     HomePage* home_ = nullptr;
     std::vector<SettingsPage*> settingsPages_;

@@ -88,4 +88,45 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group) {
     return result;
 }
 
+std::string recipeFor(const Choices& choices, const PatchGroup& group, std::string* error) {
+    const DeviceModel& model = group.model();
+    std::string out;
+    for (const SettingSection& section : settingSections()) {
+        std::string lines;
+        for (SettingId id : section.settings) {
+            const SettingChoice& choice = choices[id];
+            if (!choice.ticked || !offeredFor(id, model)) continue;
+            const SettingDef& def = setting(id);
+            std::string value = def.kind == ValueKind::Spin ? std::to_string(choice.number) : choice.text;
+            if (def.kind == ValueKind::CatalogueList) {
+                const std::vector<ListItem>& items = group.items(id);
+                auto it = std::ranges::find_if(items, [&](const ListItem& i) { return i.text == choice.text; });
+                if (it == items.end()) continue;  // no item selected: the setting changes nothing
+                value = it->name;
+            }
+            lines += std::string(def.caption) + " = " + value + "\n";
+        }
+        if (section.typeList && offeredFor(section, model)) {
+            const std::vector<TypeEntry>& entries = choices.types(*section.typeList);
+            std::string only;
+            size_t ticked = 0;
+            for (const TypeEntry& e : entries) {
+                if (!e.ticked) continue;
+                ++ticked;
+                only += std::string(kOnlyKey) + " = " + std::string(trimBlanks(e.text)) + "\n";
+            }
+            if (ticked == 0 && !entries.empty()) {
+                if (error) *error = "every type of the " + std::string(section.name) +
+                                    " list is unticked, which a recipe cannot say; tick one or more";
+                return {};
+            }
+            if (ticked < entries.size()) lines += only;
+        }
+        if (lines.empty()) continue;
+        if (!out.empty()) out += "\n";
+        out += "[" + std::string(section.name) + "]\n" + lines;
+    }
+    return out;
+}
+
 }  // namespace pf::cli

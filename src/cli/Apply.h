@@ -24,4 +24,10 @@ struct FileChoices {
 // the list's item of that name), and each Only list leaves just its names ticked.
 FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group);
 
+// The recipe that gives `choices` back through parseRecipe() and choicesFor() on this group:
+// the ticked settings the model offers with their values (a catalogue item by its name), and
+// the Only keys of a list in which not every type is ticked. A list with no type ticked cannot
+// be said in a recipe: then the result is empty and `error` says which list.
+std::string recipeFor(const Choices& choices, const PatchGroup& group, std::string* error = nullptr);
+
 }  // namespace pf::cli

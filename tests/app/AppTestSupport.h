@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QString>
@@ -34,6 +35,9 @@ inline void ensureApplication() {
     static char name[] = "app_tests";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
+    // The window's remembered folders and recent files go to a folder of the test's own.
+    static TempDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settings.path().string()));
 }
 
 inline QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
@@ -72,6 +76,7 @@ protected:
     void SetUp() override {
         ensureApplication();
         desktop = FakeDesktop{};
+        pf::app::userSettings()->clear();  // each test starts as a first run
         window = std::make_unique<pf::app::TPresetforger_Form>(desktop);
         window->show();
     }

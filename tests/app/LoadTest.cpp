@@ -1,5 +1,7 @@
 // The Load command in the window: tabs, caption, prompt, model code, unticking, lists rebuilt
 // from the bundled catalogue, model-bound controls.
+#include <QMenu>
+
 #include "AppTestSupport.h"
 
 namespace pf::test {
@@ -75,6 +77,46 @@ TEST_F(Load, EachFileShowsItsModelsPagesListsAndControls) {
                                  "cbomiscdetect", "cbob3drivemode"})
             EXPECT_EQ(find<QComboBox>(name)->currentIndex(), 0) << name;
     }
+}
+
+// The user's place across runs: a new window's Load and Save dialogs open in the folders last
+// used, and its Recent files menu lists the last loaded files, newest first, each once, at
+// most five; choosing one loads it. A plain click on Load still asks for a file.
+TEST_F(Load, FoldersAndRecentFilesAreRememberedAcrossRuns) {
+    TempDir dir;
+    EXPECT_FALSE(find<QToolButton>("butrecent")->isEnabled()) << "nothing loaded yet";
+    EXPECT_EQ(desktop.requests.size(), 0);
+    QStringList loaded;
+    for (int i = 0; i < 7; ++i) {
+        const auto copy = dir / ("set" + std::to_string(i % 6) + ".g5a");
+        writeFile(copy, exampleBytes("evening-set.g5a"));
+        load(qpath(copy));
+        loaded.prepend(qpath(copy));
+    }
+    loaded.removeLast();  // set0 was loaded again last: once, first
+    ASSERT_TRUE(window->applyRecipe(QStringLiteral(PF_SOURCE_DIR "/examples/gig-ready.recipe.ini")));
+    process(qpath(dir / "out.g5a"));
+    ASSERT_TRUE(std::filesystem::exists(dir / "out.g5a"));
+
+    window = std::make_unique<pf::app::TPresetforger_Form>(desktop);  // the next run
+    window->show();
+    desktop.requests.clear();
+    load({});
+    EXPECT_EQ(desktop.requests.at(0).directory, qpath(dir.path())) << "the last Load folder";
+    load(exampleFile("low-end.b3a"));
+    ASSERT_TRUE(window->applyRecipe(QStringLiteral(PF_SOURCE_DIR "/examples/gig-ready.recipe.ini")));
+    process({});
+    EXPECT_EQ(desktop.requests.at(2).directory, qpath(dir.path())) << "the last Save folder";
+
+    QStringList shown;
+    for (const QAction* a : window->findChild<QMenu*>("recentmenu")->actions()) shown << a->text();
+    const QStringList expected = {"&1  " + exampleFile("low-end.b3a"), "&2  " + loaded[0], "&3  " + loaded[1],
+                                  "&4  " + loaded[2], "&5  " + loaded[3]};
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(find<QToolButton>("butrecent")->isEnabled());
+    window->findChild<QMenu*>("recentmenu")->actions().at(1)->trigger();
+    EXPECT_EQ(window->windowTitle(), caption("set0.g5a"));
+    EXPECT_EQ(desktop.requests.size(), 3) << "no dialog for a recent file";
 }
 
 }  // namespace

@@ -97,6 +97,7 @@ protected:
         auto* p = processes.emplace_back(std::make_unique<QProcess>()).get();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), qpath(runtime.path()));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), qpath(runtime.path()));  // the user's settings stay untouched
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
         p->setProcessEnvironment(env);
