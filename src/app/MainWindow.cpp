@@ -219,20 +219,21 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     connect(processButton_, &QToolButton::clicked, this, &TPresetforger_Form::butprocessClick);
     connect(closeButton_, &QToolButton::clicked, this, [this] { QDialog::reject(); });
 
-    // The recipe buttons stand below the command buttons, flat like the pages' small buttons.
-    auto recipeButton = [this](const char* name, const QString& caption, int index) {
+    // The recipe buttons and the recent files stand in the pages' bottom row, left of "Legal",
+    // flat like the pages' small buttons.
+    auto recipeButton = [this](const char* name, const QString& caption) {
         QToolButton* b = flatButton(caption, name, this);
-        b->setGeometry(kButtonX, kButtonTop + 3 * (kButtonHeight + kButtonGap) + 2 + index * 22, kButtonWidth, 20);
+        b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: #9aa3b3; }"));
         b->setEnabled(false);
         b->raise();
         return b;
     };
-    saveRecipeButton_ = recipeButton("butsaverecipe", QStringLiteral("Save recipe..."), 0);
-    applyRecipeButton_ = recipeButton("butapplyrecipe", QStringLiteral("Apply recipe..."), 1);
+    saveRecipeButton_ = recipeButton("butsaverecipe", QStringLiteral("Save recipe..."));
+    applyRecipeButton_ = recipeButton("butapplyrecipe", QStringLiteral("Apply recipe..."));
     connect(saveRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::saveRecipeClick);
     connect(applyRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::applyRecipeClick);
     // The recently loaded files, in a menu of their own: a plain click on Load asks as always.
-    recentButton_ = recipeButton("butrecent", QStringLiteral("Recent files"), 2);
+    recentButton_ = recipeButton("butrecent", QStringLiteral("Recent files \u25BE"));
     recentMenu_ = new QMenu(recentButton_);
     recentMenu_->setObjectName(QStringLiteral("recentmenu"));
     recentButton_->setMenu(recentMenu_);
@@ -240,6 +241,13 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     recentButton_->setStyleSheet(recentButton_->styleSheet() + QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &TPresetforger_Form::fillRecentMenu);
     fillRecentMenu();
+    int right = kClientWidth - 60;  // "Legal" keeps the corner
+    for (QToolButton* b : {recentButton_, applyRecipeButton_, saveRecipeButton_}) {
+        const int w = b->sizeHint().width() + 4;
+        right -= w;
+        b->setGeometry(right, kClientHeight - 25, w, 20);
+        right -= 2;
+    }
 
     pictureTimer_ = new QTimer(this);
     pictureTimer_->setObjectName(QStringLiteral("Timer1"));
