@@ -236,6 +236,7 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     recentButton_ = recipeButton("butrecent", QStringLiteral("Recent files \u25BE"));
     recentMenu_ = new QMenu(recentButton_);
     recentMenu_->setObjectName(QStringLiteral("recentmenu"));
+    recentButton_->setAccessibleName(QStringLiteral("Recent files"));
     recentButton_->setMenu(recentMenu_);
     recentButton_->setPopupMode(QToolButton::InstantPopup);
     recentButton_->setStyleSheet(recentButton_->styleSheet() + QStringLiteral("QToolButton::menu-indicator { image: none; }"));
@@ -526,7 +527,7 @@ void TPresetforger_Form::fillRecentMenu() {
     const QStringList recent = recentFiles();
     for (int i = 0; i < recent.size(); ++i) {
         const QString path = recent[i];
-        QAction* a = recentMenu_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        QAction* a = recentMenu_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(QDir::toNativeSeparators(path).replace(u'&', QStringLiteral("&&"))));
         connect(a, &QAction::triggered, this, [this, path] { openFile(path); });
     }
     recentButton_->setEnabled(!recent.isEmpty());
