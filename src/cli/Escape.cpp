@@ -92,4 +92,33 @@ std::string cut(std::string_view text, size_t length) {
     return std::string(text.substr(0, fits)) + "...";
 }
 
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    out.reserve(text.size() + 2);
+    for (size_t pos = 0; pos < text.size();) {
+        const Unit unit = unitAt(text, pos);
+        const char32_t cp = unit.codePoint;
+        if (unit.valid && cp >= 0x20 && cp != '"' && cp != '\\') {
+            out.append(text.substr(pos, unit.length));
+        } else if (unit.valid && cp == '"') {
+            out += "\\\"";
+        } else if (unit.valid && cp == '\\') {
+            out += "\\\\";
+        } else if (unit.valid && cp == '\n') {
+            out += "\\n";
+        } else if (unit.valid && cp == '\r') {
+            out += "\\r";
+        } else if (unit.valid && cp == '\t') {
+            out += "\\t";
+        } else {
+            out += "\\u00";
+            out += kHex[(cp >> 4) & 0xF];
+            out += kHex[cp & 0xF];
+        }
+        pos += unit.length;
+    }
+    out += '"';
+    return out;
+}
+
 }  // namespace pf::cli
