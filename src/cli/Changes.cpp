@@ -58,48 +58,76 @@ std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const 
     return out;
 }
 
-std::string jsonFile(const JsonFile& f) {
-    auto list = [](const std::vector<std::string>& items) {
-        std::string out = "[";
-        for (const auto& s : items) out += (out.size() > 1 ? ", " : "") + jsonString(s);
-        return out + "]";
+void appendJsonFile(const JsonFile& f, std::string& out, const std::function<void(std::string&)>& flush) {
+    constexpr size_t kFlushAt = 256 * 1024;
+    auto str = [&](std::string_view key, std::string_view value) {
+        out.append(", \"").append(key).append("\": ");
+        appendJsonString(out, value);
     };
-    std::string out = "{\"input\": " + jsonString(f.input) + ", \"output\": " + jsonString(f.output) +
-                      ", \"status\": " + jsonString(f.status) + ", \"message\": " + jsonString(f.message);
+    auto num = [&](std::string_view key, size_t value) {
+        out.append(", \"").append(key).append("\": ").append(std::to_string(value));
+    };
+    auto list = [&](std::string_view key, const std::vector<std::string>& items) {
+        out.append(", \"").append(key).append("\": [");
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (i) out += ", ";
+            appendJsonString(out, items[i]);
+        }
+        out += ']';
+    };
+    out += "{\"input\": ";
+    appendJsonString(out, f.input);
+    str("output", f.output);
+    str("status", f.status);
+    str("message", f.message);
     size_t skipped = 0;
-    std::string blocks = "[";
+    if (f.report)
+        for (const auto& b : f.report->blocks) skipped += b.editsSkipped;
+    num("linesChanged", f.report ? f.report->linesChanged : 0);
+    num("editsSkipped", skipped);
+    list("notApplied", f.notApplied);
+    list("errors", f.errors);
+    out += ", \"blocks\": [";
     if (f.report) {
-        for (const auto& b : f.report->blocks) {
-            skipped += b.editsSkipped;
-            blocks += std::string(blocks.size() > 1 ? ", " : "") + "{\"block\": " + jsonString(groupName(b.group)) +
-                      ", \"hits\": " + std::to_string(b.hits) + ", \"editsMade\": " + std::to_string(b.editsMade) +
-                      ", \"editsSkipped\": " + std::to_string(b.editsSkipped) + ", \"types\": [";
-            for (size_t i = 0; i < b.types.size(); ++i)
-                blocks += std::string(i ? ", " : "") + "{\"type\": " + jsonString(b.types[i].name) +
-                          ", \"hits\": " + std::to_string(b.types[i].hits) + "}";
-            blocks += "]}";
+        for (size_t i = 0; i < f.report->blocks.size(); ++i) {
+            const BlockReport& b = f.report->blocks[i];
+            out += i ? ", {\"block\": " : "{\"block\": ";
+            appendJsonString(out, groupName(b.group));
+            num("hits", b.hits);
+            num("editsMade", b.editsMade);
+            num("editsSkipped", b.editsSkipped);
+            out += ", \"types\": [";
+            for (size_t k = 0; k < b.types.size(); ++k) {
+                out += k ? ", {\"type\": " : "{\"type\": ";
+                appendJsonString(out, b.types[k].name);
+                num("hits", b.types[k].hits);
+                out += '}';
+            }
+            out += "]}";
         }
     }
-    blocks += "]";
-    out += ", \"linesChanged\": " + std::to_string(f.report ? f.report->linesChanged : 0) +
-           ", \"editsSkipped\": " + std::to_string(skipped) + ", \"notApplied\": " + list(f.notApplied) +
-           ", \"errors\": " + list(f.errors) + ", \"blocks\": " + blocks + ", \"changes\": [";
+    out += "], \"changes\": [";
     if (f.changes) {
-        bool firstChange = true;
-        for (const auto& e : *f.changes) {
-            const SettingDef& def = setting(e.setting);
-            out += std::string(firstChange ? "\n" : ",\n") + "  {\"line\": " + std::to_string(e.line + 1) +
-                   ", \"setting\": " + jsonString(def.caption) + ", \"section\": " + jsonString(sectionOf(e.setting).name) +
-                   ", \"block\": " + jsonString(groupName(e.group)) + ", \"type\": " + jsonString(e.type) +
-                   ", \"moduleLine\": " + (e.moduleLine < 0 ? std::string("null") : std::to_string(e.moduleLine + 1)) +
-                   ", \"module\": " + jsonString(e.module) + ", \"old\": " + jsonString(e.before) +
-                   ", \"new\": " + jsonString(e.after) + "}";
-            firstChange = false;
+        for (size_t i = 0; i < f.changes->size(); ++i) {
+            const RecordedEdit& e = (*f.changes)[i];
+            out += i ? ",\n  {\"line\": " : "\n  {\"line\": ";
+            out += std::to_string(e.line + 1);
+            str("setting", setting(e.setting).caption);
+            str("section", sectionOf(e.setting).name);
+            str("block", groupName(e.group));
+            str("type", e.type);
+            out += ", \"moduleLine\": ";
+            out += e.moduleLine < 0 ? std::string("null") : std::to_string(e.moduleLine + 1);
+            str("module", e.module);
+            str("old", e.before);
+            str("new", e.after);
+            out += '}';
+            if (out.size() >= kFlushAt) flush(out);
         }
     }
-    out += "]";
-    if (f.diff) out += ", \"diff\": " + jsonString(*f.diff);
-    return out + "}";
+    out += ']';
+    if (f.diff) str("diff", *f.diff);
+    out += '}';
 }
 
 }  // namespace pf::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ struct JsonFile {
     std::vector<std::string> notApplied, errors;
     const std::string* diff = nullptr;  // with --diff
 };
-std::string jsonFile(const JsonFile& file);
+// Appends the file's JSON object to `out`, handing `out` to `flush` (which empties it) whenever it
+// has grown past a few hundred kilobytes, so a file of a million changes is not held whole.
+void appendJsonFile(const JsonFile& file, std::string& out, const std::function<void(std::string&)>& flush);
 
 }  // namespace pf::cli

@@ -93,9 +93,23 @@ std::string cut(std::string_view text, size_t length) {
 }
 
 std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    out.reserve(text.size() + 2);
+    std::string out;
+    appendJsonString(out, text);
+    return out;
+}
+
+void appendJsonString(std::string& out, std::string_view text) {
+    out += '"';
     for (size_t pos = 0; pos < text.size();) {
+        size_t plain = pos;  // printable ASCII that needs no escape, in one piece
+        while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7F && text[plain] != '"' &&
+               text[plain] != '\\')
+            ++plain;
+        if (plain > pos) {
+            out.append(text.substr(pos, plain - pos));
+            pos = plain;
+            continue;
+        }
         const Unit unit = unitAt(text, pos);
         const char32_t cp = unit.codePoint;
         if (unit.valid && cp >= 0x20 && cp != '"' && cp != '\\') {
@@ -118,7 +132,6 @@ std::string jsonString(std::string_view text) {
         pos += unit.length;
     }
     out += '"';
-    return out;
 }
 
 }  // namespace pf::cli

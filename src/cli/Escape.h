@@ -21,6 +21,8 @@ std::string escaped(std::string_view text);
 // JSON and a reader that finds "\u0080" to "\u00ff" knows the byte was not UTF-8 (those code
 // points, the C1 controls and Latin-1 letters, are themselves always written as UTF-8).
 std::string jsonString(std::string_view text);
+// The same, appended to `out`.
+void appendJsonString(std::string& out, std::string_view text);
 
 // How an echoed value is shown at most: this many characters once escaped.
 inline constexpr size_t kShownValueLength = 60;

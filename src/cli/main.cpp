@@ -142,7 +142,12 @@ int main(int argc, char** argv) {
                     f.notApplied = outcome.details->notApplied;
                 }
                 if (o.diff) f.diff = &outcome.diff;
-                report((i == 0 ? "" : ",\n") + pf::cli::jsonFile(f));
+                std::string json = i == 0 ? "" : ",\n";
+                pf::cli::appendJsonFile(f, json, [&](std::string& part) {
+                    report(part);
+                    part.clear();
+                });
+                report(json);
             } else {
                 if (!o.quiet || !outcome.ok) report(pf::cli::escaped(outcome.line) + "\n");
                 if (!outcome.diff.empty()) report(outcome.diff);
