@@ -1,7 +1,6 @@
 #include "cli/Changes.h"
 
 #include <algorithm>
-#include <map>
 
 #include "cli/Escape.h"
 #include "document/Document.h"
@@ -22,38 +21,41 @@ std::string range(size_t first, size_t count) {
 std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const EditRecord& record,
                         std::string_view oldName, std::string_view newName) {
     const size_t n = result.lineCount();
-    // Each line's text before Process: its first record's `before`.
-    std::map<size_t, std::string_view> old;
-    for (const auto& e : record) old.emplace(e.line, e.before);
+    // Each changed line and its text before Process (its first record's `before`), by line.
+    std::vector<std::pair<size_t, std::string_view>> old;
+    old.reserve(record.size() + 1);
+    for (const auto& e : record) old.emplace_back(e.line, e.before);
+    std::stable_sort(old.begin(), old.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    old.erase(std::unique(old.begin(), old.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+              old.end());
     std::erase_if(old, [&](const auto& entry) { return entry.second == result.line(entry.first); });
     const bool lastLineChanged = n > 0 && !inputEndedWithBreak;
-    if (lastLineChanged) old.emplace(n - 1, result.line(n - 1));
+    if (lastLineChanged && (old.empty() || old.back().first != n - 1)) old.emplace_back(n - 1, result.line(n - 1));
     if (old.empty()) return {};
 
     std::string out = "--- a/" + std::string(oldName) + "\n+++ b/" + std::string(newName) + "\n";
-    auto it = old.begin();
-    while (it != old.end()) {
-        const size_t first = it->first >= kContext ? it->first - kContext : 0;
+    auto line = [&](char mark, std::string_view text) { out.append(1, mark).append(text).append(1, '\n'); };
+    size_t c = 0;  // the next change to show
+    while (c < old.size()) {
+        const size_t first = old[c].first >= kContext ? old[c].first - kContext : 0;
         // Changes whose context touches or overlaps join one hunk.
-        auto end = it;
-        size_t lastChanged = it->first;
-        for (++end; end != old.end() && end->first <= lastChanged + 2 * kContext + 1; ++end) lastChanged = end->first;
-        const size_t last = std::min(n - 1, lastChanged + kContext);
+        size_t end = c + 1;
+        while (end < old.size() && old[end].first <= old[end - 1].first + 2 * kContext + 1) ++end;
+        const size_t last = std::min(n - 1, old[end - 1].first + kContext);
         out += "@@ -" + range(first, last - first + 1) + " +" + range(first, last - first + 1) + " @@\n";
         for (size_t i = first; i <= last;) {
-            if (!old.contains(i)) {
-                out.append(" ").append(result.line(i)).append("\n");
-                ++i;
+            if (c == end || old[c].first != i) {
+                line(' ', result.line(i++));
                 continue;
             }
-            size_t runEnd = i;
-            while (runEnd <= last && old.contains(runEnd)) ++runEnd;
-            for (size_t k = i; k < runEnd; ++k) out.append("-").append(old.at(k)).append("\n");
-            if (lastLineChanged && runEnd == n) out += "\\ No newline at end of file\n";
-            for (size_t k = i; k < runEnd; ++k) out.append("+").append(result.line(k)).append("\n");
-            i = runEnd;
+            size_t runEnd = c;  // a run of changed lines: all old texts, then all new ones
+            while (runEnd < end && old[runEnd].first == i + (runEnd - c)) ++runEnd;
+            for (size_t k = c; k < runEnd; ++k) line('-', old[k].second);
+            if (lastLineChanged && old[runEnd - 1].first == n - 1) out += "\\ No newline at end of file\n";
+            for (size_t k = c; k < runEnd; ++k) line('+', result.line(old[k].first));
+            i += runEnd - c;
+            c = runEnd;
         }
-        it = end;
     }
     return out;
 }

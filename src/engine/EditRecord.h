@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,9 @@ struct RecordedEdit {
 };
 
 // Every such rewrite in the order it was made; a line rewritten twice appears twice, the later
-// record's `before` being the earlier one's `after`.
-using EditRecord = std::vector<RecordedEdit>;
+// record's `before` being the earlier one's `after`. A deque: a record of a million rewrites
+// grows without moving what it holds.
+using EditRecord = std::deque<RecordedEdit>;
 
 // Where a rewrite comes from, as the edit blocks tell the session while they run. Only read
 // when a record is being kept.
