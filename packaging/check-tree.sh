@@ -107,7 +107,7 @@ completions=$(cd "$work/complete" && bash -c '
   t presetforger-cli --recipe r.recipe.ini --out-dir ""
   t presetforger-cli --recipe r.recipe.ini ""
   if shopt -q extglob; then echo "extglob left on"; fi' _ "$usr/share/bash-completion/completions/presetforger-cli" 2>&1)
-expected_completions='--catalogue,--dry-run,--help,--jobs,--out-dir,--quiet,--recipe,--version
+expected_completions='--backup,--catalogue,--diff,--dry-run,--help,--jobs,--json,--out-dir,--quiet,--recipe,--version
 r.recipe.ini,sub dir
 sub dir
 a.g5a,b.g3xa,c.b3a,d.g3a,sub dir'

@@ -6,6 +6,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "cli/Apply.h"
+#include "cli/Changes.h"
 
 namespace pf::cli {
 
@@ -17,12 +18,13 @@ const FileChoices& ChoicesByModel::forGroup(const PatchGroup& group) {
 }
 
 FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
-                       ChoicesByModel& choices, const Catalogue& catalogue, bool dryRun) {
+                       ChoicesByModel& choices, const Catalogue& catalogue, const RunOptions& options) {
     FileOutcome outcome;
     const std::string head = input.string() + " -> " + output.string() + ": ";
     // `details` name the input first, unless they name their file themselves.
     auto fail = [&](std::string reason, std::vector<std::string> details, bool namesTheFile = false) {
         outcome.line = head + "not written: " + reason;
+        outcome.diff.clear();
         for (auto& d : details) outcome.errors.push_back(namesTheFile ? d : input.string() + ": " + d);
         return outcome;
     };
@@ -35,22 +37,30 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     const FileChoices& fc = choices.forGroup(group);
     if (!fc.ok()) return done(fail("a name is not in the catalogue", fc.errors));
 
-    ProcessReport report;
+    auto details = std::make_shared<FileDetails>();
+    const bool inputEndedWithBreak = group.document().endedWithLineBreak();
     try {
-        report = group.process(fc.choices, catalogue);
+        details->report = group.process(fc.choices, catalogue, options.record || options.diff ? &details->record : nullptr);
     } catch (const std::exception& e) {
         return done(fail("processing failed", {std::string("processing failed: ") + e.what()}));
     }
+    const ProcessReport& report = details->report;
+    details->notApplied = fc.notApplied;
+    outcome.details = details;
     std::string notApplied;
     if (!fc.notApplied.empty()) notApplied = "; not applied: " + joined(fc.notApplied);
     if (report.nothingToSave()) {
+        outcome.nothingToSave = true;
         outcome.line = head + "not written: " + std::string(kNoChangesToSave) + notApplied;
         outcome.errors.push_back(input.string() + ": " + std::string(kNoChangesToSave));
         return done(outcome);
     }
 
+    if (options.diff)
+        outcome.diff = unifiedDiff(group.document(), inputEndedWithBreak, details->record, input.string(), output.string());
+    if (!options.record) details->record = {};  // kept for the diff only
     const std::string changed = std::to_string(report.linesChanged) + (report.linesChanged == 1 ? " line" : " lines");
-    if (dryRun) {
+    if (options.dryRun) {
         outcome.ok = true;
         outcome.line = head + changed + " would change (dry run, nothing written)" + notApplied;
         return done(outcome);
@@ -67,12 +77,13 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     write->startFlush();
     outcome.ok = true;
     outcome.line = head + changed + " changed" + notApplied;
-    return [write, output, head, outcome = std::move(outcome)]() mutable {
+    return [write, output, head, backup = options.backup, outcome = std::move(outcome)]() mutable {
         std::string reason;
-        if (write->finish(&reason, {&outcome.written})) return outcome;
+        if (write->finish(&reason, {.backup = backup, .folderToFlush = &outcome.written})) return outcome;
         outcome.ok = false;
         outcome.line = head + "not written: cannot be written";
         outcome.errors = {io::cannotCreate(output, reason)};
+        outcome.diff.clear();
         return outcome;
     };
 }

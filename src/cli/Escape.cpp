@@ -92,4 +92,46 @@ std::string cut(std::string_view text, size_t length) {
     return std::string(text.substr(0, fits)) + "...";
 }
 
+std::string jsonString(std::string_view text) {
+    std::string out;
+    appendJsonString(out, text);
+    return out;
+}
+
+void appendJsonString(std::string& out, std::string_view text) {
+    out += '"';
+    for (size_t pos = 0; pos < text.size();) {
+        size_t plain = pos;  // printable ASCII that needs no escape, in one piece
+        while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7F && text[plain] != '"' &&
+               text[plain] != '\\')
+            ++plain;
+        if (plain > pos) {
+            out.append(text.substr(pos, plain - pos));
+            pos = plain;
+            continue;
+        }
+        const Unit unit = unitAt(text, pos);
+        const char32_t cp = unit.codePoint;
+        if (unit.valid && cp >= 0x20 && cp != '"' && cp != '\\') {
+            out.append(text.substr(pos, unit.length));
+        } else if (unit.valid && cp == '"') {
+            out += "\\\"";
+        } else if (unit.valid && cp == '\\') {
+            out += "\\\\";
+        } else if (unit.valid && cp == '\n') {
+            out += "\\n";
+        } else if (unit.valid && cp == '\r') {
+            out += "\\r";
+        } else if (unit.valid && cp == '\t') {
+            out += "\\t";
+        } else {
+            out += "\\u00";
+            out += kHex[(cp >> 4) & 0xF];
+            out += kHex[cp & 0xF];
+        }
+        pos += unit.length;
+    }
+    out += '"';
+}
+
 }  // namespace pf::cli

@@ -15,6 +15,15 @@ namespace pf::cli {
 // are "\uHHHH". Everything else, valid UTF-8 included, is shown as it is.
 std::string escaped(std::string_view text);
 
+// `text` as a JSON string, quotes included: '"' and '\\' escaped, control bytes as "\n", "\r",
+// "\t" or "\u00HH", valid UTF-8 as it is. A byte that is not part of valid UTF-8 becomes the
+// character of that value (its Latin-1 reading) as "\u00HH", so the document is always valid
+// JSON and a reader that finds "\u0080" to "\u00ff" knows the byte was not UTF-8 (those code
+// points, the C1 controls and Latin-1 letters, are themselves always written as UTF-8).
+std::string jsonString(std::string_view text);
+// The same, appended to `out`.
+void appendJsonString(std::string& out, std::string_view text);
+
 // How an echoed value is shown at most: this many characters once escaped.
 inline constexpr size_t kShownValueLength = 60;
 

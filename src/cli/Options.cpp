@@ -66,7 +66,7 @@ unsigned jobsNumber(const std::string& text) {
 
 std::string usageText() {
     return "usage: presetforger-cli --recipe RECIPE [--catalogue FILE] [--dry-run] [-j N] [--quiet]\n"
-           "                        (-o OUTPUT | --out-dir DIR) INPUT...\n"
+           "                        [--diff] [--json] [--backup[=numbered]] (-o OUTPUT | --out-dir DIR) INPUT...\n"
            "       presetforger-cli --help | --version\n";
 }
 
@@ -82,6 +82,12 @@ std::string helpText() {
         << "  -o OUTPUT          the result file, for exactly one INPUT (it may be the INPUT itself)\n"
            "  --out-dir DIR      an existing folder; each result goes there under its input's name\n"
            "  --dry-run          write nothing; report what would change\n"
+           "  --diff             after each report line, a unified diff of the input against the result\n"
+           "                     (three lines of context, line ends left out)\n"
+           "  --json             one JSON document for the whole run instead of the report lines: per input\n"
+           "                     its output, status, counts and every changed line (fields: see the README)\n"
+           "  --backup[=simple|numbered]\n"
+           "                     keep an output that is replaced as OUTPUT~ (numbered: OUTPUT.~1~, OUTPUT.~2~ ...)\n"
            "  -j, --jobs N       inputs processed at a time, 1 to 128 (default: the number of processors);\n"
            "                     the report keeps the order of the inputs\n"
            "  -q, --quiet        report only the inputs that fail; no progress\n"
@@ -146,6 +152,23 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
         }
         if (arg == "-q" || arg == "--quiet") {
             o.quiet = true;
+            continue;
+        }
+        if (arg == "--diff") {
+            o.diff = true;
+            continue;
+        }
+        if (arg == "--json") {
+            o.json = true;
+            continue;
+        }
+        if (arg == "--backup" || arg.starts_with("--backup=")) {
+            const std::string kind = arg.size() > 8 ? arg.substr(9) : "simple";
+            if (kind != "simple" && kind != "numbered") {
+                result.error = "--backup takes simple or numbered, not " + cut(kind);
+                return result;
+            }
+            o.backup = kind == "simple" ? io::Backup::Simple : io::Backup::Numbered;
             continue;
         }
         std::string name = arg;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "io/FileIO.h"
+
 namespace pf::cli {
 
 struct Options {
@@ -12,6 +14,9 @@ struct Options {
     bool version = false;
     bool dryRun = false;
     bool quiet = false;   // report only failures, show no progress
+    bool diff = false;    // a unified diff per input after its report line
+    bool json = false;    // one JSON document for the run instead of the report lines
+    io::Backup backup = io::Backup::None;
     unsigned jobs = 0;    // inputs processed at a time; 0: as many as there are processors
     std::filesystem::path recipe;
     std::optional<std::filesystem::path> catalogue;  // default: beside the program

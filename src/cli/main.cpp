@@ -13,6 +13,7 @@
 #include "Version.h"
 #include "catalogue/Catalogue.h"
 #include "cli/BatchRun.h"
+#include "cli/Changes.h"
 #include "cli/Escape.h"
 #include "cli/Options.h"
 #include "cli/OutputIdentity.h"
@@ -114,21 +115,49 @@ int main(int argc, char** argv) {
     pf::cli::ChoicesByModel choices(recipe.recipe, catalogue);
     pf::cli::Progress progress(o.inputs.size(), STDERR_FILENO, !o.quiet && ::isatty(STDERR_FILENO));
     std::set<fs::path> written;  // folders whose new entries are flushed to disk at the end
+    const pf::cli::RunOptions run{.dryRun = o.dryRun, .diff = o.diff, .record = o.json, .backup = o.backup};
+    auto report = [&](const std::string& text) {
+        if (reporting && !writeOut(text)) {
+            reporting = false;
+            status = kSomeInputFailed;
+        }
+    };
+    if (o.json) report("{\"files\": [\n");
     pf::cli::runInOrder(
         o.inputs.size(), o.jobs != 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()),
-        [&](size_t i) { return pf::cli::prepareFile(o.inputs[i], outputs[i], choices, catalogue, o.dryRun); },
-        [&](size_t, pf::cli::FileOutcome& outcome) {
+        [&](size_t i) { return pf::cli::prepareFile(o.inputs[i], outputs[i], choices, catalogue, run); },
+        [&](size_t i, pf::cli::FileOutcome& outcome) {
             progress.hide();
             if (!outcome.written.empty()) written.insert(outcome.written);
-            if (reporting && (!o.quiet || !outcome.ok) && !writeOut(pf::cli::escaped(outcome.line) + "\n")) {
-                reporting = false;
-                status = kSomeInputFailed;
+            if (o.json) {
+                pf::cli::JsonFile f;
+                f.input = o.inputs[i].string();
+                f.output = outputs[i].string();
+                f.status = outcome.ok ? (o.dryRun ? "dry-run" : "written") : outcome.nothingToSave ? "nothing-to-save" : "failed";
+                f.message = outcome.line;
+                f.errors = outcome.errors;
+                if (outcome.details) {
+                    f.report = &outcome.details->report;
+                    if (outcome.ok) f.changes = &outcome.details->record;
+                    f.notApplied = outcome.details->notApplied;
+                }
+                if (o.diff) f.diff = &outcome.diff;
+                std::string json = i == 0 ? "" : ",\n";
+                pf::cli::appendJsonFile(f, json, [&](std::string& part) {
+                    report(part);
+                    part.clear();
+                });
+                report(json);
+            } else {
+                if (!o.quiet || !outcome.ok) report(pf::cli::escaped(outcome.line) + "\n");
+                if (!outcome.diff.empty()) report(outcome.diff);
             }
             for (const auto& e : outcome.errors) message(e);
             if (!outcome.ok) status = kSomeInputFailed;
         },
         [&](size_t finished) { progress.show(finished); });
     progress.hide();
+    if (o.json) report("\n]}\n");
     for (const auto& folder : written) pf::io::flushFolder(folder);
     return status;
 }

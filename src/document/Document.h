@@ -51,6 +51,8 @@ public:
 
     void clear();
     size_t lineCount() const { return lineCount_; }
+    // Whether the bytes read ended with a line break (what is written always does).
+    bool endedWithLineBreak() const { return finalBreak_; }
     // The text of a line, without its line break. The view is valid until the document
     // changes. An index outside the lines throws std::out_of_range.
     std::string_view line(size_t index) const {

@@ -55,7 +55,12 @@ struct BlockInput {
     // Writes the setting's parameter in the module when the setting is ticked; returns whether
     // the line was rewritten.
     bool write(SettingId id, const Module& module, int parameter, std::string_view value) const {
-        return ticked(id) && session.writeParameter(module.line(parameter), parameter, value);
+        if (!ticked(id)) return false;
+        if (session.recording()) [[unlikely]] {
+            session.origin().setting = id;
+            session.origin().moduleLine = module.prm0Line - 1;
+        }
+        return session.writeParameter(module.line(parameter), parameter, value);
     }
     // Every row of an edit table, in table order.
     void write(const Module& module, std::span<const ParameterEdit> edits, const SettingValues& values) const {

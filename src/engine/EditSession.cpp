@@ -342,6 +342,8 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     ++made_;
     scratch_.assign(tags.head()).append(value).append(tags.close());
     if (same(current, scratch_)) return true;
+    if (record_) [[unlikely]]
+        recordRewrite(index, current);
     if (!touched_[index]) {
         touched_[index] = true;
         const auto canonical = number >= 0 ? canonicalValue(current, tags) : std::nullopt;
@@ -357,6 +359,20 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     if (value.find('<') != std::string_view::npos) fileKeysOf(index, scratch_);
     else if (number == 1) addTo(postings(scratch_), index);
     return true;
+}
+
+void EditSession::recordRewrite(size_t line, std::string_view current) {
+    RecordedEdit& e = record_->emplace_back();
+    e.line = line;
+    e.setting = origin_.setting;
+    e.group = origin_.group;
+    e.type = origin_.type;
+    e.moduleLine = origin_.moduleLine >= 0 && static_cast<unsigned long long>(origin_.moduleLine) < document_.lineCount()
+                       ? origin_.moduleLine
+                       : -1;
+    if (e.moduleLine >= 0) e.module = document_.line(static_cast<size_t>(e.moduleLine));
+    e.before = current;
+    e.after = scratch_;
 }
 
 void EditSession::addTo(Postings& p, size_t line) {

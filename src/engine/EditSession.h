@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/EditRecord.h"
 #include "io/LargeMemory.h"
 
 namespace pf {
@@ -41,6 +42,12 @@ public:
     // "<PrmN>" in any letter case). Counts the edit as made or skipped; returns whether made.
     bool writeParameter(long long line, int number, std::string_view value);
 
+    // Keeps a record of every rewrite that changes a line's text from here on (none when
+    // null, the default). The blocks tell where each rewrite comes from through origin().
+    void setRecord(EditRecord* record) { record_ = record; }
+    bool recording() const { return record_ != nullptr; }
+    EditOrigin& origin() { return origin_; }
+
     size_t editsMade() const { return made_; }
     size_t editsSkipped() const { return skipped_; }
 
@@ -63,6 +70,7 @@ private:
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
     void resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const;
     void addTo(Postings& postings, size_t line);
+    void recordRewrite(size_t line, std::string_view current);
     // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
     // reads exactly "        <PrmN>value</PrmN>".
     void remember(size_t line, size_t kind, std::string_view bytes);
@@ -90,6 +98,8 @@ private:
     size_t lastRemembered_ = 0;              // the line of the last record
     std::vector<size_t> rewrittenAgain_;     // lines rewritten after their first rewrite
     std::string scratch_;  // the parameter line being written
+    EditRecord* record_ = nullptr;
+    EditOrigin origin_;
     size_t made_ = 0;
     size_t skipped_ = 0;
 };

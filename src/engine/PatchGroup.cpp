@@ -100,8 +100,8 @@ Choices PatchGroup::afterLoad() const {
     return c;
 }
 
-ProcessReport PatchGroup::process(const Choices& choices, const Catalogue& catalogue) {
-    return pf::process(document_, catalogue, choices);
+ProcessReport PatchGroup::process(const Choices& choices, const Catalogue& catalogue, EditRecord* record) {
+    return pf::process(document_, catalogue, choices, record);
 }
 
 bool PatchGroup::save(const std::filesystem::path& path, std::string* error) const {

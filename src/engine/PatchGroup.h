@@ -81,8 +81,9 @@ public:
     Choices afterLoad() const;
 
     // The Process command's edit passes over the document (see pf::process); `catalogue` gives
-    // the values, as the catalogue file reads at this moment.
-    ProcessReport process(const Choices& choices, const Catalogue& catalogue);
+    // the values, as the catalogue file reads at this moment; `record`, when given, receives
+    // every line rewritten.
+    ProcessReport process(const Choices& choices, const Catalogue& catalogue, EditRecord* record = nullptr);
 
     // Writes the document atomically (see Document::save).
     bool save(const std::filesystem::path& path, std::string* error = nullptr) const;

@@ -55,23 +55,26 @@ std::string ProcessReport::summary() const {
     return out.str();
 }
 
-ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices) {
-    return processWithBlocks(document, catalogue, choices, kBlocks);
+ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices, EditRecord* record) {
+    return processWithBlocks(document, catalogue, choices, kBlocks, record);
 }
 
 ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, const Choices& choices,
-                                std::span<const BlockStep> blocks) {
+                                std::span<const BlockStep> blocks, EditRecord* record) {
     ProcessReport report;
     report.groupFlags = groupFlags(choices);
     if (report.nothingToSave()) return report;
 
     EditSession session(document);
+    const size_t recordedBefore = record ? record->size() : 0;
+    session.setRecord(record);
     const BlockInput input{session, catalogue, choices, deviceModel(choices.model)};
     try {
         for (const auto& [group, run] : blocks)
             if (report.groupFlags[static_cast<size_t>(group)]) report.blocks.push_back(run(input));
     } catch (...) {
         session.rollback();
+        if (record) record->resize(recordedBefore);
         throw;
     }
     report.linesChanged = session.linesChanged();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Choices.h"
+#include "engine/EditRecord.h"
 
 namespace pf {
 
@@ -41,6 +42,9 @@ struct ProcessReport {
 // The Process command's edit passes over the document: group flags, then the noise-reduction,
 // amp, drive, reverb and patch-level blocks in that order, each when its flag is set. All or
 // nothing: should anything fail, the document is left as it was and the exception passes on.
-ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices);
+// With `record`, every rewrite that changes a line is appended to it (nothing is appended when
+// the command fails); without, nothing is recorded and nothing costs more.
+ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices,
+                      EditRecord* record = nullptr);
 
 }  // namespace pf

@@ -19,6 +19,6 @@ struct BlockStep {
 // process() with `blocks` in place of the edit blocks, run in table order, each when its
 // group's flag is set.
 ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, const Choices& choices,
-                                std::span<const BlockStep> blocks);
+                                std::span<const BlockStep> blocks, EditRecord* record = nullptr);
 
 }  // namespace pf

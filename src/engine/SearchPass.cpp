@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "engine/Blocks.h"
+#include "text/Ascii.h"
 
 namespace pf {
 
@@ -48,6 +49,7 @@ void runFilterListPass(const BlockInput& in, TypeList list, BlockReport& report,
         if (entry.ticked) filter.push_back(entry.text);
     for (const auto& text : filter) {
         const std::string typeId = in.lookup(typeListSuffix(list), text);
+        if (in.session.recording()) in.session.origin() = {report.group, trimBlanks(text)};
         const size_t hits = in.session.forEachHit(typeIdSearchString(typeId),
                                                   [&](long long line) { onHit(text, typeId, line); });
         report.types.push_back({std::string(trimBlanks(text)), hits});
@@ -58,6 +60,7 @@ void runFilterListPass(const BlockInput& in, TypeList list, BlockReport& report,
 void runFixedPass(const BlockInput& in, std::string_view searchString, BlockReport& report,
                   const std::function<void(long long)>& onHit) {
     BlockCounter counter(in.session, report);
+    if (in.session.recording()) in.session.origin() = {report.group, trimBlanks(searchString)};
     const size_t hits = in.session.forEachHit(searchString, onHit);
     report.types.push_back({std::string(trimBlanks(searchString)), hits});
     report.hits += hits;

@@ -267,15 +267,73 @@ void AtomicWrite::startFlush() const {
     if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
+std::filesystem::path backupName(const std::filesystem::path& target, Backup kind) {
+    const std::string name = target.filename().string();
+    if (kind != Backup::Numbered) return target.parent_path() / (name + "~");
+    unsigned long long highest = 0;
+    std::error_code ec;
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (entry.size() < name.size() + 4 || !entry.starts_with(name + ".~") || !entry.ends_with("~")) continue;
+        const std::string digits = entry.substr(name.size() + 2, entry.size() - name.size() - 3);
+        if (digits.empty() || digits.size() > 18 || digits[0] == '0' ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        highest = std::max(highest, std::stoull(digits));
+    }
+    return target.parent_path() / (name + ".~" + std::to_string(highest + 1) + "~");
+}
+
+namespace {
+
+// Keeps the file at `target` (if any) under its backup name: a second name for the same file,
+// or, where the file system has no such names, a copy. Returns 0 or the system's error, with
+// `backup` the name used.
+int keepBackup(const std::filesystem::path& target, const std::string& scratch, Backup kind,
+               std::filesystem::path& backup) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        backup = backupName(target, kind);
+        // A simple backup replaces an older one in one step: linked under a scratch name first.
+        const std::string& linkName = kind == Backup::Simple ? scratch : backup.native();
+        if (::link(target.c_str(), linkName.c_str()) == 0) {
+            if (kind == Backup::Simple && ::rename(scratch.c_str(), backup.c_str()) != 0) {
+                const int e = errno;
+                ::unlink(scratch.c_str());
+                return e;
+            }
+            return 0;
+        }
+        if (errno == EEXIST && kind == Backup::Numbered) continue;  // taken meanwhile: the next number
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != EXDEV) return errno;
+        std::string bytes, why;
+        if (!readRegularFile(target, bytes, &why)) return errno ? errno : EIO;
+        if (!writeFileAtomically(backup, [&](int fd) { return writeAll(fd, bytes.data(), bytes.size()); }))
+            return errno ? errno : EIO;
+        return 0;
+    }
+    return EEXIST;
+}
+
+}  // namespace
+
 bool AtomicWrite::finish(std::string* reason, const AtomicWriteOptions& options) {
     int error = fd_ < 0 ? EBADF : 0;
     if (!error && ::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) error = errno;
     if (!error && ::fsync(fd_) != 0) error = errno;
     if (fd_ >= 0 && ::close(std::exchange(fd_, -1)) != 0 && !error) error = errno;
+    std::filesystem::path backup;
+    int backupError = 0;
+    if (!error && options.backup != Backup::None)
+        error = backupError = keepBackup(target_, temporary_ + "~", options.backup, backup);
     if (!error && ::rename(temporary_.c_str(), target_.c_str()) != 0) error = errno;
     if (error) {
         abandon();
-        if (reason) *reason = systemReason(error);
+        if (reason)
+            *reason = backupError ? "cannot keep the backup " + backup.string() + ": " + systemReason(error)
+                                  : systemReason(error);
         return false;
     }
     forgetTemporary(static_cast<TemporarySlot*>(std::exchange(slot_, nullptr)));

@@ -49,7 +49,14 @@ private:
 };
 
 
+// What becomes of the file a write replaces: nothing kept, kept as "NAME~" (an older one of
+// that name replaced), or kept under the next free number as "NAME.~1~", "NAME.~2~", ...
+enum class Backup { None, Simple, Numbered };
+
 struct AtomicWriteOptions {
+    // A replaced target is kept under a backup name, in its folder, just before the rename;
+    // the target itself is never missing meanwhile. No backup is made when there was none.
+    Backup backup = Backup::None;
     // When set, the target's folder is not flushed after the rename; its path is stored here
     // instead, so that a batch writing many files can flush each folder once, at the end
     // (flushFolder).
@@ -97,6 +104,10 @@ private:
 // with errno set when a write fails.
 bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
                          std::string* reason = nullptr, const AtomicWriteOptions& options = {});
+
+// The name the backup of `target` takes: "NAME~", or "NAME.~N~" with N one past the highest
+// such number in the folder.
+std::filesystem::path backupName(const std::filesystem::path& target, Backup kind);
 
 // Flushes a folder's entries (a rename in it) to disk; false with the system's reason.
 bool flushFolder(const std::filesystem::path& folder, std::string* reason = nullptr);

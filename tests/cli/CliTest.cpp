@@ -523,3 +523,147 @@ TEST(Interrupts, ASignalDuringASaveRemovesTheTemporaryAndKeepsTheOldOutput) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Seeing the changes: the diff of each input, the JSON form of a run, and backups.
+
+namespace {
+
+const std::vector<std::string> kPreviewInputs = {kG5, kG3x, kB3, "lf.g5a"};
+
+// A copy of the G5 example with LF line ends and no final line break.
+void addLfCopy(const Workspace& ws) {
+    std::string text = example(kG5);
+    std::erase(text, '\r');
+    text.pop_back();
+    writeFile(ws / "lf.g5a", text);
+}
+
+// What "diff -u" prints for the input and its output with every CR removed.
+std::string systemDiff(const Workspace& ws, const std::string& input, const std::string& output) {
+    const fs::path a = ws.capture / "a", b = ws.capture / "b", d = ws.capture / "d";
+    const std::string command = "tr -d '\\r' < '" + (ws / input).string() + "' > '" + a.string() + "' && tr -d '\\r' < '" +
+                                (ws / output).string() + "' > '" + b.string() + "'; diff -u --label 'a/" + input +
+                                "' --label 'b/" + output + "' '" + a.string() + "' '" + b.string() + "' > '" + d.string() + "'";
+    EXPECT_NE(std::system(command.c_str()), -1);
+    return readFile(d);
+}
+
+Args plus(Args args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+}  // namespace
+
+// Each report line is followed by what "diff -u" prints for the input and the written output
+// (CRs removed), also for an input with LF line ends and no final break; a dry run writes
+// nothing and shows the same diffs.
+TEST(Preview, DiffIsWhatDiffUPrintsForInputAndOutputAndADryRunWritesNothing) {
+    Workspace ws;
+    addLfCopy(ws);
+    const Args base{"--recipe", exampleRecipe("gig-ready"), "--out-dir", "out"};
+    const CliRun plain = ws.run(plus(plus(base, {"--dry-run"}), kPreviewInputs));
+    const CliRun diff = ws.run(plus(plus(base, {"--dry-run", "--diff"}), kPreviewInputs));
+    EXPECT_EQ(entryCount(ws / "out"), 0u);
+    const CliRun real = ws.run(plus(base, kPreviewInputs));
+    ASSERT_EQ(real.status, 0) << real.err;
+    std::string expected;
+    std::istringstream lines(plain.out);
+    for (const auto& input : kPreviewInputs) {
+        std::string line;
+        std::getline(lines, line);
+        expected += line + "\n" + systemDiff(ws, input, "out/" + input);
+    }
+    EXPECT_EQ(diff.status, 0);
+    EXPECT_EQ(diff.out, expected);
+    EXPECT_THAT(diff.out, HasSubstr("\\ No newline at end of file"));
+}
+
+// The JSON form lists every input with the documented fields and types; replaying each
+// written input's changes on the input gives its output byte for byte, their count of lines
+// that end different is linesChanged, and names that are not UTF-8 still give valid JSON.
+TEST(Preview, JsonHasTheDocumentedFieldsAndItsChangesReplayedOnTheInputGiveTheOutput) {
+    Workspace ws;
+    addLfCopy(ws);
+    const CliRun run = ws.run(plus({"--recipe", exampleRecipe("gig-ready"), "--json", "--diff", "--out-dir", "out"},
+                                   plus(kPreviewInputs, {"missing\xff.g5a"})));
+    EXPECT_EQ(run.status, 1);
+    writeFile(ws.capture / "run.json", run.out);
+    writeFile(ws.capture / "check.py", R"(import json, sys
+doc = json.load(open(sys.argv[1], encoding='utf-8'))
+N = (int, type(None))
+FILE = {'input': str, 'output': str, 'status': str, 'message': str, 'linesChanged': int, 'editsSkipped': int,
+        'notApplied': list, 'errors': list, 'blocks': list, 'changes': list, 'diff': str}
+BLOCK = {'block': str, 'hits': int, 'editsMade': int, 'editsSkipped': int, 'types': list}
+TYPE = {'type': str, 'hits': int}
+CHANGE = {'line': int, 'setting': str, 'section': str, 'block': str, 'type': str, 'moduleLine': N,
+          'module': str, 'old': str, 'new': str}
+def fields(obj, spec):
+    assert set(obj) == set(spec), sorted(obj)
+    for k, t in spec.items(): assert isinstance(obj[k], t), k
+assert list(doc) == ['files']
+for f in doc['files']:
+    fields(f, FILE)
+    for b in f['blocks']:
+        fields(b, BLOCK)
+        for t in b['types']: fields(t, TYPE)
+    assert f['editsSkipped'] == sum(b['editsSkipped'] for b in f['blocks'])
+    if f['status'] != 'written':
+        assert not f['changes'] and not f['diff']
+        continue
+    data = open(sys.argv[2] + '/' + f['input'], 'rb').read().decode('utf-8').replace('\r\n', '\n')
+    before = data[:-1].split('\n') if data.endswith('\n') else data.split('\n')
+    lines = list(before)
+    for c in f['changes']:
+        fields(c, CHANGE)
+        assert lines[c['line'] - 1] == c['old'], c
+        assert before[c['moduleLine'] - 1] == c['module'], c
+        assert c['block'] in [b['block'] for b in f['blocks']], c
+        lines[c['line'] - 1] = c['new']
+    assert ''.join(l + '\r\n' for l in lines).encode() == open(sys.argv[2] + '/' + f['output'], 'rb').read(), f['input']
+    assert f['linesChanged'] == sum(a != b for a, b in zip(before, lines)) > 0
+print(' '.join(f['status'] for f in doc['files']), doc['files'][-1]['input'])
+)");
+    const std::string command = "python3 '" + (ws.capture / "check.py").string() + "' '" + (ws.capture / "run.json").string() +
+                                "' '" + ws.dir.path().string() + "' > '" + (ws.capture / "checked").string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << readFile(ws.capture / "checked") << run.out.substr(0, 2000);
+    EXPECT_EQ(readFile(ws.capture / "checked"), "written written written written failed missing\u00ff.g5a\n");
+}
+
+// A replaced output is kept as NAME~ (an older NAME~ replaced) or under the next number as
+// NAME.~N~; nothing is kept when nothing was replaced or on a dry run.
+TEST(Writing, BackupsKeepTheReplacedOutputSimpleOrNumbered) {
+    Workspace ws;
+    const fs::path out = ws / "out" / kG5;
+    const std::string znr = readFile(kExpected / "znr" / kG5);
+    auto run = [&](std::vector<std::string> more) {
+        const CliRun r = ws.run(plus(plus({"--recipe", exampleRecipe("znr")}, more), {"--out-dir", "out", kG5}));
+        EXPECT_EQ(r.status, 0) << r.err;
+    };
+    run({"--backup"});
+    EXPECT_EQ(entryCount(ws / "out"), 1u) << "nothing replaced, nothing kept";
+    writeFile(out, "old");
+    run({"--backup", "--dry-run"});
+    EXPECT_EQ(entryCount(ws / "out"), 1u);
+    for (const char* old : {"old", "older"}) {
+        writeFile(out, old);
+        run({"--backup=simple"});
+        EXPECT_EQ(readFile(out.string() + "~"), old);
+        EXPECT_EQ(readFile(out), znr);
+    }
+    writeFile(out.string() + ".~7~", "seven");
+    writeFile(out.string() + ".~x~", "not a number");
+    writeFile(out, "a");
+    run({"--backup=numbered"});
+    run({"--backup=numbered"});
+    EXPECT_EQ(readFile(out.string() + ".~8~"), "a");
+    EXPECT_EQ(readFile(out.string() + ".~9~"), znr);
+    EXPECT_EQ(readFile(out.string() + ".~7~"), "seven");
+    EXPECT_EQ(entryCount(ws / "out"), 6u);
+
+    const CliRun inPlace = ws.run({"--recipe", exampleRecipe("znr"), "--backup", "-o", kB3, kB3});
+    EXPECT_EQ(inPlace.status, 0) << inPlace.err;
+    EXPECT_EQ(readFile(ws / (std::string(kB3) + "~")), example(kB3));
+    EXPECT_EQ(ws.run({"--recipe", exampleRecipe("znr"), "--backup=existing", "-o", kB3, kB3}).status, 2);
+}

@@ -1,6 +1,7 @@
 // The Process command as a whole: which blocks run, in which order, what the pass finds,
 // and what the report says.
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "EngineTestSupport.h"
@@ -65,6 +66,51 @@ TEST(ProcessDriver, BlocksRunInFixedOrderEachOnTheResultOfTheOneBefore) {
         EXPECT_EQ(r.blocks[i].hits, 1u);
     }
     EXPECT_EQ(r.linesChanged, 6u);  // the type-id line (27, 15, 54) and Prm2 (49, 75) count once each
+}
+
+// The record of the same run: every rewrite that changed a line, in the order made, with the
+// block, the hit's type, the setting and the module's header; replayed on the input it gives
+// the output, and keeping it changes nothing written.
+TEST(ProcessDriver, RecordNamesEveryRewriteAndReplaysToTheResult) {
+    Sheet s;
+    const Mod m = s.head().patch("Chain").effect(9, "27", kPatchParams);
+    s.patchEnd().tail();
+    Choices c = choicesFor("g5", {{S::MiscPower, "OFF"}, {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},
+                                  {S::DriveDrive, "Into Spring"}, {S::DriveTone, 62}, {S::ReverbDecay, 50},
+                                  {S::ReverbLevel, 88}, {S::PatchLevel, 75}});
+    c.types(TypeList::Amp) = typeEntries({"Gate"});
+    c.types(TypeList::Drive) = typeEntries({"Screamer"});
+    c.types(TypeList::Reverb) = typeEntries({"Spring"});
+    EditRecord record;
+    const auto out = run(s, c, nullptr, &record);
+    EXPECT_EQ(out, run(s, c));
+
+    auto replayed = s.lines;
+    for (const auto& e : record) {
+        ASSERT_LT(e.line, replayed.size());
+        EXPECT_EQ(replayed[e.line], e.before) << "line " << e.line;
+        EXPECT_NE(e.before, e.after);
+        replayed[e.line] = e.after;
+        EXPECT_EQ(e.moduleLine, static_cast<long long>(m.header));
+        EXPECT_EQ(e.module, "  <Module9>");
+        EXPECT_EQ(groupName(setting(e.setting).group), groupName(e.group)) << "the setting belongs to its block";
+    }
+    EXPECT_TRUE(sameDocument(replayed, out));
+    struct Seen { Group group; const char* type; SettingId setting; size_t line; const char* after; };
+    const Seen expected[] = {
+        {Group::NoiseReduction, "<Prm1>27</Prm1>", S::MiscPower, m.line(0), "0"},
+        {Group::Amp, "Gate", S::AmpAmp, m.line(1), "15"},
+        {Group::Drive, "Screamer", S::DriveDrive, m.line(1), "54"},
+        {Group::Reverb, "Spring", S::ReverbLevel, m.line(6), "88"},
+        {Group::PatchLevel, "<Module9>", S::PatchLevel, m.line(2), "75"},
+    };
+    for (const auto& x : expected) {
+        const bool found = std::any_of(record.begin(), record.end(), [&](const RecordedEdit& e) {
+            return e.group == x.group && e.type == x.type && e.setting == x.setting && e.line == x.line &&
+                   e.after == prm(static_cast<int>(x.line - m.line(0)), x.after);
+        });
+        EXPECT_TRUE(found) << groupName(x.group) << " " << x.type << " line " << x.line;
+    }
 }
 
 // "N lines changed" counts distinct lines whose final text differs from the text before

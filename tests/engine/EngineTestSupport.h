@@ -138,9 +138,10 @@ inline const Catalogue& testCatalogue() {
 }
 
 // Runs Process over the sheet with the test catalogue; returns the document's lines.
-inline std::vector<std::string> run(const Sheet& sheet, const Choices& choices, ProcessReport* report = nullptr) {
+inline std::vector<std::string> run(const Sheet& sheet, const Choices& choices, ProcessReport* report = nullptr,
+                                    EditRecord* record = nullptr) {
     Document doc = sheet.document();
-    ProcessReport r = process(doc, testCatalogue(), choices);
+    ProcessReport r = process(doc, testCatalogue(), choices, record);
     if (report) *report = r;
     return doc.lines();
 }
