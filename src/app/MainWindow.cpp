@@ -52,8 +52,6 @@ constexpr const char* kLegalNotice =
     "The device names shown in this program belong to their owners; they are used only to say "
     "which files the program works on.";
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 // Catalogue texts are 8-bit: shown as UTF-8 where they are valid UTF-8, else byte for byte.
 // The original bytes stay with every item, so that what Process reads is exactly what the
 // catalogue holds.

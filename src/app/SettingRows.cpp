@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "app/SpinEdit.h"
+#include "app/Widgets.h"
 
 namespace pf::app {
 
@@ -17,8 +18,6 @@ QWidget* SettingRow::valueControl() const {
 namespace {
 
 using S = SettingId;
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 constexpr SettingLook kLooks[] = {
     {S::AmpPower, "amppower", ""},         {S::AmpAmp, "ampamp", ""},

@@ -4,7 +4,12 @@
 #include <QPixmap>
 #include <QVector>
 
+#include <string_view>
+
 namespace pf::app {
+
+// A text of the core as Qt text, read as UTF-8.
+inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // A label that reports a left click (the status prompt, the Home pictures, the date panel).
 class ClickableLabel : public QLabel {

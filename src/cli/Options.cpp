@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -123,6 +124,20 @@ std::string helpText() {
     return out.str();
 }
 
+namespace {
+
+// The options that take no value: each sets its field.
+struct Flag {
+    std::string_view name, shortName;
+    bool Options::*field;
+};
+constexpr Flag kFlags[] = {
+    {"--help", "-h", &Options::help},   {"--version", "", &Options::version}, {"--dry-run", "", &Options::dryRun},
+    {"--quiet", "-q", &Options::quiet}, {"--diff", "", &Options::diff},       {"--json", "", &Options::json},
+};
+
+}  // namespace
+
 OptionsResult parseArguments(const std::vector<std::string>& args) {
     OptionsResult result;
     Options& o = result.options;
@@ -138,28 +153,9 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
             optionsEnded = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") {
-            o.help = true;
-            continue;
-        }
-        if (arg == "--version") {
-            o.version = true;
-            continue;
-        }
-        if (arg == "--dry-run") {
-            o.dryRun = true;
-            continue;
-        }
-        if (arg == "-q" || arg == "--quiet") {
-            o.quiet = true;
-            continue;
-        }
-        if (arg == "--diff") {
-            o.diff = true;
-            continue;
-        }
-        if (arg == "--json") {
-            o.json = true;
+        if (const auto flag = std::ranges::find_if(kFlags, [&](const Flag& f) { return arg == f.name || arg == f.shortName; });
+            flag != std::end(kFlags)) {
+            o.*(flag->field) = true;
             continue;
         }
         if (arg == "--backup" || arg.starts_with("--backup=")) {
