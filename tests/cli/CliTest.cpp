@@ -327,8 +327,11 @@ TEST(Batches, AnyNumberOfJobsGivesTheSameFilesReportAndStatusAsOne) {
         EXPECT_EQ(parallel.out, serial.out);
         EXPECT_EQ(parallel.err, serial.err);
         EXPECT_EQ(entryCount(*many / "out"), entryCount(*one / "out")) << "no temporary file left";
-        for (const auto& e : fs::directory_iterator(*one / "out"))
-            if (e.is_regular_file()) EXPECT_EQ(readFile(*many / "out" / e.path().filename()), readFile(e.path()));
+        for (const auto& e : fs::directory_iterator(*one / "out")) {
+            if (e.is_regular_file()) {
+                EXPECT_EQ(readFile(*many / "out" / e.path().filename()), readFile(e.path()));
+            }
+        }
     }
 }
 
@@ -599,9 +602,9 @@ BLOCK = {'block': str, 'hits': int, 'editsMade': int, 'editsSkipped': int, 'type
 TYPE = {'type': str, 'hits': int}
 CHANGE = {'line': int, 'setting': str, 'section': str, 'block': str, 'type': str, 'moduleLine': N,
           'module': str, 'old': str, 'new': str}
-def fields(obj, spec):
-    assert set(obj) == set(spec), sorted(obj)
-    for k, t in spec.items(): assert isinstance(obj[k], t), k
+def fields(obj, shape):
+    assert set(obj) == set(shape), sorted(obj)
+    for k, t in shape.items(): assert isinstance(obj[k], t), k
 assert list(doc) == ['files']
 for f in doc['files']:
     fields(f, FILE)

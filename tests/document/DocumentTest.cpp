@@ -49,13 +49,6 @@ TEST(DocumentLines, MixedLineBreaksAreWrittenAsCrLf) {
     EXPECT_EQ(pf::test::readFile(dir / "in"), "one\r\ntwo\r\nthr\ree\r\n");
 }
 
-TEST(DocumentText, TextViewJoinsLinesWithOneBreak) {
-    Document doc = Document::fromBytes("ab\r\n\r\ncde\r\n");
-    EXPECT_EQ(doc.text(), "ab\n\ncde");
-    EXPECT_EQ(doc.textLength(), 7u);
-    EXPECT_EQ(Document().textLength(), 0u);
-}
-
 TEST(DocumentText, LineOfPositionAtEdges) {
     Document doc = Document::fromBytes("ab\n\ncde\n");
     // text "ab\n\ncde": positions 0..6

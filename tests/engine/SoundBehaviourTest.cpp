@@ -147,19 +147,6 @@ TEST(EditPass, ShortModulesKeepTheLinesAfterThem) {
     EXPECT_EQ(blockOf(r, Group::PatchLevel)->editsSkipped, 2u);
 }
 
-// Reverb Decay is written one less for most types; at 0 it stays 0.
-TEST(WrittenValues, ReverbDecayZeroStaysZero) {
-    const std::vector<std::tuple<std::string, const char*, const char*>> cases = {
-        {"g5", "Hall", "20"}, {"g5", "Early Reflections", "65"}, {"g5", "HD Reverb", "105"}, {"g3x", "Hall", "120"},
-        {"b3", "Hall", "20"}, {"b3", "Early Reflections", "54"}, {"b3", "HD Reverb", "65"}};
-    for (const auto& [model, name, id] : cases) {
-        SCOPED_TRACE(model + " " + name);
-        Choices c = choicesFor(model, {{S::ReverbDecay, 0}});
-        c.types(TypeList::Reverb) = typeEntries({name});
-        expectEdits(c, Group::Reverb, {4, id, kReverbParams}, {{2, "0"}});
-    }
-}
-
 // Every spin edit at its minimum, every block, every special layout: no value written is negative.
 TEST(WrittenValues, EverySpinAtItsMinimumWritesNoNegativeValue) {
     for (const std::string model : {"g5", "g3x", "b3"}) {
