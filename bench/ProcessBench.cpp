@@ -1,6 +1,7 @@
 // Process with every setting box ticked on synthetic G5 patch groups.
 //   BM_Process/patches:N/types:T  N patches, T names ticked in each effect-type list (10 that
 //                                 occur in the document, or those and 70 that occur nowhere)
+//   BM_ProcessRecorded/patches:N  the same at T = 10, keeping the record of every rewrite
 // Only the Process call is timed: the fresh copy of the document it works on is made, and
 // the edited one destroyed, with the timer stopped.
 
@@ -48,9 +49,7 @@ bool reportIsAsExpected(const ProcessReport& r, size_t patches, std::string* why
     return true;
 }
 
-void BM_Process(benchmark::State& state) {
-    const size_t patches = static_cast<size_t>(state.range(0));
-    const int types = static_cast<int>(state.range(1));
+void runProcess(benchmark::State& state, size_t patches, int types, bool recording) {
     const Choices choices = bench::everythingTicked(types);
     const Document& original = document(patches);
 
@@ -69,16 +68,26 @@ void BM_Process(benchmark::State& state) {
         auto doc = std::make_unique<Document>(original);
         state.ResumeTiming();
 
-        ProcessReport report = process(*doc, catalogue(), choices);
+        EditRecord record;
+        ProcessReport report = process(*doc, catalogue(), choices, recording ? &record : nullptr);
         benchmark::DoNotOptimize(report);
 
         state.PauseTiming();
         linesChanged = report.linesChanged;
         doc.reset();
+        record = EditRecord();
         state.ResumeTiming();
     }
     state.counters["lines"] = static_cast<double>(original.lineCount());
     state.counters["linesChanged"] = static_cast<double>(linesChanged);
+}
+
+void BM_Process(benchmark::State& state) {
+    runProcess(state, static_cast<size_t>(state.range(0)), static_cast<int>(state.range(1)), false);
+}
+
+void BM_ProcessRecorded(benchmark::State& state) {
+    runProcess(state, static_cast<size_t>(state.range(0)), 10, true);
 }
 
 BENCHMARK(BM_Process)
@@ -87,6 +96,7 @@ BENCHMARK(BM_Process)
     ->Args({10000, 80})
     ->Args({100000, 10})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessRecorded)->ArgNames({"patches"})->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -22,7 +22,7 @@ std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const 
                         std::string_view oldName, std::string_view newName) {
     const size_t n = result.lineCount();
     // Each changed line and its text before Process (its first record's `before`), by line.
-    std::vector<std::pair<size_t, std::string_view>> old;
+    std::vector<std::pair<size_t, std::string>> old;
     old.reserve(record.size() + 1);
     for (const auto& e : record) old.emplace_back(e.line, e.before);
     std::stable_sort(old.begin(), old.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -30,7 +30,7 @@ std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const 
               old.end());
     std::erase_if(old, [&](const auto& entry) { return entry.second == result.line(entry.first); });
     const bool lastLineChanged = n > 0 && !inputEndedWithBreak;
-    if (lastLineChanged && (old.empty() || old.back().first != n - 1)) old.emplace_back(n - 1, result.line(n - 1));
+    if (lastLineChanged && (old.empty() || old.back().first != n - 1)) old.emplace_back(n - 1, std::string(result.line(n - 1)));
     if (old.empty()) return {};
 
     std::string out = "--- a/" + std::string(oldName) + "\n+++ b/" + std::string(newName) + "\n";
@@ -110,9 +110,10 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
     }
     out += "], \"changes\": [";
     if (f.changes) {
-        for (size_t i = 0; i < f.changes->size(); ++i) {
-            const RecordedEdit& e = (*f.changes)[i];
-            out += i ? ",\n  {\"line\": " : "\n  {\"line\": ";
+        bool first = true;
+        for (const RecordedEdit& e : *f.changes) {
+            out += first ? "\n  {\"line\": " : ",\n  {\"line\": ";
+            first = false;
             out += std::to_string(e.line + 1);
             str("setting", setting(e.setting).caption);
             str("section", sectionOf(e.setting).name);

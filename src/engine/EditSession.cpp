@@ -8,9 +8,12 @@
 #include "catalogue/Catalogue.h"
 #include "document/ByteScan.h"
 #include "document/Document.h"
+#include "engine/ParameterLine.h"
 #include "text/Ascii.h"
 
 namespace pf {
+
+using namespace parameter_line;
 
 namespace {
 
@@ -19,7 +22,6 @@ constexpr std::string_view kPrm1Close = "</prm1>";
 constexpr std::string_view kModuleOpen = "<module";
 constexpr size_t kPrm1Blanks = 8;
 constexpr size_t kModuleBlanks = 2;
-constexpr std::string_view kParameterIndent = "        ";
 
 // Whether `s` at `at` reads `lowerText` in any letter case.
 bool readsNoCase(std::string_view s, size_t at, std::string_view lowerText) {
@@ -27,34 +29,6 @@ bool readsNoCase(std::string_view s, size_t at, std::string_view lowerText) {
     for (size_t i = 0; i < lowerText.size(); ++i)
         if (asciiLower(s[at + i]) != lowerText[i]) return false;
     return true;
-}
-
-// Equality of short texts without a library call: eight bytes at a time, the last eight
-// overlapping.
-bool same(std::string_view a, std::string_view b) {
-    const size_t n = a.size();
-    if (n != b.size()) return false;
-    if (n < 8) {
-        for (size_t i = 0; i < n; ++i)
-            if (a[i] != b[i]) return false;
-        return true;
-    }
-    auto word = [](const char* p) {
-        uint64_t w;
-        std::memcpy(&w, p, sizeof w);
-        return w;
-    };
-    for (size_t i = 0; i + 8 < n; i += 8)
-        if (word(a.data() + i) != word(b.data() + i)) return false;
-    return word(a.data() + n - 8) == word(b.data() + n - 8);
-}
-
-bool startsWith(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && same(s.substr(0, prefix.size()), prefix);
-}
-
-bool endsWith(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() && same(s.substr(s.size() - suffix.size()), suffix);
 }
 
 bool blanksBefore(std::string_view s, size_t at, size_t count) {
@@ -98,66 +72,6 @@ void forEachKey(std::string_view line, Emit&& emit) {
         if (const std::string_view key = keys.at(line, q); !key.empty()) emit(key);
         return !keys.done();
     });
-}
-
-// "        <PrmN>" and "</PrmN>" for a parameter number.
-class ParameterTags {
-public:
-    explicit ParameterTags(int number) {
-        char digits[16];
-        const size_t n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
-        std::string_view parts[] = {kParameterIndent, "<Prm", {digits, n}, ">", "</Prm", {digits, n}, ">"};
-        size_t at = 0;
-        for (size_t i = 0; i < std::size(parts); ++i) {
-            std::memcpy(text_ + at, parts[i].data(), parts[i].size());
-            at += parts[i].size();
-            if (i == 3) headLength_ = at;
-        }
-        closeLength_ = at - headLength_;
-    }
-    std::string_view head() const { return {text_, headLength_}; }  // with the indent
-    std::string_view close() const { return {text_ + headLength_, closeLength_}; }
-
-private:
-    char text_[64];
-    size_t headLength_ = 0, closeLength_ = 0;
-};
-
-// The tags of the numbers the blocks write are made once.
-ParameterTags tagsFor(int number) {
-    static const std::vector<ParameterTags> made = [] {
-        std::vector<ParameterTags> t;
-        for (int i = 0; i < 16; ++i) t.emplace_back(i);
-        return t;
-    }();
-    return number >= 0 && static_cast<size_t>(number) < made.size() ? made[static_cast<size_t>(number)]
-                                                                      : ParameterTags(number);
-}
-
-// The value of a line that reads exactly "        <PrmN>value</PrmN>", or nullopt.
-std::optional<std::string_view> canonicalValue(std::string_view line, const ParameterTags& tags) {
-    const size_t head = tags.head().size(), close = tags.close().size();
-    if (line.size() < head + close || !startsWith(line, tags.head()) || !endsWith(line, tags.close()))
-        return std::nullopt;
-    return line.substr(head, line.size() - head - close);
-}
-
-char* putNumber(char* out, size_t n) {
-    while (n >= 0x80) {
-        *out++ = static_cast<char>((n & 0x7f) | 0x80);
-        n >>= 7;
-    }
-    *out++ = static_cast<char>(n);
-    return out;
-}
-
-size_t getNumber(std::string_view in, size_t& at) {
-    size_t n = 0;
-    for (int shift = 0;; shift += 7) {
-        const auto byte = static_cast<unsigned char>(in[at++]);
-        n |= static_cast<size_t>(byte & 0x7f) << shift;
-        if (byte < 0x80) return n;
-    }
 }
 
 }  // namespace
@@ -333,7 +247,7 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
         return false;
     }
     const size_t index = static_cast<size_t>(line);
-    const ParameterTags tags = tagsFor(number);
+    const Tags tags = tagsFor(number);
     const std::string_view current = document_.line(index);
     if (!startsWith(current, tags.head()) && !isParameterLine(current, number)) {
         ++skipped_;
@@ -343,7 +257,7 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     scratch_.assign(tags.head()).append(value).append(tags.close());
     if (same(current, scratch_)) return true;
     if (record_) [[unlikely]]
-        recordRewrite(index, current);
+        recordRewrite(index, current, number, value);
     if (!touched_[index]) {
         touched_[index] = true;
         const auto canonical = number >= 0 ? canonicalValue(current, tags) : std::nullopt;
@@ -361,18 +275,17 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     return true;
 }
 
-void EditSession::recordRewrite(size_t line, std::string_view current) {
-    RecordedEdit& e = record_->emplace_back();
-    e.line = line;
-    e.setting = origin_.setting;
-    e.group = origin_.group;
-    e.type = origin_.type;
-    e.moduleLine = origin_.moduleLine >= 0 && static_cast<unsigned long long>(origin_.moduleLine) < document_.lineCount()
-                       ? origin_.moduleLine
-                       : -1;
-    if (e.moduleLine >= 0) e.module = document_.line(static_cast<size_t>(e.moduleLine));
-    e.before = current;
-    e.after = scratch_;
+void EditSession::recordRewrite(size_t line, std::string_view current, int number, std::string_view value) {
+    const long long moduleLine =
+        origin_.moduleLine >= 0 && static_cast<unsigned long long>(origin_.moduleLine) < document_.lineCount()
+            ? origin_.moduleLine
+            : -1;
+    const std::string_view module = moduleLine >= 0 && record_->needsModuleText(moduleLine)
+                                        ? document_.line(static_cast<size_t>(moduleLine))
+                                        : std::string_view();
+    EditOrigin origin = origin_;
+    origin.moduleLine = moduleLine;
+    record_->addParameterRewrite(line, origin, module, current, number, value);
 }
 
 void EditSession::addTo(Postings& p, size_t line) {
@@ -411,7 +324,7 @@ void EditSession::forEachOriginal(F&& f) const {
                 f(line, bytes);
                 continue;
             }
-            const ParameterTags tags = tagsFor(static_cast<int>(kind - 1));
+            const Tags tags = tagsFor(static_cast<int>(kind - 1));
             text.assign(tags.head()).append(bytes).append(tags.close());
             f(line, std::string_view(text));
         }

@@ -66,7 +66,7 @@ ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, 
     if (report.nothingToSave()) return report;
 
     EditSession session(document);
-    const size_t recordedBefore = record ? record->size() : 0;
+    const EditRecord::Mark recordedBefore = record ? record->mark() : EditRecord::Mark{};
     session.setRecord(record);
     const BlockInput input{session, catalogue, choices, deviceModel(choices.model)};
     try {
@@ -74,7 +74,7 @@ ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, 
             if (report.groupFlags[static_cast<size_t>(group)]) report.blocks.push_back(run(input));
     } catch (...) {
         session.rollback();
-        if (record) record->resize(recordedBefore);
+        if (record) record->truncate(recordedBefore);
         throw;
     }
     report.linesChanged = session.linesChanged();

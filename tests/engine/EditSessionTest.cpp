@@ -67,3 +67,46 @@ TEST(EditSession, IndexedHitsMatchAPlainSearchOfTheText) {
 }
 
 }  // namespace
+
+namespace {
+using namespace pf;
+
+// The record reads back every rewrite as it was given, whatever the order of lines and
+// modules, and a mark taken part way brings it back to exactly that point, later rewrites
+// reading as if the ones dropped had never been made.
+TEST(EditRecord, ReadsBackEveryRewriteAsGivenAndTruncatesToAMark) {
+    auto edit = [](size_t line, long long moduleLine, std::string module, std::string before, std::string after) {
+        return RecordedEdit{line, SettingId::AmpGain, Group::Amp, "Gate", moduleLine, std::move(module),
+                            std::move(before), std::move(after)};
+    };
+    const std::vector<RecordedEdit> first = {
+        edit(9, 7, "  <Module2>", "        <Prm3>1</Prm3>", "        <Prm3>50</Prm3>"),
+        edit(3, 7, "  <Module2>", "\t<prm3>x", ""),
+        edit(400000, -1, "", "", "        <Prm2>\xff</Prm2>"),
+    };
+    const std::vector<RecordedEdit> later = {
+        edit(12, 30, "  <Module9>", "a", "b"),  // the module of the rewrite dropped
+        edit(2, 1, "  <Module0>", "c", "d"),
+    };
+    EditRecord record;
+    for (const auto& e : first) record.push_back(e);
+    const EditRecord::Mark mark = record.mark();
+    record.push_back(edit(5, 30, "  <Module9>", "dropped", "dropped"));
+    record.truncate(mark);
+    for (const auto& e : later) record.push_back(e);
+
+    std::vector<RecordedEdit> expected = first;
+    expected.insert(expected.end(), later.begin(), later.end());
+    const std::vector<RecordedEdit> got = record.all();
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].line, expected[i].line) << i;
+        EXPECT_EQ(got[i].moduleLine, expected[i].moduleLine) << i;
+        EXPECT_EQ(got[i].module, expected[i].module) << i;
+        EXPECT_EQ(got[i].before, expected[i].before) << i;
+        EXPECT_EQ(got[i].after, expected[i].after) << i;
+        EXPECT_EQ(got[i].type, "Gate");
+    }
+}
+
+}  // namespace
