@@ -9,7 +9,8 @@
 //   lines below a module header ("  <Module");
 // - the report counts exactly the lines that differ; nothing ticked means nothing to save and
 //   an untouched document; the blocks that ran are those of the ticked groups, in order;
-// - the same input gives the same output;
+// - the same input gives the same output, with a record of the rewrites kept or not, and the
+//   record, replayed onto the input line by line, gives the output;
 // - the index of type-id and module-header lines finds exactly what a search of the text
 //   finds, on the file as read and on the document a Process left (whose rewritten lines lie
 //   in their own place or beside the buffer).
@@ -188,10 +189,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkIndexAgreesWithTheText(original, needles);
     checkIndexAgreesWithTheText(doc, needles);
 
-    // The same input gives the same output.
+    // The same input gives the same output, and so does its record replayed onto the input.
     pf::Document again = original;
-    const pf::ProcessReport second = pf::process(again, catalogue, in.choices);
+    pf::EditRecord record;
+    const pf::ProcessReport second = pf::process(again, catalogue, in.choices, &record);
     PF_FUZZ_CHECK(again.lines() == doc.lines());
+    std::vector<std::string> replayed = original.lines();
+    for (const pf::RecordedEdit& e : record) {
+        PF_FUZZ_CHECK(e.line < n && replayed[e.line] == e.before && e.before != e.after);
+        // The module's header as it read then: as read, unless the run rewrote that line too.
+        PF_FUZZ_CHECK(e.moduleLine < 0 ? e.module.empty()
+                                       : static_cast<size_t>(e.moduleLine) < n &&
+                                             (e.module == original.line(static_cast<size_t>(e.moduleLine)) ||
+                                              changed[static_cast<size_t>(e.moduleLine)]));
+        replayed[e.line] = e.after;
+    }
+    PF_FUZZ_CHECK(replayed == doc.lines());
     PF_FUZZ_CHECK(second.linesChanged == report.linesChanged);
     PF_FUZZ_CHECK(second.summary() == report.summary());
     return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "engine/ParameterLine.h"
 
@@ -9,10 +10,18 @@ namespace pf {
 
 using namespace parameter_line;
 
-// Each rewrite: zigzag(line - last line); the module: 0 when it is the last rewrite's, else
-// moduleLine + 2 followed, for a module that exists, by the length and bytes of its text; the
+// Each rewrite: its line; its module's header line + 1 (0: none); how many rewrites back the
+// module's text is kept (0: here, its length and bytes follow when there is a module); the
 // setting; the block; the type's index; then the texts before and after, each as a kind (0: the
-// bytes follow; N + 1: the parameter line of number N, its value follows) and a length and bytes.
+// bytes follow; N + 1: the parameter line of number N, its value follows), a length and the
+// bytes. A rewrite keeps its module's text when the module is not the rewrite before's.
+
+namespace {
+// The most a rewrite's numbers take: nine numbers of at most ten bytes.
+constexpr size_t kNumbers = 9 * 10;
+// Blocks are addressed by 32-bit offsets.
+constexpr size_t kLargestBlock = size_t{1} << 31;
+}  // namespace
 
 size_t EditRecord::typeIndex(std::string_view type) {
     if (lastType_ < types_.size() && same(types_[lastType_], type)) return lastType_;
@@ -25,6 +34,7 @@ size_t EditRecord::typeIndex(std::string_view type) {
 char* EditRecord::room(size_t size) {
     constexpr size_t kBlock = size_t{1} << 20;
     if (blocks_.empty() || blocks_.back().bytes.size() - blocks_.back().used < size) {
+        if (size > kLargestBlock) throw std::length_error("a rewritten line too long to record");
         Block& b = blocks_.emplace_back();
         b.bytes.resize(std::max(kBlock, size));
     }
@@ -34,16 +44,24 @@ char* EditRecord::room(size_t size) {
 char* EditRecord::putHead(char* out, size_t line, SettingId setting, Group group, std::string_view type,
                           long long moduleLine, std::string_view module) {
     const size_t typeAt = typeIndex(type);
+    const size_t index = size();
     const bool newModule = needsModuleText(moduleLine);
-    out = putNumber(out, zigzag(static_cast<long long>(line) - static_cast<long long>(lastLine_)));
-    out = putNumber(out, newModule ? static_cast<size_t>(moduleLine + 2) : 0);
-    if (newModule && moduleLine >= 0) out = putText(out, module);
+    starts_.push_back(static_cast<uint64_t>(blocks_.size() - 1) << 32 | (out - blocks_.back().bytes.data()));
+    out = putNumber(out, line);
+    out = putNumber(out, static_cast<size_t>(moduleLine + 1));
+    out = putNumber(out, newModule ? 0 : index - lastModuleEntry_);
+    if (newModule) {
+        if (moduleLine >= 0) {
+            out = putNumber(out, module.size());
+            if (!module.empty()) std::memcpy(out, module.data(), module.size());
+            out += module.size();
+        }
+        lastModuleEntry_ = index;
+        lastModuleLine_ = moduleLine;
+    }
     out = putNumber(out, static_cast<size_t>(setting));
     out = putNumber(out, static_cast<size_t>(group));
     out = putNumber(out, typeAt);
-    lastLine_ = line;
-    lastModuleLine_ = moduleLine;
-    ++count_;
     return out;
 }
 
@@ -60,11 +78,6 @@ char* EditRecord::putParameter(char* out, int number, std::string_view value) {
     if (!value.empty()) std::memcpy(out, value.data(), value.size());
     return out + value.size();
 }
-
-namespace {
-// The most a rewrite's numbers take: nine numbers of at most ten bytes.
-constexpr size_t kNumbers = 9 * 10;
-}  // namespace
 
 void EditRecord::push_back(const RecordedEdit& e) {
     char* const start = room(kNumbers + e.module.size() + e.before.size() + e.after.size());
@@ -96,28 +109,38 @@ void EditRecord::addParameterRewrite(size_t line, const EditOrigin& origin, std:
 void EditRecord::truncate(const Mark& mark) {
     blocks_.resize(mark.blocks);
     if (!blocks_.empty()) blocks_.back().used = mark.used;
-    count_ = mark.count;
-    lastLine_ = mark.lastLine;
+    starts_.resize(mark.count);
+    lastModuleEntry_ = mark.lastModuleEntry;
     lastModuleLine_ = mark.lastModuleLine;
 }
 
-EditRecord::const_iterator::const_iterator(const EditRecord* record, size_t index) : record_(record), index_(index) {
-    if (index_ == 0) read();
+std::string_view EditRecord::bytesOf(size_t index) const {
+    const uint64_t start = starts_.at(index);
+    const Block& b = blocks_[static_cast<size_t>(start >> 32)];
+    const size_t at = static_cast<size_t>(start & 0xffffffffu);
+    return std::string_view(b.bytes.data() + at, b.used - at);
 }
 
-void EditRecord::const_iterator::read() {
-    if (record_ == nullptr || index_ >= record_->count_) return;
-    while (at_ >= record_->blocks_[block_].used) {
-        ++block_;
-        at_ = 0;
-    }
-    const Block& b = record_->blocks_[block_];
-    const std::string_view in(b.bytes.data(), b.used);
+size_t EditRecord::line(size_t index) const {
+    size_t at = 0;
+    return getNumber(bytesOf(index), at);
+}
+
+long long EditRecord::moduleLine(size_t index) const {
+    const std::string_view in = bytesOf(index);
+    size_t at = 0;
+    getNumber(in, at);
+    return static_cast<long long>(getNumber(in, at)) - 1;
+}
+
+void EditRecord::read(size_t index, RecordedEdit& e) const {
+    const std::string_view in = bytesOf(index);
+    size_t at = 0;
     auto text = [&](std::string& into) {
-        const size_t kind = getNumber(in, at_);
-        const size_t length = getNumber(in, at_);
-        const std::string_view bytes = in.substr(at_, length);
-        at_ += length;
+        const size_t kind = getNumber(in, at);
+        const size_t length = getNumber(in, at);
+        const std::string_view bytes = in.substr(at, length);
+        at += length;
         if (kind == 0) {
             into.assign(bytes);
             return;
@@ -125,16 +148,28 @@ void EditRecord::const_iterator::read() {
         const Tags tags = tagsFor(static_cast<int>(kind - 1));
         into.assign(tags.head()).append(bytes).append(tags.close());
     };
-    RecordedEdit& e = current_;
-    e.line = static_cast<size_t>(static_cast<long long>(e.line) + unzigzag(getNumber(in, at_)));
-    if (const size_t module = getNumber(in, at_); module != 0) {
-        e.moduleLine = static_cast<long long>(module) - 2;
-        if (e.moduleLine >= 0) text(e.module);
-        else e.module.clear();
+    e.line = getNumber(in, at);
+    e.moduleLine = static_cast<long long>(getNumber(in, at)) - 1;
+    e.module.clear();
+    if (e.moduleLine >= 0) {
+        // The module's text, here or in the rewrite that keeps it.
+        const size_t back = getNumber(in, at);
+        const std::string_view holder = back == 0 ? in.substr(at) : bytesOf(index - back);
+        size_t h = 0;
+        if (back != 0) {
+            getNumber(holder, h);
+            getNumber(holder, h);
+            getNumber(holder, h);
+        }
+        const size_t length = getNumber(holder, h);
+        e.module.assign(holder.substr(h, length));
+        if (back == 0) at += h + length;
+    } else {
+        getNumber(in, at);
     }
-    e.setting = static_cast<SettingId>(getNumber(in, at_));
-    e.group = static_cast<Group>(getNumber(in, at_));
-    e.type = record_->types_[getNumber(in, at_)];
+    e.setting = static_cast<SettingId>(getNumber(in, at));
+    e.group = static_cast<Group>(getNumber(in, at));
+    e.type = types_[getNumber(in, at)];
     text(e.before);
     text(e.after);
 }

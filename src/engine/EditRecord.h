@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -34,10 +36,11 @@ struct EditOrigin {
 // record's `before` being the earlier one's `after`.
 //
 // A Process command may rewrite half the lines of a file of millions, so the record is kept
-// compact: one run of bytes holding, per rewrite, the distance from the line before, the
-// setting and block, the type as an index into a table, the module only where it changes, and
-// the texts, a parameter line written the usual way as its number and value alone. The
-// rewrites are read back in order, one at a time.
+// compact: per rewrite a few bytes in blocks that never move (the line, the module's header
+// line, its text only where the module differs from the rewrite before's, the setting, the
+// block, the type as an index into a table, and the texts, a parameter line written the usual
+// way as its number and value alone), and where each rewrite starts. A rewrite is read back
+// whole on demand, by value.
 class EditRecord {
 public:
     class const_iterator {
@@ -52,8 +55,7 @@ public:
         reference operator*() const { return current_; }
         pointer operator->() const { return &current_; }
         const_iterator& operator++() {
-            ++index_;
-            read();
+            if (++index_ < record_->size()) record_->read(index_, current_);
             return *this;
         }
         const_iterator operator++(int) {
@@ -65,18 +67,29 @@ public:
 
     private:
         friend class EditRecord;
-        const_iterator(const EditRecord* record, size_t index);
-        void read();  // decodes the rewrite at index_, if any
+        const_iterator(const EditRecord* record, size_t index) : record_(record), index_(index) {
+            if (index_ < record_->size()) record_->read(index_, current_);
+        }
 
         const EditRecord* record_ = nullptr;
-        size_t index_ = 0, block_ = 0, at_ = 0;
+        size_t index_ = 0;
         RecordedEdit current_;
     };
 
     const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, count_}; }
-    size_t size() const { return count_; }
-    bool empty() const { return count_ == 0; }
+    const_iterator end() const { return {this, size()}; }
+    size_t size() const { return starts_.size(); }
+    bool empty() const { return starts_.empty(); }
+    // The rewrite at `index` (0 is the first), read back whole.
+    RecordedEdit operator[](size_t index) const {
+        RecordedEdit e;
+        read(index, e);
+        return e;
+    }
+    RecordedEdit back() const { return (*this)[size() - 1]; }
+    // The line and the module's header line of a rewrite, without reading its texts.
+    size_t line(size_t index) const;
+    long long moduleLine(size_t index) const;
     // Every rewrite as a copy (for checks; costs the whole record).
     std::vector<RecordedEdit> all() const { return {begin(), end()}; }
 
@@ -88,14 +101,16 @@ public:
     void addParameterRewrite(size_t line, const EditOrigin& origin, std::string_view module, std::string_view before,
                              int number, std::string_view afterValue);
     // Whether the next rewrite of a module at `moduleLine` needs the module's text.
-    bool needsModuleText(long long moduleLine) const { return moduleLine != lastModuleLine_ || count_ == 0; }
+    bool needsModuleText(long long moduleLine) const { return empty() || lastModuleLine_ != moduleLine; }
 
     // Where the record stands, and a way back there (for a command that fails part way).
     struct Mark {
-        size_t count = 0, blocks = 0, used = 0, lastLine = 0;
+        size_t count = 0, blocks = 0, used = 0, lastModuleEntry = 0;
         long long lastModuleLine = -1;
     };
-    Mark mark() const { return {count_, blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastLine_, lastModuleLine_}; }
+    Mark mark() const {
+        return {size(), blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastModuleEntry_, lastModuleLine_};
+    }
     void truncate(const Mark& mark);
     void clear() { truncate({}); }
 
@@ -105,6 +120,8 @@ private:
         std::vector<char> bytes;
         size_t used = 0;
     };
+    void read(size_t index, RecordedEdit& into) const;
+    std::string_view bytesOf(size_t index) const;  // from where the rewrite starts to its block's end
     char* room(size_t size);  // at least `size` bytes at the end of the last block
     size_t typeIndex(std::string_view type);
     char* putHead(char* out, size_t line, SettingId setting, Group group, std::string_view type,
@@ -113,11 +130,11 @@ private:
     static char* putParameter(char* out, int number, std::string_view value);  // kind N + 1, the value
 
     std::vector<Block> blocks_;
+    std::deque<uint64_t> starts_;  // per rewrite: its block (high half) and offset in it
+    size_t lastModuleEntry_ = 0;     // the last rewrite that holds its module's text
+    long long lastModuleLine_ = -1;  // and that module's header line
     std::vector<std::string> types_;
     size_t lastType_ = 0;
-    size_t count_ = 0;
-    size_t lastLine_ = 0;
-    long long lastModuleLine_ = -1;
 };
 
 }  // namespace pf
