@@ -309,6 +309,9 @@ void TPresetforger_Form::fitToContents() {
     rowWidth += legal + 14;
     dateLink_->setFixedSize(dateLink_->sizeHint().width() + 4, std::max(20, dateLink_->sizeHint().height()));
 
+    // Hidden pages keep their layouts' old sizes until shown: they are told of the new widths here.
+    for (TabPage* page : pages())
+        for (QLayout* l : page->findChildren<QLayout*>()) l->invalidate();
     layout()->invalidate();
     QSize needed = layout()->sizeHint();
     if (qEnvironmentVariableIsSet("PF_DEBUG_FIT")) {
@@ -347,7 +350,10 @@ void TPresetforger_Form::placeOverlays() {
         b->move(x, y);
         y += b->height() + kButtonGap;
     }
-    const QRect legal(page->legalButton()->mapTo(this, QPoint(0, 0)), page->legalButton()->size());
+    // Where the page puts its "Legal" button once it has its size (this may run first).
+    const QSize legalSize = page->legalButton()->size();
+    const QRect legal(area.topLeft() + QPoint(area.width() - legalSize.width() - 6, area.height() - legalSize.height() - 4),
+                      legalSize);
     int right = legal.left() - 2;
     for (QToolButton* b : {recentButton_, applyRecipeButton_, saveRecipeButton_}) {
         right -= b->width();
@@ -403,6 +409,7 @@ void TPresetforger_Form::Resettabs(bool loadForm) {
 }
 
 void TPresetforger_Form::pageActivated(int index) {
+    placeOverlays();
     if (resettingTabs_) return;
     if (QWidget* page = pages_->widget(index)) setBoldPage(page);
 }

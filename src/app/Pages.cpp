@@ -412,7 +412,7 @@ void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows) {
     right->setSpacing(6);
     body()->addLayout(right, 1);
     auto* patchHeading = new QLabel(tr("Patch"), this);
-    right->addWidget(patchHeading);
+    right->addWidget(patchHeading, 0, Qt::AlignLeft);
     QGridLayout* patchGrid = settingGrid();
     grids_.push_back({patchGrid, 0, patchHeading});
     right->addLayout(patchGrid);

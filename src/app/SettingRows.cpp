@@ -102,6 +102,7 @@ SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* 
             row.list->setEditable(false);  // only an item can be picked
             for (std::string_view item : def.items) row.list->addItem(qs(item));
             row.list->setCurrentIndex(-1);
+            row.list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);  // the page sets its width
             valueWidth = def.kind == ValueKind::FixedList ? layout.fixedListWidth : layout.catalogueListWidth;
             break;
         }
