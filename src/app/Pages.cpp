@@ -36,7 +36,8 @@ constexpr PageDef kPages[] = {
     {"misc", QT_TRANSLATE_NOOP("Pages", "Misc"), "SpeedButton7", ShownWith::AnyModel, std::nullopt},
 };
 
-QString tr(const char* text) { return QCoreApplication::translate("Pages", text); }
+// The texts of the page table, marked for translation above.
+QString pageText(const char* text) { return QCoreApplication::translate("Pages", text); }
 
 // The page's margins and the room between its parts.
 constexpr int kMargin = 8;
@@ -306,7 +307,7 @@ void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows) 
     auto* left = new QVBoxLayout;
     left->setSpacing(2);
     body()->addLayout(left);
-    heading_ = new QLabel(tr(def().heading), this);
+    heading_ = new QLabel(pageText(def().heading), this);
     heading_->setWordWrap(true);
     heading_->setAlignment(Qt::AlignCenter);
     left->addWidget(heading_);
