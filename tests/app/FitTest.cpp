@@ -123,6 +123,9 @@ TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
             Fit fit(window, failures);
             const QString at = QStringLiteral("%1 pt").arg(points);
             fit.checkShown(&window, at + QStringLiteral(" start:"));
+            // Pictures are drawn at the screen's scale (2 in the run on a screen at 200%).
+            for (const char* name : {"Image1", "Image2", "LMDAniCtrl1"})
+                EXPECT_EQ(window.findChild<QLabel*>(QLatin1String(name))->pixmap().devicePixelRatio(), window.devicePixelRatioF()) << name;
             ASSERT_TRUE(window.loadFile(exampleFile(example)));
             auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
             for (int i = 0; i < tabs->count(); ++i) {
