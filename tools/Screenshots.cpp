@@ -1,9 +1,12 @@
 // Grabs every shown page of the window after loading each example into a fresh window, and
-// the Home page at start, as PNG files: app_screenshots <output folder>.
+// the Home page at start, as PNG files: app_screenshots [--points N] <output folder>. With
+// --points the window's font is N points; QT_SCALE_FACTOR=2 in the environment gives the
+// pictures of a screen at 200%.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFont>
 #include <QListWidget>
 #include <QSettings>
 #include <QSpinBox>
@@ -32,11 +35,18 @@ int main(int argc, char** argv) {
     // Pictures of a first run: no remembered files, and the user's settings left alone.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: app_screenshots <output folder>\n");
+    QStringList args = QApplication::arguments().mid(1);
+    if (args.size() == 3 && args[0] == QLatin1String("--points") && args[1].toInt() > 0) {
+        QFont font = QApplication::font();
+        font.setPointSize(args[1].toInt());
+        QApplication::setFont(font);
+        args = args.mid(2);
+    }
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: app_screenshots [--points N] <output folder>\n");
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir out(args[0]);
     QDir().mkpath(out.path());
     bool ok = true;
     auto grab = [&](QWidget& window, const QString& name) {

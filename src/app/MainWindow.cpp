@@ -16,7 +16,9 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStringDecoder>
+#include <QShortcut>
 #include <QTabBar>
+#include <QVBoxLayout>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -37,20 +39,19 @@ namespace pf::app {
 
 namespace {
 
-// The three command buttons stand right of kButtonX over every page.
-constexpr int kButtonWidth = 88;
-constexpr int kButtonHeight = 50;
-constexpr int kButtonTop = 54;
+// The three command buttons stand at the right over every page, below its top.
+constexpr int kButtonTop = 8;
 constexpr int kButtonGap = 4;
 
 const QColor kPromptBlue(0x1f, 0x3f, 0xbf);
 
-constexpr const char* kLegalNotice =
+constexpr const char* kLegalNotice = QT_TRANSLATE_NOOP(
+    "pf::app::TPresetforger_Form",
     "The Presetforger 2000 comes without any warranty: you use it at your own risk.\n\n"
     "Keep a backup of every patch group before you process it, and keep the original until you "
     "have tried the new file on your device.\n\n"
     "The device names shown in this program belong to their owners; they are used only to say "
-    "which files the program works on.";
+    "which files the program works on.");
 
 // Catalogue texts are 8-bit: shown as UTF-8 where they are valid UTF-8, else byte for byte.
 // The original bytes stay with every item, so that what Process reads is exactly what the
@@ -80,10 +81,10 @@ QString droppedFile(const QMimeData* data) {
     return QFileInfo(path).isDir() ? QString() : path;
 }
 
-const QString kRecipeFilter = QStringLiteral("Recipes (*.recipe.ini *.ini)");
+const UiText kRecipeFilter{QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Recipes (*.recipe.ini *.ini)")};
 
 QString missingFolderMessage(const QString& path) {
-    return QStringLiteral("Cannot create file %1: its folder does not exist").arg(path);
+    return TPresetforger_Form::tr("Cannot create file %1: its folder does not exist").arg(path);
 }
 
 }  // namespace
@@ -114,7 +115,7 @@ QStringList saveFilters() {
 }
 
 QString captionFor(const QString& path) {
-    return QStringLiteral("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
+    return TPresetforger_Form::tr("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
 }
 
 std::unique_ptr<QSettings> userSettings() {
@@ -151,15 +152,21 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     setAcceptDrops(true);  // a patch group dropped on the window is loaded
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(kClientWidth, kClientHeight);
     setSizeGripEnabled(false);
     saveFilter_ = saveFilters().front();
+
+    // The prompt along the top, the pages below it; the command buttons, the date and the
+    // small buttons of the bottom row stand over the pages, which keep room for them.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 1, 0, 0);
+    layout->setSpacing(1);
 
     statusPrompt_ = new ClickableLabel(this);
     statusPrompt_->setObjectName(QStringLiteral("Label1"));
     statusPrompt_->setText(kLoadPrompt);
     statusPrompt_->setAlignment(Qt::AlignCenter);
-    statusPrompt_->setGeometry(0, 1, kClientWidth, 20);
+    statusPrompt_->setMinimumHeight(20);
+    statusPrompt_->setAccessibleDescription(tr("Runs the command it names"));
     QFont promptFont = statusPrompt_->font();
     promptFont.setBold(true);
     statusPrompt_->setFont(promptFont);
@@ -167,11 +174,12 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     promptPalette.setColor(QPalette::WindowText, kPromptBlue);
     statusPrompt_->setPalette(promptPalette);
     connect(statusPrompt_, &ClickableLabel::clicked, this, &TPresetforger_Form::Label1Click);
+    layout->addWidget(statusPrompt_);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
-    pages_->setGeometry(0, 22, kClientWidth, kClientHeight - 22);
     pages_->tabBar()->setAttribute(Qt::WA_Hover);  // tabs highlight under the mouse
+    layout->addWidget(pages_, 1);
     for (const PageDef& def : pageDefs()) {
         TabPage* page = nullptr;
         if (!home_) {
@@ -182,7 +190,8 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
             page = settingsPages_.back();
         }
         connect(page, &TabPage::legalClicked, this, &TPresetforger_Form::SpeedButton1Click);
-        pages_->addTab(page, QLatin1String(def.caption));
+        page->installEventFilter(this);  // the buttons over the pages follow the page shown
+        pages_->addTab(page, QCoreApplication::translate("Pages", def.caption));
     }
     connect(pages_, &QTabWidget::currentChanged, this, &TPresetforger_Form::pageActivated);
 
@@ -190,29 +199,37 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     dateLink_->setObjectName(QStringLiteral("Panel7"));
     dateLink_->setText(QStringLiteral("8.12.2013"));
     dateLink_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    dateLink_->setGeometry(kClientWidth - 86, 24, 80, 20);
+    dateLink_->setAccessibleName(tr("Program date 8.12.2013"));
+    dateLink_->setAccessibleDescription(tr("Opens the program's web page"));
     QPalette datePalette = dateLink_->palette();
     datePalette.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
     dateLink_->setPalette(datePalette);
     connect(dateLink_, &ClickableLabel::clicked, this, &TPresetforger_Form::RxGIFAnimator5Click);
 
-    auto commandButton = [this](const char* name, const QString& caption, const QPixmap& icon, int index) {
+    // Alt and the first letter of a caption press the button; the captions stay as they are.
+    auto commandButton = [this](const char* name, const QString& caption, const QIcon& icon, Qt::Key key,
+                                const QString& accessibleName, const QString& description) {
         auto* b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
         b->setText(caption);
-        b->setIcon(QIcon(icon));
+        b->setIcon(icon);
         b->setIconSize(QSize(26, 26));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setGeometry(kButtonX, kButtonTop + index * (kButtonHeight + kButtonGap), kButtonWidth, kButtonHeight);
+        b->setShortcut(QKeySequence(Qt::ALT | key));
+        b->setAccessibleName(accessibleName);
+        b->setAccessibleDescription(description);
         QFont f = b->font();
         f.setBold(true);
         b->setFont(f);
         b->raise();
         return b;
     };
-    loadButton_ = commandButton("butload", QStringLiteral("Load      "), pictures::loadIcon(28), 0);
-    processButton_ = commandButton("butprocess", QStringLiteral("Process "), pictures::processIcon(28), 1);
-    closeButton_ = commandButton("butcancel", QStringLiteral("Close     "), pictures::closeIcon(28), 2);
+    loadButton_ = commandButton("butload", tr("Load      "), pictures::icon(pictures::loadIcon, 28), Qt::Key_L, tr("Load"),
+                                tr("Loads a patch group file"));
+    processButton_ = commandButton("butprocess", tr("Process "), pictures::icon(pictures::processIcon, 28), Qt::Key_P,
+                                   tr("Process"), tr("Rewrites the ticked settings in every patch and asks where to save"));
+    closeButton_ = commandButton("butcancel", tr("Close     "), pictures::icon(pictures::closeIcon, 28), Qt::Key_C,
+                                 tr("Close"), tr("Closes the window"));
     connect(loadButton_, &QToolButton::clicked, this, &TPresetforger_Form::butloadClick);
     connect(processButton_, &QToolButton::clicked, this, &TPresetforger_Form::butprocessClick);
     connect(closeButton_, &QToolButton::clicked, this, [this] { QDialog::reject(); });
@@ -226,26 +243,31 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
         b->raise();
         return b;
     };
-    saveRecipeButton_ = recipeButton("butsaverecipe", QStringLiteral("Save recipe..."));
-    applyRecipeButton_ = recipeButton("butapplyrecipe", QStringLiteral("Apply recipe..."));
+    saveRecipeButton_ = recipeButton("butsaverecipe", tr("Save recipe..."));
+    applyRecipeButton_ = recipeButton("butapplyrecipe", tr("Apply recipe..."));
     connect(saveRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::saveRecipeClick);
     connect(applyRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::applyRecipeClick);
     // The recently loaded files, in a menu of their own: a plain click on Load asks as always.
-    recentButton_ = recipeButton("butrecent", QStringLiteral("Recent files \u25BE"));
+    recentButton_ = recipeButton("butrecent", tr("Recent files \u25BE"));
     recentMenu_ = new QMenu(recentButton_);
     recentMenu_->setObjectName(QStringLiteral("recentmenu"));
-    recentButton_->setAccessibleName(QStringLiteral("Recent files"));
+    recentButton_->setAccessibleName(tr("Recent files"));
     recentButton_->setMenu(recentMenu_);
     recentButton_->setPopupMode(QToolButton::InstantPopup);
     recentButton_->setStyleSheet(recentButton_->styleSheet() + QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &TPresetforger_Form::fillRecentMenu);
     fillRecentMenu();
-    int right = kClientWidth - 60;  // "Legal" keeps the corner
-    for (QToolButton* b : {recentButton_, applyRecipeButton_, saveRecipeButton_}) {
-        const int w = b->sizeHint().width() + 4;
-        right -= w;
-        b->setGeometry(right, kClientHeight - 25, w, 20);
-        right -= 2;
+
+    // Alt and a tab's first letter show its page, as a click on the tab does.
+    for (const Qt::Key key : {Qt::Key_H, Qt::Key_A, Qt::Key_D, Qt::Key_R, Qt::Key_M}) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, key] {
+            for (int i = 0; i < pages_->count(); ++i)
+                if (pages_->isTabVisible(i) && pages_->tabText(i).startsWith(QChar(key), Qt::CaseInsensitive)) {
+                    pages_->setCurrentIndex(i);
+                    return;
+                }
+        });
     }
 
     pictureTimer_ = new QTimer(this);
@@ -257,6 +279,104 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     processButton_->setEnabled(false);
     // Spin edits are 21 pixels high (SpinEdit), and so is the Mode list.
     rows_[static_cast<size_t>(SettingId::DriveMode)].list->setFixedHeight(kControlHeight);
+    fitToContents();
+    loadButton_->setFocus();  // the first thing to do is to load a file
+}
+
+// The buttons over the pages: their size, the room the pages keep for them, and the window's
+// size from what every page needs in its bold font; never smaller than the window at the
+// default font.
+void TPresetforger_Form::fitToContents() {
+    QSize button(88, 50);
+    for (QToolButton* b : {loadButton_, processButton_, closeButton_}) button = button.expandedTo(b->sizeHint());
+    for (QToolButton* b : {loadButton_, processButton_, closeButton_}) b->setFixedSize(button);
+    int row = 20, rowWidth = 0;
+    for (QToolButton* b : {recentButton_, applyRecipeButton_, saveRecipeButton_}) {
+        b->setFixedSize(b->sizeHint().width() + 4, std::max(20, b->sizeHint().height()));
+        row = std::max(row, b->height());
+        rowWidth += b->width() + 2;
+    }
+    for (TabPage* page : pages()) {
+        page->fitTexts();
+        row = std::max(row, page->legalButton()->height());
+    }
+    for (TabPage* page : pages()) {
+        page->keepRoom(QSize(button.width(), kButtonTop + 3 * button.height() + 2 * kButtonGap), row + 8);
+        page->fitTexts();
+    }
+    int legal = 0;
+    for (TabPage* page : pages()) legal = std::max(legal, page->legalButton()->width());
+    rowWidth += legal + 14;
+    dateLink_->setFixedSize(dateLink_->sizeHint().width() + 4, std::max(20, dateLink_->sizeHint().height()));
+
+    // Hidden pages keep their layouts' old sizes until shown: they are told of the new widths here.
+    for (TabPage* page : pages())
+        for (QLayout* l : page->findChildren<QLayout*>()) l->invalidate();
+    layout()->invalidate();
+    QSize needed = layout()->sizeHint();
+    if (qEnvironmentVariableIsSet("PF_DEBUG_FIT")) {
+        for (TabPage* page : pages()) qDebug() << page->objectName() << page->sizeHint();
+        qDebug() << needed;
+    }
+    needed.setWidth(std::max({needed.width(), rowWidth + 8,
+                              pages_->tabBar()->sizeHint().width() + dateLink_->width() + 16}));
+    setFixedSize(needed.expandedTo(QSize(kClientWidth, kClientHeight)));
+    // Every page laid out at once, the ones not shown as well, so that each control has its
+    // place and size whichever page is shown.
+    layout()->activate();
+    const QSize pageSize = pages_->currentWidget()->size();
+    for (TabPage* page : pages()) {
+        page->resize(pageSize);
+        page->layout()->activate();
+        for (QWidget* w : page->findChildren<QWidget*>())
+            if (w->layout()) w->layout()->activate();
+    }
+    placeOverlays();
+}
+
+std::vector<TabPage*> TPresetforger_Form::pages() const {
+    std::vector<TabPage*> all{home_};
+    all.insert(all.end(), settingsPages_.begin(), settingsPages_.end());
+    return all;
+}
+
+void TPresetforger_Form::placeOverlays() {
+    const auto* page = static_cast<const TabPage*>(pages_->currentWidget());
+    if (!page) return;
+    const QRect area(page->mapTo(this, QPoint(0, 0)), page->size());
+    const int x = area.right() - 3 - loadButton_->width();
+    int y = area.top() + kButtonTop;
+    for (QToolButton* b : {loadButton_, processButton_, closeButton_}) {
+        b->move(x, y);
+        y += b->height() + kButtonGap;
+    }
+    // Where the page puts its "Legal" button once it has its size (this may run first).
+    const QSize legalSize = page->legalButton()->size();
+    const QRect legal(area.topLeft() + QPoint(area.width() - legalSize.width() - 6, area.height() - legalSize.height() - 4),
+                      legalSize);
+    int right = legal.left() - 2;
+    for (QToolButton* b : {recentButton_, applyRecipeButton_, saveRecipeButton_}) {
+        right -= b->width();
+        b->move(right, legal.bottom() + 1 - b->height());
+        right -= 2;
+    }
+    const QTabBar* bar = pages_->tabBar();
+    dateLink_->move(width() - dateLink_->width() - 6,
+                    pages_->y() + bar->y() + std::max(0, (bar->height() - dateLink_->height()) / 2));
+    for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, processButton_, closeButton_, recentButton_,
+                                                      applyRecipeButton_, saveRecipeButton_})
+        w->raise();
+}
+
+bool TPresetforger_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pages_->currentWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeOverlays();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TPresetforger_Form::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    placeOverlays();
 }
 
 TPresetforger_Form::~TPresetforger_Form() = default;
@@ -289,6 +409,7 @@ void TPresetforger_Form::Resettabs(bool loadForm) {
 }
 
 void TPresetforger_Form::pageActivated(int index) {
+    placeOverlays();
     if (resettingTabs_) return;
     if (QWidget* page = pages_->widget(index)) setBoldPage(page);
 }
@@ -304,7 +425,7 @@ void TPresetforger_Form::Label1Click() {
     else butloadClick();
 }
 
-void TPresetforger_Form::SpeedButton1Click() { desktop_.infoBox(this, kAppTitle, QString::fromUtf8(kLegalNotice)); }
+void TPresetforger_Form::SpeedButton1Click() { desktop_.infoBox(this, kAppTitle, tr(kLegalNotice)); }
 
 void TPresetforger_Form::RxGIFAnimator5Click() { desktop_.openUrl(webPageUrl()); }
 
@@ -411,6 +532,10 @@ bool TPresetforger_Form::loadFile(const QString& path) {
                 page->b3ControlsPanel()->setVisible(*shown);
 
     setBoldPage(pages_->currentWidget());
+    fitToContents();  // the lists now hold the catalogue's items
+    // The first thing to do after a load is to tick a setting on the page shown.
+    if (const QList<QCheckBox*> boxes = pages_->currentWidget()->findChildren<QCheckBox*>(); !boxes.isEmpty())
+        boxes.front()->setFocus();
     return true;
 }
 
@@ -558,11 +683,11 @@ void TPresetforger_Form::saveRecipeClick() {
     std::string error;
     const std::string text = pf::cli::recipeFor(choices(), group_, &error);
     if (!error.empty()) {
-        desktop_.errorBox(this, kAppTitle, QStringLiteral("Cannot save a recipe: %1").arg(qs(error)));
+        desktop_.errorBox(this, kAppTitle, tr("Cannot save a recipe: %1").arg(qs(error)));
         return;
     }
     FileDialogRequest request;
-    request.title = QStringLiteral("Save recipe");
+    request.title = tr("Save recipe");
     request.save = true;
     request.nameFilters = {kRecipeFilter};
     request.selectedFilter = kRecipeFilter;
@@ -575,7 +700,7 @@ void TPresetforger_Form::saveRecipeClick() {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
         !file.commit()) {
-        desktop_.errorBox(this, kAppTitle, QStringLiteral("Cannot write recipe %1: %2").arg(path, file.errorString()));
+        desktop_.errorBox(this, kAppTitle, tr("Cannot write recipe %1: %2").arg(path, file.errorString()));
     }
 }
 
@@ -583,8 +708,8 @@ void TPresetforger_Form::applyRecipeClick() {
     if (!loaded_) return;
     CommandScope command(*this);
     FileDialogRequest request;
-    request.title = QStringLiteral("Apply recipe");
-    request.nameFilters = {kRecipeFilter, QStringLiteral("All files (*)")};
+    request.title = tr("Apply recipe");
+    request.nameFilters = {kRecipeFilter, tr("All files (*)")};
     request.selectedFilter = kRecipeFilter;
     request.directory = rememberedFolder("recipe/folder", QFileInfo(loadedPath_).absolutePath());
     const QString path = desktop_.chooseFile(this, request, nullptr);
@@ -598,7 +723,7 @@ bool TPresetforger_Form::applyRecipe(const QString& path) {
     CommandScope command(*this);
     std::string bytes, reason;
     if (!pf::io::readRegularFile(fsPath(path), bytes, &reason)) {
-        desktop_.errorBox(this, kAppTitle, QStringLiteral("Cannot read recipe %1: %2").arg(path, qs(reason)));
+        desktop_.errorBox(this, kAppTitle, tr("Cannot read recipe %1: %2").arg(path, qs(reason)));
         return false;
     }
     // The batch tool's reader and the batch tool's choices for this file; any error in either
@@ -614,16 +739,16 @@ bool TPresetforger_Form::applyRecipe(const QString& path) {
     }
     if (!errors.isEmpty()) {
         if (parsed.errorCount > parsed.errors.size())
-            errors << QStringLiteral("(%1 more)").arg(parsed.errorCount - parsed.errors.size());
+            errors << tr("(%1 more)").arg(parsed.errorCount - parsed.errors.size());
         desktop_.errorBox(this, kAppTitle,
-                          QStringLiteral("Cannot apply recipe %1; nothing was changed:\n%2").arg(QFileInfo(path).fileName(), errors.join(u'\n')));
+                          tr("Cannot apply recipe %1; nothing was changed:\n%2").arg(QFileInfo(path).fileName(), errors.join(u'\n')));
         return false;
     }
     showChoices(applied.choices);
     if (!applied.notApplied.empty()) {
         QStringList keys;
         for (const std::string& k : applied.notApplied) keys << qs(k);
-        desktop_.infoBox(this, kAppTitle, QStringLiteral("Not offered for %1 files, so not applied: %2")
+        desktop_.infoBox(this, kAppTitle, tr("Not offered for %1 files, so not applied: %2")
                                               .arg(qs(group_.model().code), keys.join(QStringLiteral(", "))));
     }
     return true;

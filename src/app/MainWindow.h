@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QIcon>
 #include <QString>
@@ -30,12 +31,21 @@ class CommandScope;
 class Desktop;
 class HomePage;
 class SettingsPage;
+class TabPage;
 
-inline const QString kAppTitle = QStringLiteral("The Presetforger 2000");
-inline const QString kLoadPrompt = QStringLiteral("Click LOAD to begin.");
-inline const QString kProcessPrompt = QStringLiteral("Adjust settings and then click PROCESS.");
-inline const QString kOpenTitle = QStringLiteral("Load a G5, G3X,, G3, or B3 Patch Group File");
-inline const QString kOpenFilter = QStringLiteral("G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)");
+// A text the user sees, translated when it is shown.
+struct UiText {
+    const char* source;
+    operator QString() const { return QCoreApplication::translate("pf::app::TPresetforger_Form", source); }
+};
+inline constexpr UiText kAppTitle{QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "The Presetforger 2000")};
+inline constexpr UiText kLoadPrompt{QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Click LOAD to begin.")};
+inline constexpr UiText kProcessPrompt{
+    QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Adjust settings and then click PROCESS.")};
+inline constexpr UiText kOpenTitle{
+    QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Load a G5, G3X,, G3, or B3 Patch Group File")};
+inline constexpr UiText kOpenFilter{
+    QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)")};
 inline constexpr int kPictureStepMs = 2000;
 
 // The save dialog's filters, one per device model: "G5 Patch Groups (*.g5a)".
@@ -102,11 +112,16 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Esc and the close box press the Close button
     void dragEnterEvent(QDragEnterEvent* event) override;  // one local file may be dropped
     void dropEvent(QDropEvent* event) override;            // and is then opened
 
 private:
+    void fitToContents();  // sizes the window to what its texts need
+    void placeOverlays();  // the buttons over the page shown
+    std::vector<TabPage*> pages() const;
     void Resettabs(bool loadForm);  // the start form's tabs, or the loaded model's
     void pageActivated(int index);
     void showAfterLoad(const pf::Choices& fresh);

@@ -16,8 +16,11 @@ const QColor kSteel(0x5c, 0x6f, 0x8c);
 const QColor kEmber(0xf0, 0x7a, 0x1a);
 const QColor kGlow(0xff, 0xc8, 0x4a);
 
-QPixmap canvas(QSize size) {
-    QPixmap pixmap(size);
+// A transparent picture of `size` in the window's pixels, with `ratio` device pixels to each,
+// so that it is drawn sharp on a scaled screen.
+QPixmap canvas(QSize size, qreal ratio) {
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -128,8 +131,8 @@ DeviceLook lookFor(const QString& name) {
 
 }  // namespace
 
-QPixmap title(QSize size) {
-    QPixmap pixmap = canvas(size);
+QPixmap title(QSize size, qreal ratio) {
+    QPixmap pixmap = canvas(size, ratio);
     QPainter p(&pixmap);
     prepare(p);
     const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
@@ -205,8 +208,8 @@ QPixmap title(QSize size) {
     return pixmap;
 }
 
-QPixmap device(const QString& name, QSize size) {
-    QPixmap pixmap = canvas(size);
+QPixmap device(const QString& name, QSize size, qreal ratio) {
+    QPixmap pixmap = canvas(size, ratio);
     QPainter p(&pixmap);
     prepare(p);
     const DeviceLook look = lookFor(name);
@@ -286,8 +289,8 @@ QPixmap device(const QString& name, QSize size) {
     return pixmap;
 }
 
-QPixmap home(QSize size) {
-    QPixmap pixmap = canvas(size);
+QPixmap home(QSize size, qreal ratio) {
+    QPixmap pixmap = canvas(size, ratio);
     QPainter p(&pixmap);
     prepare(p);
     const qreal W = size.width(), H = size.height();
@@ -410,8 +413,8 @@ QPixmap home(QSize size) {
     return pixmap;
 }
 
-QPixmap loadIcon(int side) {
-    QPixmap pixmap = canvas(QSize(side, side));
+QPixmap loadIcon(int side, qreal ratio) {
+    QPixmap pixmap = canvas(QSize(side, side), ratio);
     QPainter p(&pixmap);
     prepare(p);
     const qreal s = side;
@@ -448,8 +451,8 @@ QPixmap loadIcon(int side) {
     return pixmap;
 }
 
-QPixmap processIcon(int side) {
-    QPixmap pixmap = canvas(QSize(side, side));
+QPixmap processIcon(int side, qreal ratio) {
+    QPixmap pixmap = canvas(QSize(side, side), ratio);
     QPainter p(&pixmap);
     prepare(p);
     const qreal s = side;
@@ -469,8 +472,8 @@ QPixmap processIcon(int side) {
     return pixmap;
 }
 
-QPixmap closeIcon(int side) {
-    QPixmap pixmap = canvas(QSize(side, side));
+QPixmap closeIcon(int side, qreal ratio) {
+    QPixmap pixmap = canvas(QSize(side, side), ratio);
     QPainter p(&pixmap);
     prepare(p);
     const qreal s = side;
@@ -484,6 +487,12 @@ QPixmap closeIcon(int side) {
     p.drawLine(QPointF(s * 0.35, s * 0.35), QPointF(s * 0.65, s * 0.65));
     p.drawLine(QPointF(s * 0.65, s * 0.35), QPointF(s * 0.35, s * 0.65));
     return pixmap;
+}
+
+QIcon icon(QPixmap (*draw)(int, qreal), int side) {
+    QIcon icon;
+    for (qreal ratio : {1.0, 2.0}) icon.addPixmap(draw(side, ratio));
+    return icon;
 }
 
 }  // namespace pf::app::pictures

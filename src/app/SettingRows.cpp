@@ -2,7 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 
 #include "app/SpinEdit.h"
@@ -66,16 +68,25 @@ QString valueControlName(SettingId id) {
     return (setting(id).kind == ValueKind::Spin ? QStringLiteral("spin") : QStringLiteral("cbo")) + qs(lookOf(id).stem);
 }
 
-SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QPoint topLeft, const RowLayout& layout) {
+QGridLayout* settingGrid() {
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(kRowSpacing);
+    grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return grid;
+}
+
+SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* grid, int gridRow, const RowLayout& layout) {
     SettingRow row;
     row.def = &def;
 
-    row.box = new QCheckBox(qs(def.caption), parent);
+    row.box = new QCheckBox(QCoreApplication::translate("Settings", std::string(def.caption).c_str()), parent);
     const SettingLook& look = lookOf(def.id);
     row.box->setObjectName(checkBoxName(def.id));
-    row.box->setGeometry(topLeft.x(), topLeft.y(), layout.boxWidth, kControlHeight);
+    row.box->setMinimumHeight(kControlHeight);
+    grid->addWidget(row.box, gridRow, 0);
 
-    const int valueX = topLeft.x() + layout.boxWidth + layout.gap;
     int valueWidth = 0;
     switch (def.kind) {
         case ValueKind::Spin: {
@@ -91,28 +102,33 @@ SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QPoint topLef
             row.list->setEditable(false);  // only an item can be picked
             for (std::string_view item : def.items) row.list->addItem(qs(item));
             row.list->setCurrentIndex(-1);
-            row.list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            row.list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);  // the page sets its width
             valueWidth = def.kind == ValueKind::FixedList ? layout.fixedListWidth : layout.catalogueListWidth;
             break;
         }
     }
     QWidget* value = row.valueControl();
     value->setObjectName(valueControlName(def.id));
-    value->setGeometry(valueX, topLeft.y(), valueWidth, kControlHeight);
+    value->setProperty(kLeastWidth, valueWidth);
+    value->setMinimumWidth(valueWidth);
     value->setFixedHeight(kControlHeight);
     value->setEnabled(false);
+    // A value control without a hint may reach into the hint columns.
+    grid->addWidget(value, gridRow, 1, 1, look.hint.empty() ? 3 : 1, Qt::AlignLeft);
     QObject::connect(row.box, &QCheckBox::toggled, value, &QWidget::setEnabled);
 
     if (!look.hint.empty()) {
-        const int barX = valueX + valueWidth + 8;
         row.hintBar = new QFrame(parent);
         row.hintBar->setObjectName(QStringLiteral("bar") + qs(look.stem));
-        row.hintBar->setGeometry(barX, topLeft.y() + 1, 3, kControlHeight - 2);
+        row.hintBar->setFixedSize(3, kControlHeight - 2);
         row.hintBar->setStyleSheet(QStringLiteral("background-color: #1a2a80;"));
-        row.hint = new QLabel(qs(look.hint), parent);
+        grid->addWidget(row.hintBar, gridRow, 2, Qt::AlignRight);
+        grid->setColumnMinimumWidth(2, 7);  // 8 pixels from the value control to the bar
+        row.hint = new QLabel(QCoreApplication::translate("Settings", std::string(look.hint).c_str()), parent);
         row.hint->setObjectName(QStringLiteral("hint") + qs(look.stem));
-        row.hint->setGeometry(barX + 8, topLeft.y(), layout.hintWidth, kControlHeight);
+        row.hint->setMinimumHeight(kControlHeight);
         row.hint->setStyleSheet(QStringLiteral("color: #1a2a80;"));
+        grid->addWidget(row.hint, gridRow, 3);
     }
     return row;
 }

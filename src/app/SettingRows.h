@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPoint>
 #include <QString>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QWidget;
 
@@ -27,18 +27,18 @@ const SettingLook& lookOf(SettingId id);
 QString checkBoxName(SettingId id);
 QString valueControlName(SettingId id);
 
-// Sizes of one setting row: a check box, then its value control, then (when the setting has
-// a hint) a thin dark-blue bar and the hint label.
+// The least widths of a row's value controls; a control grows with its font and its items.
+// A row is a check box, then its value control, then (when the setting has a hint) a thin
+// dark-blue bar and the hint label, in the columns of a grid.
 struct RowLayout {
-    int boxWidth = 84;
-    int gap = 4;
     int spinWidth = 68;
     int fixedListWidth = 68;
-    int catalogueListWidth = 136;
-    int hintWidth = 140;
+    int catalogueListWidth = 132;
 };
-inline constexpr int kRowPitch = 28;
 inline constexpr int kControlHeight = 21;
+// The property of a value control holding its least width.
+inline constexpr const char* kLeastWidth = "leastWidth";
+inline constexpr int kRowSpacing = 7;  // rows of kControlHeight stand 28 pixels apart
 
 // The widgets of one setting pair.
 struct SettingRow {
@@ -52,9 +52,12 @@ struct SettingRow {
     QWidget* valueControl() const;
 };
 
-// Builds the row of a setting on `parent` at `topLeft`: check box unticked, value control
-// disabled and enabled exactly while the box is ticked, a spin edit at its start value, a
-// fixed list holding its items without a selection, a catalogue list empty.
-SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QPoint topLeft, const RowLayout& layout = {});
+// Builds the row of a setting on `parent`, in row `row` of `grid`: check box unticked, value
+// control disabled and enabled exactly while the box is ticked, a spin edit at its start
+// value, a fixed list holding its items without a selection, a catalogue list empty.
+SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* grid, int row, const RowLayout& layout = {});
+
+// A grid for setting rows: rows kControlHeight high, kRowSpacing apart.
+QGridLayout* settingGrid();
 
 }  // namespace pf::app

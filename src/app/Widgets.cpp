@@ -32,4 +32,20 @@ void PictureStepper::showCurrent() {
     if (index_ < pictures_.size()) setPixmap(pictures_[index_]);
 }
 
+bool CheckListDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) {
+    const Qt::ItemFlags flags = model->flags(index);
+    if (!(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled) || !(option.state & QStyle::State_Enabled))
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || !option.rect.contains(mouse->position().toPoint())) return false;
+        const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        return model->setData(index, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
+    // The press and a double click belong to the same ticks: the view does nothing else with them.
+    if (event->type() == QEvent::MouseButtonDblClick) return true;
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
+}
+
 }  // namespace pf::app

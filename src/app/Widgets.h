@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QVector>
 
 #include <string_view>
@@ -36,6 +37,17 @@ private:
     QVector<QPixmap> pictures_;
     QStringList names_;
     int index_ = 0;
+};
+
+// Draws the entries of a check list; a click anywhere on an entry, its name as well as its
+// box, ticks or unticks it.
+class CheckListDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+protected:
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
 };
 
 }  // namespace pf::app

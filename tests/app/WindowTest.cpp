@@ -16,7 +16,9 @@ const char* const kLists[] = {"checklistamp", "checklistB3amp", "checklistdrive"
 
 TEST_F(Window, StartsCentredOnTheHomePageWithNothingLoaded) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("The Presetforger 2000"));
-    EXPECT_EQ(window->size(), QSize(497, 412));
+    // The size the texts need: about 497 x 412 at the default font.
+    EXPECT_EQ(window->height(), 412);
+    EXPECT_NEAR(window->width(), 497, 8);
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
     // The application icon, at every size it is installed in.
     const QList<QSize> iconSizes = window->windowIcon().availableSizes();
@@ -188,6 +190,47 @@ TEST_F(Window, EscCloseButtonAndCloseBoxCloseWithoutQuestionsAndASecondStartRest
     window->bringToFront();
     EXPECT_FALSE(window->isMinimized());
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Window, KeyboardReachesCommandsTabsAndEntriesAndPicturesAreNamed) {
+    QApplication::setActiveWindow(window.get());
+    EXPECT_EQ(window->focusWidget(), find("butload")) << "the first thing to do is Load";
+    // A button's shortcut presses it as a click does, after showing it pressed for a moment.
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);  // Alt+L: Load, cancelled
+    EXPECT_TRUE(QTest::qWaitFor([this] { return desktop.requests.size() == 1; }));
+    load(exampleFile("evening-set.g5a"));
+    EXPECT_EQ(window->focusWidget(), find("ckamppower")) << "then a setting of the page the load shows";
+    const struct { Qt::Key key; const char* page; } kTabs[] = {
+        {Qt::Key_D, "drive"}, {Qt::Key_R, "reverb"}, {Qt::Key_M, "misc"}, {Qt::Key_A, "amp"}, {Qt::Key_H, "splash"}};
+    for (const auto& [key, page] : kTabs) {
+        QTest::keyClick(window.get(), key, Qt::AltModifier);
+        EXPECT_EQ(tabs()->currentWidget()->objectName(), QLatin1String(page));
+        EXPECT_TRUE(tabs()->currentWidget()->font().bold()) << page << " turns bold as by a click on its tab";
+    }
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);  // Alt+P: Process, nothing ticked
+    ASSERT_TRUE(QTest::qWaitFor([this] { return desktop.boxes.size() == 1; }));
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("There are no changes to save."));
+    // The captions stay as they are: the shortcuts do not show in them.
+    EXPECT_EQ(find<QToolButton>("butcancel")->text(), QStringLiteral("Close     "));
+
+    // A click on an entry's name ticks or unticks it, as a click on its box does.
+    tabs()->setCurrentIndex(1);
+    auto* list = find<QListWidget>("checklistamp");
+    QListWidgetItem* entry = list->item(1);
+    const QRect rect = list->visualItemRect(entry);
+    const QPoint onName(rect.left() + list->fontMetrics().horizontalAdvance(entry->text()) / 2 + 24, rect.center().y());
+    ASSERT_EQ(entry->checkState(), Qt::Checked);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onName);
+    EXPECT_EQ(entry->checkState(), Qt::Unchecked);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onName);
+    EXPECT_EQ(entry->checkState(), Qt::Checked);
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Checked) << "only the entry clicked";
+
+    // Pictures and picture buttons tell screen readers what they are and do.
+    for (const char* name : {"butload", "butprocess", "butcancel", "Image1", "Image2", "LMDAniCtrl1", "Panel7"}) {
+        EXPECT_FALSE(find(name)->accessibleName().isEmpty()) << name;
+        EXPECT_FALSE(find(name)->accessibleDescription().isEmpty()) << name;
+    }
 }
 
 }  // namespace

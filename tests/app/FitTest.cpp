@@ -1,0 +1,152 @@
+// Every text of the window is whole at the usual font sizes: each label, box, button,
+// drop-down item, check-list entry and hint fits the room it is given, on every page of each
+// model, with the pages bold as a visit leaves them; no control runs under the buttons that
+// stand over the pages.
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QTabBar>
+
+#include "AppTestSupport.h"
+
+namespace pf::test {
+namespace {
+
+QRect inWindow(const QWidget* w, const QWidget* window) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); }
+
+// What `w` shows and the width it has for it; an empty text when it shows none.
+struct Room {
+    QString text;
+    int needed = 0;
+    int given = 0;
+};
+
+Room roomOf(const QWidget* w) {
+    const QFontMetrics fm = w->fontMetrics();
+    if (const auto* box = qobject_cast<const QCheckBox*>(w)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        const QRect contents = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        return {box->text(), fm.horizontalAdvance(box->text()), contents.width()};
+    }
+    if (const auto* button = qobject_cast<const QToolButton*>(w)) {
+        // What the style adds around the text is what the button's own wish adds to it.
+        const int text = fm.horizontalAdvance(button->text());
+        const int around = button->toolButtonStyle() == Qt::ToolButtonTextUnderIcon
+                               ? button->sizeHint().width() - std::max(text, button->iconSize().width())
+                               : button->sizeHint().width() - text;
+        return {button->text(), text, button->width() - around};
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(w); label && label->pixmap().isNull()) {
+        const QRect room = label->contentsRect();
+        if (!label->wordWrap()) return {label->text(), fm.horizontalAdvance(label->text()), room.width()};
+        const QRect words = fm.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap | label->alignment(), label->text());
+        // Wrapped lines must fit across, and all of them must fit down.
+        return {label->text(), words.height() > room.height() ? room.width() + 1 : words.width(), room.width()};
+    }
+    return {};
+}
+
+struct Failure {
+    QString where;
+};
+
+class Fit {
+public:
+    Fit(const QWidget& window, QStringList& failures) : window_(window), failures_(failures) {}
+    void fail(const QWidget* w, const QString& text, int needed, int given) {
+        failures_ << QStringLiteral("%1 %2: \"%3\" needs %4 pixels, has %5").arg(context_, w->objectName(), text).arg(needed).arg(given);
+    }
+    void check(const QWidget* w) {
+        if (const auto* list = qobject_cast<const QComboBox*>(w)) {
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+            for (int i = 0; i < list->count(); ++i) {
+                const int needed = list->fontMetrics().horizontalAdvance(list->itemText(i));
+                if (needed > field.width() - 2) fail(list, list->itemText(i), needed, field.width() - 2);
+            }
+        } else if (const auto* list = qobject_cast<const QListWidget*>(w)) {
+            for (int i = 0; i < list->count(); ++i) {
+                const int needed = list->sizeHintForIndex(list->model()->index(i, 0)).width();
+                if (needed > list->viewport()->width()) fail(list, list->item(i)->text(), needed, list->viewport()->width());
+            }
+            if (list->horizontalScrollBar()->isVisible()) fail(list, QStringLiteral("(horizontal scroll bar)"), 1, 0);
+        } else if (const Room room = roomOf(w); !room.text.isEmpty() && room.needed > room.given) {
+            fail(w, room.text, room.needed, room.given);
+        }
+        // Controls of the page stay clear of the command buttons and inside the window.
+        const QRect at = inWindow(w, &window_);
+        if (!window_.rect().contains(at)) fail(w, QStringLiteral("(outside the window at %1,%2)").arg(at.x()).arg(at.y()), 1, 0);
+        const bool control = w->inherits("QAbstractButton") || w->inherits("QLabel") || w->inherits("QComboBox") ||
+                             w->inherits("QAbstractSpinBox") || w->inherits("QListWidget");
+        if (control && !overlays_.contains(at))
+            for (const QRect& button : overlays_)
+                if (button.intersects(at))
+                    fail(w, QStringLiteral("(under a command button: %1 from %2)").arg(at.right()).arg(button.left()), 1, 0);
+    }
+    void checkShown(const QWidget* root, const QString& context) {
+        context_ = context;
+        overlays_.clear();
+        for (const char* name : {"butload", "butprocess", "butcancel"})
+            overlays_ << inWindow(window_.findChild<QWidget*>(QLatin1String(name)), &window_);
+        for (const QWidget* w : root->findChildren<QWidget*>())
+            if (w->isVisible() && !w->inherits("QScrollBar") && !w->inherits("QAbstractSpinBox") &&
+                w->parentWidget() && !w->parentWidget()->inherits("QAbstractScrollArea") && !w->parentWidget()->inherits("QAbstractSpinBox"))
+                check(w);
+    }
+
+private:
+    const QWidget& window_;
+    QStringList& failures_;
+    QList<QRect> overlays_;
+    QString context_;
+};
+
+TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
+    ensureApplication();
+    const QFont original = QApplication::font();
+    for (const int points : {9, 10, 11}) {
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        for (const char* example : {"evening-set.g5a", "rehearsal.g3xa", "low-end.b3a"}) {
+            FakeDesktop desktop;
+            pf::app::userSettings()->clear();
+            pf::app::TPresetforger_Form window(desktop);
+            window.show();
+            QApplication::processEvents();
+            QStringList failures;
+            Fit fit(window, failures);
+            const QString at = QStringLiteral("%1 pt").arg(points);
+            fit.checkShown(&window, at + QStringLiteral(" start:"));
+            // Pictures are drawn at the screen's scale (2 in the run on a screen at 200%).
+            for (const char* name : {"Image1", "Image2", "LMDAniCtrl1"})
+                EXPECT_EQ(window.findChild<QLabel*>(QLatin1String(name))->pixmap().devicePixelRatio(), window.devicePixelRatioF()) << name;
+            ASSERT_TRUE(window.loadFile(exampleFile(example)));
+            auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (!tabs->isTabVisible(i)) continue;
+                tabs->setCurrentIndex(i);
+                QApplication::processEvents();
+                fit.checkShown(&window, QStringLiteral("%1 %2 %3:").arg(at, QLatin1String(example), tabs->widget(i)->objectName()));
+            }
+            // Visited pages stay bold: every page once more, now that all of them are.
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (!tabs->isTabVisible(i)) continue;
+                tabs->setCurrentIndex(i);
+                QApplication::processEvents();
+                fit.checkShown(tabs->currentWidget(), QStringLiteral("%1 %2 %3 again:").arg(at, QLatin1String(example), tabs->widget(i)->objectName()));
+            }
+            EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
+            EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "a fixed size";
+        }
+    }
+    QApplication::setFont(original);
+}
+
+}  // namespace
+}  // namespace pf::test
