@@ -1,0 +1,57 @@
+#include "engine/Review.h"
+
+#include <algorithm>
+
+#include "document/Document.h"
+
+namespace pf {
+
+ChangeList::ChangeList(const EditRecord& record) : record_(record), order_(record.size()) {
+    for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](size_t a, size_t b) { return record[a].moduleLine < record[b].moduleLine; });
+    for (size_t i = 0; i < order_.size(); ++i) {
+        const long long header = record[order_[i]].moduleLine;
+        if (modules_.empty() || modules_.back().headerLine != header) modules_.push_back({header, i, 0});
+        ++modules_.back().count;
+    }
+}
+
+void ChangeList::restore(Document& document, const std::vector<bool>& keep) const {
+    std::vector<size_t> lines;
+    for (size_t m = 0; m < modules_.size(); ++m) {
+        if (m < keep.size() && keep[m]) continue;
+        for (size_t i = 0; i < modules_[m].count; ++i) lines.push_back(edit(modules_[m], i).line);
+    }
+    if (lines.empty()) return;
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    // Latest first, so that a line rewritten more than once ends with its first `before`.
+    for (auto it = record_.rbegin(); it != record_.rend(); ++it)
+        if (std::binary_search(lines.begin(), lines.end(), it->line)) document.setLine(it->line, it->before);
+}
+
+std::string_view parameterValue(std::string_view line) {
+    const size_t start = line.find_first_not_of(" \t");
+    line.remove_prefix(start == std::string_view::npos ? line.size() : start);
+    const size_t open = line.find('>'), close = line.rfind("</");
+    if (line.rfind("<Prm", 0) != 0 || open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return line;
+    return line.substr(open + 1, close - open - 1);
+}
+
+ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes) {
+    ProcessOutcome o;
+    o.linesChanged = report.linesChanged;
+    o.modulesChanged = changes.modules().size();
+    for (const BlockReport& block : report.blocks) {
+        o.editsSkipped += block.editsSkipped;
+        const bool byTypeList = block.group == Group::Amp || block.group == Group::Drive || block.group == Group::Reverb;
+        if (byTypeList && block.types.empty()) o.blocksWithoutTypes.push_back(block.group);
+        for (const TypeReport& type : block.types)
+            if (type.hits == 0) o.notFound.push_back({block.group, byTypeList ? type.name : std::string()});
+    }
+    return o;
+}
+
+}  // namespace pf
