@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
             tree->expand(tree->model()->index(1, 0));
             tree->setCurrentIndex(tree->model()->index(1, 0));
             grab(dialog, QStringLiteral("preview.png"));
+            dialog.findChild<QTabWidget*>(QStringLiteral("previewtabs"))->setCurrentIndex(1);
+            grab(dialog, QStringLiteral("preview-details.png"));
         };
         window.butprocessClick();
         desktop.onPreview = nullptr;

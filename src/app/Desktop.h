@@ -10,6 +10,7 @@ class QWidget;
 
 namespace pf {
 class ChangeList;
+class Document;
 struct ProcessReport;
 }  // namespace pf
 
@@ -33,6 +34,7 @@ struct ChangeReview {
     const pf::ChangeList& changes;
     QString summary;
     QStringList warnings;
+    const pf::Document* document = nullptr;  // as Process left it: the patch names shown come from it
 };
 
 // Everything the window shows outside itself: file dialogs, message boxes and the web page.

@@ -501,7 +501,7 @@ void TPresetforger_Form::butprocessClick() {
         const pf::ProcessOutcome outcome = pf::outcomeOf(report, changes);
         const QString summary = summaryOf(outcome);
         const std::optional<std::vector<bool>> kept =
-            desktop_.reviewChanges(this, ChangeReview{report, changes, summary, warningsOf(outcome)});
+            desktop_.reviewChanges(this, ChangeReview{report, changes, summary, warningsOf(outcome), &group_.document()});
         if (!kept) {
             group_.exchangeDocument(before);  // as before this Process, which leaves no trace
             return;

@@ -15,6 +15,7 @@
 
 #include "app/Pages.h"
 #include "app/Widgets.h"
+#include "document/Document.h"
 #include "engine/Settings.h"
 
 namespace pf::app {
@@ -71,8 +72,8 @@ QStringList warningsOf(const pf::ProcessOutcome& o) {
 
 // ---- ChangesModel ---------------------------------------------------------------------------
 
-ChangesModel::ChangesModel(const pf::ChangeList& changes, QObject* parent)
-    : QAbstractItemModel(parent), changes_(changes), kept_(changes.modules().size(), true) {}
+ChangesModel::ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent)
+    : QAbstractItemModel(parent), changes_(changes), document_(document), kept_(changes.modules().size(), true) {}
 
 void ChangesModel::keepAll(bool keep) {
     kept_.assign(kept_.size(), keep);
@@ -108,7 +109,11 @@ QVariant ChangesModel::data(const QModelIndex& index, int role) const {
     if (index.column() == 1) return line < 0 ? QString() : QString::number(line + 1);
     if (moduleRow) {
         const QString header = trimmed(changes_.header(module));
-        return QStringLiteral("%1  %2").arg(header.isEmpty() ? tr("(no module header)") : header, originsOf(changes_, module));
+        QString text = QStringLiteral("%1  %2").arg(header.isEmpty() ? tr("(no module header)") : header, originsOf(changes_, module));
+        if (document_ && line >= 0)
+            if (const std::string patch = pf::patchNameAbove(*document_, static_cast<size_t>(line)); !patch.empty())
+                text = tr("\"%1\"  %2").arg(qs(patch), text);
+        return text;
     }
     const pf::RecordedEdit& e = changes_.edit(module, static_cast<size_t>(index.row()));
     return QStringLiteral("%1: %2 -> %3")
@@ -164,7 +169,7 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     // The changes, a tick per module.
     auto* changesPage = new QWidget(tabs);
     auto* changesLayout = new QVBoxLayout(changesPage);
-    model_ = new ChangesModel(review.changes, this);
+    model_ = new ChangesModel(review.changes, review.document, this);
     auto* tree = new QTreeView(changesPage);
     tree->setObjectName(QStringLiteral("previewchanges"));
     tree->setModel(model_);

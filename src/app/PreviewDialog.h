@@ -28,7 +28,7 @@ QStringList warningsOf(const pf::ProcessOutcome& outcome);
 class ChangesModel : public QAbstractItemModel {
     Q_OBJECT
 public:
-    explicit ChangesModel(const pf::ChangeList& changes, QObject* parent = nullptr);
+    ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent = nullptr);
 
     const std::vector<bool>& kept() const { return kept_; }
     void keepAll(bool keep);
@@ -44,6 +44,7 @@ public:
 private:
     static constexpr quintptr kModuleRow = ~quintptr{0};  // internal id of a module row
     const pf::ChangeList& changes_;
+    const pf::Document* document_;
     std::vector<bool> kept_;
 };
 

@@ -40,6 +40,20 @@ std::string_view parameterValue(std::string_view line) {
     return line.substr(open + 1, close - open - 1);
 }
 
+std::string patchNameAbove(const Document& document, size_t line, size_t reach) {
+    constexpr std::string_view kPatch = "<Patch ", kName = "Name=\"";
+    for (size_t i = std::min(line + 1, document.lineCount()), seen = 0; i > 0 && seen <= reach; --i, ++seen) {
+        std::string_view text = document.line(i - 1);
+        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        if (text.rfind(kPatch, 0) != 0) continue;
+        const size_t at = text.find(kName);
+        if (at == std::string_view::npos) return {};
+        text.remove_prefix(at + kName.size());
+        return std::string(text.substr(0, text.find('"')));
+    }
+    return {};
+}
+
 ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes) {
     ProcessOutcome o;
     o.linesChanged = report.linesChanged;

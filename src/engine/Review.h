@@ -47,6 +47,11 @@ private:
 // without its leading blanks.
 std::string_view parameterValue(std::string_view line);
 
+// The name of the patch a line lies in, for people: the Name="..." of the nearest line above it
+// (the line itself included) that starts, after blanks, with "<Patch ", looked for at most
+// `reach` lines up; empty when there is none.
+std::string patchNameAbove(const Document& document, size_t line, size_t reach = 2000);
+
 // What the front ends say about a Process command besides its changes.
 struct ProcessOutcome {
     size_t linesChanged = 0;

@@ -186,7 +186,7 @@ TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
     pf::EditRecord record;
     const pf::ProcessReport report = pf::process(doc, bundledCatalogue(), c, &record);
     const pf::ChangeList changes(record);
-    const pf::app::ChangeReview review{report, changes, QStringLiteral("the summary"), {QStringLiteral("a warning")}};
+    const pf::app::ChangeReview review{report, changes, QStringLiteral("the summary"), {QStringLiteral("a warning")}, &doc};
     const size_t n = changes.modules().size();
     ASSERT_GT(n, 3u);
     for (bool enter : {true, false}) {
@@ -199,6 +199,7 @@ TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
         EXPECT_EQ(details->topLevelItem(0)->text(0), QStringLiteral("Amp"));
         EXPECT_EQ(details->topLevelItem(0)->childCount(), 10) << "one row per ticked amp type";
         auto* tree = dialog.findChild<QTreeView*>("previewchanges");
+        EXPECT_TRUE(tree->model()->index(0, 0).data().toString().startsWith(QStringLiteral("\"Glass Morning\"  <Module")));
         EXPECT_TRUE(tree->model()->index(0, 0, tree->model()->index(0, 0)).data().toString().contains(QStringLiteral(" -> ")));
         QTest::keyClick(tree, Qt::Key_Space);  // the first module
         QTest::keyClick(tree, Qt::Key_Down);   // into its first line: Space there changes nothing

@@ -52,7 +52,9 @@ TEST(ChangeList, LeavingModulesOutGivesTheProcessedDocumentWithTheirLinesAsBefor
     const auto& modules = changes.modules();
     ASSERT_EQ(modules.size(), 5u) << "two noise reductions, two patch modules and the chain module";
     size_t edits = 0;
+    const char* patches[] = {"One", "One", "Two", "Two", "Chain"};
     for (size_t m = 0; m < modules.size(); ++m) {
+        EXPECT_EQ(patchNameAbove(doc, static_cast<size_t>(modules[m].headerLine)), patches[m]);
         if (m > 0) {
             EXPECT_LT(modules[m - 1].headerLine, modules[m].headerLine) << "in document order";
         }
@@ -61,6 +63,8 @@ TEST(ChangeList, LeavingModulesOutGivesTheProcessedDocumentWithTheirLinesAsBefor
         edits += modules[m].count;
     }
     EXPECT_EQ(edits, record.size());
+    EXPECT_EQ(patchNameAbove(doc, 1), "") << "above the first patch";
+    EXPECT_EQ(patchNameAbove(doc, static_cast<size_t>(modules[4].headerLine), 0), "") << "out of reach";
 
     for (const std::vector<bool>& keep : {std::vector<bool>{true, true, true, true, true},
                                           std::vector<bool>{false, false, false, false, false},
