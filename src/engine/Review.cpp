@@ -6,14 +6,17 @@
 
 namespace pf {
 
-ChangeList::ChangeList(const EditRecord& record) : record_(record), order_(record.size()) {
-    for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](size_t a, size_t b) { return record[a].moduleLine < record[b].moduleLine; });
-    for (size_t i = 0; i < order_.size(); ++i) {
-        const long long header = record[order_[i]].moduleLine;
-        if (modules_.empty() || modules_.back().headerLine != header) modules_.push_back({header, i, 0});
+ChangeList::ChangeList(const EditRecord& record) : record_(record) {
+    // Sorted as (header line, place in the record) pairs side by side: the record itself is a
+    // deque of large entries, slow to reach at random.
+    std::vector<std::pair<long long, size_t>> keys(record.size());
+    for (size_t i = 0; i < keys.size(); ++i) keys[i] = {record[i].moduleLine, i};
+    std::sort(keys.begin(), keys.end());
+    order_.reserve(keys.size());
+    for (const auto& [header, i] : keys) {
+        if (modules_.empty() || modules_.back().headerLine != header) modules_.push_back({header, order_.size(), 0});
         ++modules_.back().count;
+        order_.push_back(i);
     }
 }
 
