@@ -12,19 +12,30 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
+#include <functional>
 
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
+#include "app/PreviewDialog.h"
 
 namespace {
 
-// No dialogs here: the examples are loaded by name, and a message goes to stderr.
+// No dialogs here: the examples are loaded by name, and a message goes to stderr. A preview is
+// shown to `onPreview` and keeps every module.
 struct PrintingDesktop : pf::app::Desktop {
+    std::function<void(QWidget&)> onPreview;
     QString chooseFile(QWidget*, const pf::app::FileDialogRequest&, QString*) override { return {}; }
     void errorBox(QWidget*, const QString&, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     void infoBox(QWidget*, const QString&, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     void openUrl(const QUrl&) override {}
+    std::optional<std::vector<bool>> reviewChanges(QWidget* parent, const pf::app::ChangeReview& review) override {
+        pf::app::PreviewDialog dialog(review, parent);
+        dialog.show();
+        if (onPreview) onPreview(dialog);
+        return dialog.kept();
+    }
 };
 
 }  // namespace
@@ -56,8 +67,8 @@ int main(int argc, char** argv) {
         ok &= saved;
     };
     // A fresh window with `example` loaded (none: the start state), shown to `shoot`.
+    PrintingDesktop desktop;
     auto withWindow = [&](const char* example, auto shoot) {
-        PrintingDesktop desktop;
         pf::app::TPresetforger_Form window(desktop);
         window.show();
         if (example) ok &= window.loadFile(QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(example));
@@ -83,6 +94,20 @@ int main(int argc, char** argv) {
         window.findChild<QComboBox*>(QStringLiteral("cboampcab"))->setCurrentIndex(2);
         window.findChild<QListWidget*>(QStringLiteral("checklistamp"))->item(1)->setCheckState(Qt::Unchecked);
         grab(window, QStringLiteral("g5-amp-choices.png"));
+        // Process: the preview of its changes (the first module unticked, the second opened),
+        // then, the save dialog cancelled, the window with the summary and Undo.
+        desktop.onPreview = [&](QWidget& dialog) {
+            auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("previewchanges"));
+            tree->model()->setData(tree->model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+            tree->expand(tree->model()->index(1, 0));
+            tree->setCurrentIndex(tree->model()->index(1, 0));
+            grab(dialog, QStringLiteral("preview.png"));
+            dialog.findChild<QTabWidget*>(QStringLiteral("previewtabs"))->setCurrentIndex(1);
+            grab(dialog, QStringLiteral("preview-details.png"));
+        };
+        window.butprocessClick();
+        desktop.onPreview = nullptr;
+        grab(window, QStringLiteral("after-process.png"));
     });
     return ok ? 0 : 1;
 }

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/PreviewDialog.h"
+
 namespace pf::app {
 
 QString QtDesktop::chooseFile(QWidget* parent, const FileDialogRequest& request, QString* selectedFilter) {
@@ -37,6 +39,16 @@ void QtDesktop::infoBox(QWidget* parent, const QString& title, const QString& te
 
 void QtDesktop::openUrl(const QUrl& url) {
     QDesktopServices::openUrl(url);  // the result does not matter: no browser, no page
+}
+
+}  // namespace pf::app
+
+namespace pf::app {
+
+std::optional<std::vector<bool>> QtDesktop::reviewChanges(QWidget* parent, const ChangeReview& review) {
+    PreviewDialog dialog(review, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.kept();
 }
 
 }  // namespace pf::app

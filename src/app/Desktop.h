@@ -3,8 +3,16 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <optional>
+#include <vector>
 
 class QWidget;
+
+namespace pf {
+class ChangeList;
+class Document;
+struct ProcessReport;
+}  // namespace pf
 
 namespace pf::app {
 
@@ -19,6 +27,16 @@ struct FileDialogRequest {
     bool save = false;         // a save dialog asks before overwriting; an open dialog needs an existing file
 };
 
+// What the preview after a Process shows: the report, the changes by module, a one-line
+// summary and warnings (types found nowhere, nothing changing).
+struct ChangeReview {
+    const pf::ProcessReport& report;
+    const pf::ChangeList& changes;
+    QString summary;
+    QStringList warnings;
+    const pf::Document* document = nullptr;  // as Process left it: the patch names shown come from it
+};
+
 // Everything the window shows outside itself: file dialogs, message boxes and the web page.
 // The program uses QtDesktop; tests put a scripted stand-in in its place.
 class Desktop {
@@ -30,6 +48,9 @@ public:
     virtual void errorBox(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void infoBox(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void openUrl(const QUrl& url) = 0;
+    // Shows the changes of a Process for review. The modules to keep, one flag per module of
+    // review.changes, or nothing when the user cancels.
+    virtual std::optional<std::vector<bool>> reviewChanges(QWidget* parent, const ChangeReview& review) = 0;
 };
 
 class QtDesktop final : public Desktop {
@@ -38,6 +59,7 @@ public:
     void errorBox(QWidget* parent, const QString& title, const QString& text) override;
     void infoBox(QWidget* parent, const QString& title, const QString& text) override;
     void openUrl(const QUrl& url) override;
+    std::optional<std::vector<bool>> reviewChanges(QWidget* parent, const ChangeReview& review) override;
 };
 
 }  // namespace pf::app

@@ -9,12 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeySequence>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QStringDecoder>
 #include <QShortcut>
 #include <QTabBar>
@@ -28,6 +31,7 @@
 #include "app/Desktop.h"
 #include "app/Pages.h"
 #include "app/Pictures.h"
+#include "app/PreviewDialog.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "catalogue/Catalogue.h"
@@ -275,6 +279,7 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     pictureTimer_->setInterval(kPictureStepMs);
     connect(pictureTimer_, &QTimer::timeout, this, &TPresetforger_Form::Timer1Timer);
 
+    addHistoryControls();
     Resettabs(false);
     processButton_->setEnabled(false);
     // Spin edits are 21 pixels high (SpinEdit), and so is the Mode list.
@@ -509,7 +514,9 @@ bool TPresetforger_Form::loadFile(const QString& path) {
     recent.prepend(absolute);
     userSettings()->setValue(QStringLiteral("load/recent"), recent.mid(0, kRecentFiles));
     fillRecentMenu();
-    setWindowTitle(captionFor(path));
+    history_.clear();  // the file as it is on disk: nothing to undo
+    state_ = StateNote{captionFor(path), QString(), true};
+    showState();
     statusPrompt_->setText(kProcessPrompt);
     processButton_->setEnabled(true);
     saveRecipeButton_->setEnabled(true);
@@ -597,18 +604,37 @@ pf::Choices TPresetforger_Form::choices() {
 void TPresetforger_Form::butprocessClick() {
     CommandScope command(*this);
     const pf::Choices snapshot = choices();
-    ProcessReport report;
-    try {
-        // The catalogue as it reads now: a changed file takes effect at the next command.
-        report = group_.process(snapshot, Catalogue::open(Catalogue::defaultPath()));
-    } catch (const std::exception& e) {
-        // The engine leaves the document as it was when it fails.
-        desktop_.errorBox(this, kAppTitle, QString::fromStdString(e.what()));
-        return;
-    }
-    if (report.nothingToSave()) {
-        desktop_.infoBox(this, kAppTitle, qs(kNoChangesToSave));
-        return;
+    // The document before this Process: put back when the preview is cancelled, kept for undo
+    // when it is not.
+    pf::Document before = group_.document();
+    {
+        ProcessReport report;
+        pf::EditRecord record;
+        try {
+            // The catalogue as it reads now: a changed file takes effect at the next command.
+            report = group_.process(snapshot, Catalogue::open(Catalogue::defaultPath()), &record);
+        } catch (const std::exception& e) {
+            // The engine leaves the document as it was when it fails.
+            desktop_.errorBox(this, kAppTitle, QString::fromStdString(e.what()));
+            return;
+        }
+        if (report.nothingToSave()) {
+            desktop_.infoBox(this, kAppTitle, qs(kNoChangesToSave));
+            return;
+        }
+        const pf::ChangeList changes(record);
+        const pf::ProcessOutcome outcome = pf::outcomeOf(report, changes);
+        const QString summary = summaryOf(outcome);
+        const std::optional<std::vector<bool>> kept =
+            desktop_.reviewChanges(this, ChangeReview{report, changes, summary, warningsOf(outcome), &group_.document()});
+        if (!kept) {
+            group_.exchangeDocument(before);  // as before this Process, which leaves no trace
+            return;
+        }
+        group_.restore(changes, *kept);
+        StateNote processed{state_.caption, summary, false};
+        history_.changed(std::move(before), std::exchange(state_, std::move(processed)));
+        showState();
     }
 
     if (group_.model().known()) {
@@ -642,7 +668,90 @@ void TPresetforger_Form::butprocessClick() {
         return;
     }
     rememberFolder("save/folder", path);
-    setWindowTitle(captionFor(path));
+    state_.caption = captionFor(path);
+    state_.saved = true;
+    showState();
+}
+
+// ---- Undo and redo ----------------------------------------------------------------------------
+
+// Undo and Redo, small flat buttons at the left of the bottom row, their keys, and the summary
+// of the Process that made the document, under the command buttons.
+void TPresetforger_Form::addHistoryControls() {
+    auto historyButton = [this](const char* name, const QString& caption, const QString& tip) {
+        QToolButton* b = flatButton(caption, name, this);
+        b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: #9aa3b3; }"));
+        b->setToolTip(tip);
+        b->setEnabled(false);
+        b->raise();
+        return b;
+    };
+    undoButton_ = historyButton("butundo", tr("\u21B6 Undo"), tr("Take the last Process back (Ctrl+Z)"));
+    redoButton_ = historyButton("butredo", tr("Redo \u21B7"), tr("Do the Process taken back again (Ctrl+Shift+Z)"));
+    connect(undoButton_, &QToolButton::clicked, this, &TPresetforger_Form::undoClick);
+    connect(redoButton_, &QToolButton::clicked, this, &TPresetforger_Form::redoClick);
+    int left = 6;
+    for (QToolButton* b : {undoButton_, redoButton_}) {
+        const int w = b->sizeHint().width() + 4;
+        b->setGeometry(left, kClientHeight - 25, w, 20);
+        left += w + 2;
+    }
+    // Each key once: a key bound twice would be ambiguous and do nothing.
+    auto shortcut = [this](QList<QKeySequence> keys, void (TPresetforger_Form::*slot)()) {
+        QList<QKeySequence> unique;
+        for (const QKeySequence& k : keys)
+            if (!k.isEmpty() && !unique.contains(k)) unique << k;
+        auto* s = new QShortcut(this);
+        s->setKeys(unique);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence::keyBindings(QKeySequence::Undo) << QKeySequence(Qt::CTRL | Qt::Key_Z), &TPresetforger_Form::undoClick);
+    shortcut(QKeySequence::keyBindings(QKeySequence::Redo) << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)
+                                                           << QKeySequence(Qt::CTRL | Qt::Key_Y),
+             &TPresetforger_Form::redoClick);
+
+    processSummary_ = new QLabel(this);
+    processSummary_->setObjectName(QStringLiteral("processsummary"));
+    processSummary_->setWordWrap(true);
+    processSummary_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont small = processSummary_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    processSummary_->setFont(small);
+    QPalette grey = processSummary_->palette();
+    grey.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
+    processSummary_->setPalette(grey);
+    const QRect below = closeButton_->geometry();
+    processSummary_->setGeometry(below.left(), below.bottom() + 12, below.width(), 130);
+    processSummary_->raise();
+}
+
+// The current state in the window: its caption, its summary and whether it is saved, and
+// which of Undo and Redo can be used.
+void TPresetforger_Form::showState() {
+    setWindowTitle(state_.caption.isEmpty() ? kAppTitle : state_.caption);
+    undoButton_->setEnabled(history_.canUndo());
+    redoButton_->setEnabled(history_.canRedo());
+    QString text = state_.summary;
+    if (!text.isEmpty()) text += QStringLiteral(".\n") + (state_.saved ? tr("Saved.") : tr("Not saved."));
+    processSummary_->setText(text);
+}
+
+void TPresetforger_Form::undoClick() {
+    if (commandsRunning_ > 0 || !history_.canUndo()) return;
+    pf::Document current;
+    group_.exchangeDocument(current);
+    history_.undo(current, state_);
+    group_.exchangeDocument(current);
+    showState();
+}
+
+void TPresetforger_Form::redoClick() {
+    if (commandsRunning_ > 0 || !history_.canRedo()) return;
+    pf::Document current;
+    group_.exchangeDocument(current);
+    history_.redo(current, state_);
+    group_.exchangeDocument(current);
+    showState();
 }
 
 void TPresetforger_Form::fillRecentMenu() {

@@ -12,10 +12,12 @@
 
 #include "app/SettingRows.h"
 #include "engine/Choices.h"
+#include "engine/History.h"
 #include "engine/PatchGroup.h"
 
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QListWidget;
 class QMenu;
 class QSettings;
@@ -109,6 +111,10 @@ public:
     void applyRecipeClick();
     // Applies recipe text as applyRecipeClick() does once its dialog has answered.
     bool applyRecipe(const QString& path);
+    // Undo (Ctrl+Z) takes the last Process back, Redo (Ctrl+Shift+Z, Ctrl+Y) does it again,
+    // one Process at a time, until the next load; the caption goes with the document.
+    void undoClick();
+    void redoClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -157,6 +163,22 @@ private:
     std::array<SettingRow, pf::kSettingCount> rows_{};
     bool shownOnce_ = false;
     bool resettingTabs_ = false;
+
+    // Each document state with its caption, the summary of the Process that made it and
+    // whether it is saved (it is the loaded file or was saved since); the states before the
+    // current one and those undone.
+    struct StateNote {
+        QString caption;
+        QString summary;
+        bool saved = true;
+    };
+    void addHistoryControls();
+    void showState();
+    pf::History<StateNote> history_;
+    StateNote state_;
+    QToolButton* undoButton_ = nullptr;
+    QToolButton* redoButton_ = nullptr;
+    QLabel* processSummary_ = nullptr;
 
     // Load and Process count as running from start to end, dialogs and messages included;
     // a file handed over meanwhile waits in pendingOpen_.

@@ -8,12 +8,14 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "document/DeviceModels.h"
 #include "document/Document.h"
 #include "engine/Choices.h"
 #include "engine/Process.h"
+#include "engine/Review.h"
 
 namespace pf {
 
@@ -84,6 +86,13 @@ public:
     // the values, as the catalogue file reads at this moment; `record`, when given, receives
     // every line rewritten.
     ProcessReport process(const Choices& choices, const Catalogue& catalogue, EditRecord* record = nullptr);
+
+    // Swaps the document with one this group held earlier (undo and redo, a Process whose
+    // changes were turned down); the model and the lists stay.
+    void exchangeDocument(Document& other) { std::swap(document_, other); }
+    // After a Process with a record: the lines of the modules not kept go back to their text
+    // before it (see ChangeList::restore).
+    void restore(const ChangeList& changes, const std::vector<bool>& keep) { changes.restore(document_, keep); }
 
     // Writes the document atomically (see Document::save).
     bool save(const std::filesystem::path& path, std::string* error = nullptr) const;

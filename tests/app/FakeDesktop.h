@@ -5,13 +5,17 @@
 #include <QUrl>
 #include <QVector>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "app/Desktop.h"
+#include "engine/Review.h"
 
 namespace pf::test {
 
 // A scripted desktop: file dialogs answer from a queue (an empty answer is a cancel), message
-// boxes and opened pages are recorded.
+// boxes, opened pages and previews are recorded; a preview keeps every module unless `review`
+// answers otherwise.
 struct FakeDesktop : pf::app::Desktop {
     struct Box { QString kind, title, text; };  // kind: "error" or "info"
     QList<QString> answers;
@@ -19,6 +23,9 @@ struct FakeDesktop : pf::app::Desktop {
     QVector<Box> boxes;
     QVector<QUrl> urls;
     std::function<void()> whileOpen;  // runs while a dialog is open, as the event loop would
+    struct Preview { QString summary; QStringList warnings; std::vector<long long> headers; };
+    QVector<Preview> previews;
+    std::function<std::optional<std::vector<bool>>(const pf::app::ChangeReview&)> review;
 
     QString chooseFile(QWidget*, const pf::app::FileDialogRequest& request, QString* selectedFilter) override {
         requests.push_back(request);
@@ -29,6 +36,12 @@ struct FakeDesktop : pf::app::Desktop {
     void errorBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"error", title, text}); }
     void infoBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"info", title, text}); }
     void openUrl(const QUrl& url) override { urls.push_back(url); }
+    std::optional<std::vector<bool>> reviewChanges(QWidget*, const pf::app::ChangeReview& r) override {
+        previews.push_back({r.summary, r.warnings, {}});
+        for (const pf::ModuleChanges& m : r.changes.modules()) previews.back().headers.push_back(m.headerLine);
+        if (review) return review(r);
+        return std::vector<bool>(r.changes.modules().size(), true);
+    }
 };
 
 }  // namespace pf::test

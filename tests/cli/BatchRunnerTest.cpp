@@ -45,7 +45,10 @@ TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
                 return [&, i] {
                     finished[i + 1]->wait();
                     finished[i]->count_down();
-                    return FileOutcome{true, "line " + std::to_string(i), {}, {}};
+                    FileOutcome outcome;
+                    outcome.ok = true;
+                    outcome.line = "line " + std::to_string(i);
+                    return outcome;
                 };
             },
             [&](size_t i, FileOutcome& outcome) {
@@ -57,7 +60,9 @@ TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
         for (size_t i = 0; i < kCount; ++i) expected[i] = i;
         EXPECT_EQ(delivered, expected) << jobs;
         EXPECT_LE(mostPreparing.load(), static_cast<int>(jobs));
-        if (jobs == 1) EXPECT_EQ(started, expected);
+        if (jobs == 1) {
+            EXPECT_EQ(started, expected);
+        }
     }
 }
 

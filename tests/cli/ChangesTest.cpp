@@ -44,6 +44,13 @@ TEST(UnifiedDiff, EqualsWhatDiffPrintsForTheSameTwoTexts) {
         {"no final break, nothing else", {}, false},
         {"nothing changed", {}},
     };
+    auto rewrite = [](size_t line, std::string before, std::string after) {
+        RecordedEdit e;
+        e.line = line;
+        e.before = std::move(before);
+        e.after = std::move(after);
+        return e;
+    };
     for (const auto& c : kCases) {
         std::vector<std::string> lines;
         for (int i = 0; i < 20; ++i) lines.push_back("        <Prm" + std::to_string(i) + ">" + std::to_string(i) + "</Prm>");
@@ -53,11 +60,11 @@ TEST(UnifiedDiff, EqualsWhatDiffPrintsForTheSameTwoTexts) {
         Document doc = Document::fromBytes(input);
         EditRecord record;
         for (size_t i : c.changed) {
-            record.push_back({.line = i, .before = lines[i], .after = "x"});
-            record.push_back({.line = i, .before = "x", .after = lines[i] + " new"});
+            record.push_back(rewrite(i, lines[i], "x"));
+            record.push_back(rewrite(i, "x", lines[i] + " new"));
             doc.setLine(i, lines[i] + " new");
         }
-        record.push_back({.line = 10, .before = lines[10], .after = lines[10]});  // rewritten to the same text
+        record.push_back(rewrite(10, lines[10], lines[10]));  // rewritten to the same text
         std::string output;
         for (size_t i = 0; i < doc.lineCount(); ++i) output += std::string(doc.line(i)) + "\n";
         EXPECT_EQ(cli::unifiedDiff(doc, doc.endedWithLineBreak(), record, "in", "out"), systemDiff(input, output))

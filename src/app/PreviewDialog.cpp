@@ -1,0 +1,231 @@
+#include "app/PreviewDialog.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <map>
+
+#include "app/Pages.h"
+#include "app/Widgets.h"
+#include "document/Document.h"
+#include "engine/Settings.h"
+
+namespace pf::app {
+
+namespace {
+
+QString tr(const char* text) { return QCoreApplication::translate("pf::app::PreviewDialog", text); }
+
+QString count(size_t n, const char* one, const char* many) {
+    return n == 1 ? tr(one) : tr(many).arg(static_cast<qulonglong>(n));
+}
+
+bool byTypeList(pf::Group g) { return g == pf::Group::Amp || g == pf::Group::Drive || g == pf::Group::Reverb; }
+
+QString trimmed(const std::string& s) { return qs(s).trimmed(); }
+
+// Where a module's rewrites came from: each block once, with the effect type its hit had.
+QString originsOf(const pf::ChangeList& changes, const pf::ModuleChanges& module) {
+    QStringList origins;
+    for (size_t i = 0; i < module.count; ++i) {
+        const pf::RecordedEdit& e = changes.edit(module, i);
+        QString origin = qs(pf::groupName(e.group));
+        if (byTypeList(e.group)) origin += QStringLiteral(": ") + trimmed(e.type);
+        if (!origins.contains(origin)) origins << origin;
+    }
+    return origins.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString summaryOf(const pf::ProcessOutcome& o) {
+    QString text = tr("%1 in %2").arg(count(o.linesChanged, "1 line changed", "%1 lines changed"),
+                                      count(o.modulesChanged, "1 module", "%1 modules"));
+    if (o.editsSkipped > 0) text += QStringLiteral("; ") + count(o.editsSkipped, "1 edit skipped", "%1 edits skipped");
+    return text;
+}
+
+QStringList warningsOf(const pf::ProcessOutcome& o) {
+    QStringList warnings;
+    std::map<pf::Group, QStringList> missingTypes;
+    for (const auto& n : o.notFound) {
+        if (n.type.empty()) warnings << tr("%1: no such module in this file.").arg(qs(pf::groupName(n.group)));
+        else missingTypes[n.group] << QStringLiteral("\"%1\"").arg(qs(n.type));
+    }
+    for (const auto& [group, types] : missingTypes)
+        warnings << (types.size() == 1 ? tr("%1: no module of type %2 in this file.")
+                                       : tr("%1: no module of the types %2 in this file."))
+                        .arg(qs(pf::groupName(group)), types.join(QStringLiteral(", ")));
+    for (pf::Group g : o.blocksWithoutTypes)
+        warnings << tr("%1: no type is ticked, so no module is edited.").arg(qs(pf::groupName(g)));
+    if (o.linesChanged == 0) warnings << tr("Nothing would change: saving writes the document as it is.");
+    return warnings;
+}
+
+// ---- ChangesModel ---------------------------------------------------------------------------
+
+ChangesModel::ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent)
+    : QAbstractItemModel(parent), changes_(changes), document_(document), kept_(changes.modules().size(), true) {}
+
+void ChangesModel::keepAll(bool keep) {
+    kept_.assign(kept_.size(), keep);
+    if (!kept_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+QModelIndex ChangesModel::index(int row, int column, const QModelIndex& parent) const {
+    if (!hasIndex(row, column, parent)) return {};
+    return createIndex(row, column, parent.isValid() ? static_cast<quintptr>(parent.row()) : kModuleRow);
+}
+
+QModelIndex ChangesModel::parent(const QModelIndex& child) const {
+    if (!child.isValid() || child.internalId() == kModuleRow) return {};
+    return createIndex(static_cast<int>(child.internalId()), 0, kModuleRow);
+}
+
+int ChangesModel::rowCount(const QModelIndex& parent) const {
+    if (!parent.isValid()) return static_cast<int>(changes_.modules().size());
+    if (parent.internalId() != kModuleRow || parent.column() != 0) return 0;
+    return static_cast<int>(changes_.modules()[static_cast<size_t>(parent.row())].count);
+}
+
+int ChangesModel::columnCount(const QModelIndex&) const { return 2; }
+
+QVariant ChangesModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const bool moduleRow = index.internalId() == kModuleRow;
+    const size_t m = moduleRow ? static_cast<size_t>(index.row()) : static_cast<size_t>(index.internalId());
+    const pf::ModuleChanges& module = changes_.modules()[m];
+    if (moduleRow && index.column() == 0 && role == Qt::CheckStateRole) return kept_[m] ? Qt::Checked : Qt::Unchecked;
+    if (role != Qt::DisplayRole) return {};
+    const long long line = moduleRow ? module.headerLine : static_cast<long long>(changes_.edit(module, static_cast<size_t>(index.row())).line);
+    if (index.column() == 1) return line < 0 ? QString() : QString::number(line + 1);
+    if (moduleRow) {
+        const QString header = trimmed(changes_.header(module));
+        QString text = QStringLiteral("%1  %2").arg(header.isEmpty() ? tr("(no module header)") : header, originsOf(changes_, module));
+        if (document_ && line >= 0)
+            if (const std::string patch = pf::patchNameAbove(*document_, static_cast<size_t>(line)); !patch.empty())
+                text = tr("\"%1\"  %2").arg(qs(patch), text);
+        return text;
+    }
+    const pf::RecordedEdit& e = changes_.edit(module, static_cast<size_t>(index.row()));
+    return QStringLiteral("%1: %2 -> %3")
+        .arg(qs(pf::setting(e.setting).caption), qs(pf::parameterValue(e.before)), qs(pf::parameterValue(e.after)));
+}
+
+bool ChangesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.internalId() != kModuleRow || index.column() != 0 || role != Qt::CheckStateRole) return false;
+    kept_[static_cast<size_t>(index.row())] = value.toInt() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags ChangesModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.internalId() == kModuleRow && index.column() == 0) f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+// ---- PreviewDialog --------------------------------------------------------------------------
+
+PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("preview"));
+    setWindowTitle(tr("Preview of the changes"));
+    setSizeGripEnabled(true);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* summary = new QLabel(review.summary, this);
+    summary->setObjectName(QStringLiteral("previewsummary"));
+    QFont bold = summary->font();
+    bold.setBold(true);
+    summary->setFont(bold);
+    QPalette blue = summary->palette();
+    blue.setColor(QPalette::WindowText, QColor(0x1f, 0x3f, 0xbf));
+    summary->setPalette(blue);
+    summary->setWordWrap(true);
+    layout->addWidget(summary);
+
+    auto* warnings = new QLabel(review.warnings.join(u'\n'), this);
+    warnings->setObjectName(QStringLiteral("previewwarnings"));
+    QPalette amber = warnings->palette();
+    amber.setColor(QPalette::WindowText, QColor(0xa0, 0x40, 0x00));
+    warnings->setPalette(amber);
+    warnings->setWordWrap(true);
+    warnings->setVisible(!review.warnings.isEmpty());
+    layout->addWidget(warnings);
+
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("previewtabs"));
+    layout->addWidget(tabs, 1);
+
+    // The changes, a tick per module.
+    auto* changesPage = new QWidget(tabs);
+    auto* changesLayout = new QVBoxLayout(changesPage);
+    model_ = new ChangesModel(review.changes, review.document, this);
+    auto* tree = new QTreeView(changesPage);
+    tree->setObjectName(QStringLiteral("previewchanges"));
+    tree->setModel(model_);
+    tree->setUniformRowHeights(true);
+    tree->setAllColumnsShowFocus(true);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    tree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    tree->setHeaderHidden(true);
+    if (model_->rowCount() > 0) tree->setCurrentIndex(model_->index(0, 0));
+    if (model_->rowCount() <= 50) tree->expandAll();
+    changesLayout->addWidget(tree, 1);
+    auto* ticks = new QHBoxLayout;
+    QToolButton* all = flatButton(tr("Check All"), "previewcheckall", changesPage);
+    QToolButton* none = flatButton(tr("Check None"), "previewchecknone", changesPage);
+    connect(all, &QToolButton::clicked, this, [this] { model_->keepAll(true); });
+    connect(none, &QToolButton::clicked, this, [this] { model_->keepAll(false); });
+    ticks->addWidget(all);
+    ticks->addWidget(none);
+    ticks->addStretch(1);
+    auto* hint = new QLabel(tr("Unticked modules are saved as they were."), changesPage);
+    hint->setEnabled(false);
+    ticks->addWidget(hint);
+    changesLayout->addLayout(ticks);
+    tabs->addTab(changesPage, tr("Changes"));
+
+    // What each block found, per type.
+    auto* details = new QTreeWidget(tabs);
+    details->setObjectName(QStringLiteral("previewdetails"));
+    details->setHeaderLabels({tr("Block / type"), tr("Modules found"), tr("Edits made"), tr("Edits skipped")});
+    details->setRootIsDecorated(true);
+    for (const pf::BlockReport& block : review.report.blocks) {
+        auto* row = new QTreeWidgetItem(details, {qs(pf::groupName(block.group)), QString::number(block.hits),
+                                                  QString::number(block.editsMade), QString::number(block.editsSkipped)});
+        if (!byTypeList(block.group)) continue;
+        for (const pf::TypeReport& type : block.types)
+            new QTreeWidgetItem(row, {qs(type.name), QString::number(type.hits)});
+    }
+    details->expandAll();
+    details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    details->header()->setStretchLastSection(false);
+    for (int c = 1; c < 4; ++c) details->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    tabs->addTab(details, tr("Details"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("previewbuttons"));
+    buttons->button(QDialogButtonBox::Save)->setText(tr("Save..."));
+    buttons->button(QDialogButtonBox::Save)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    const QFontMetrics metrics(font());
+    resize(metrics.averageCharWidth() * 70, metrics.height() * 26);
+    tree->setFocus();
+}
+
+}  // namespace pf::app

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "app/Desktop.h"
+#include "engine/Review.h"
+
+class QDialogButtonBox;
+class QLabel;
+class QTabWidget;
+class QTreeView;
+class QTreeWidget;
+
+namespace pf::app {
+
+// The one-line summary of a Process ("44 lines changed in 12 modules; 2 edits skipped") and
+// its warnings, one per line.
+QString summaryOf(const pf::ProcessOutcome& outcome);
+QStringList warningsOf(const pf::ProcessOutcome& outcome);
+
+// The changes of a Process as a tree: one checkable row per module, under it one row per
+// rewritten line, "setting: old -> new". Rows are made as the view asks for them, so a change
+// list of a million lines costs nothing until it is scrolled through.
+class ChangesModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent = nullptr);
+
+    const std::vector<bool>& kept() const { return kept_; }
+    void keepAll(bool keep);
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    static constexpr quintptr kModuleRow = ~quintptr{0};  // internal id of a module row
+    const pf::ChangeList& changes_;
+    const pf::Document* document_;
+    std::vector<bool> kept_;
+};
+
+// The preview after a Process: the summary and warnings at the top, the changes by module with
+// a tick per module, and the report per block and type on a second tab. Save (the default
+// button, Enter) goes on to the save dialog with the ticked modules; Cancel (Esc) takes the
+// Process back.
+class PreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PreviewDialog(const ChangeReview& review, QWidget* parent = nullptr);
+    std::vector<bool> kept() const { return model_->kept(); }
+    ChangesModel* changesModel() const { return model_; }
+
+private:
+    ChangesModel* model_ = nullptr;
+};
+
+}  // namespace pf::app

@@ -1,0 +1,75 @@
+#include "engine/Review.h"
+
+#include <algorithm>
+
+#include "document/Document.h"
+
+namespace pf {
+
+ChangeList::ChangeList(const EditRecord& record) : record_(record) {
+    // Sorted as (header line, place in the record) pairs side by side: the record reads its
+    // rewrites back one by one.
+    std::vector<std::pair<long long, size_t>> keys(record.size());
+    for (size_t i = 0; i < keys.size(); ++i) keys[i] = {record.moduleLine(i), i};
+    std::sort(keys.begin(), keys.end());
+    order_.reserve(keys.size());
+    for (const auto& [header, i] : keys) {
+        if (modules_.empty() || modules_.back().headerLine != header) modules_.push_back({header, order_.size(), 0});
+        ++modules_.back().count;
+        order_.push_back(i);
+    }
+}
+
+void ChangeList::restore(Document& document, const std::vector<bool>& keep) const {
+    std::vector<size_t> lines;
+    for (size_t m = 0; m < modules_.size(); ++m) {
+        if (m < keep.size() && keep[m]) continue;
+        for (size_t i = 0; i < modules_[m].count; ++i) lines.push_back(record_.line(order_[modules_[m].first + i]));
+    }
+    if (lines.empty()) return;
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    // Latest first, so that a line rewritten more than once ends with its first `before`.
+    for (size_t i = record_.size(); i-- > 0;)
+        if (const size_t line = record_.line(i); std::binary_search(lines.begin(), lines.end(), line))
+            document.setLine(line, record_[i].before);
+}
+
+std::string_view parameterValue(std::string_view line) {
+    const size_t start = line.find_first_not_of(" \t");
+    line.remove_prefix(start == std::string_view::npos ? line.size() : start);
+    const size_t open = line.find('>'), close = line.rfind("</");
+    if (line.rfind("<Prm", 0) != 0 || open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return line;
+    return line.substr(open + 1, close - open - 1);
+}
+
+std::string patchNameAbove(const Document& document, size_t line, size_t reach) {
+    constexpr std::string_view kPatch = "<Patch ", kName = "Name=\"";
+    for (size_t i = std::min(line + 1, document.lineCount()), seen = 0; i > 0 && seen <= reach; --i, ++seen) {
+        std::string_view text = document.line(i - 1);
+        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        if (text.rfind(kPatch, 0) != 0) continue;
+        const size_t at = text.find(kName);
+        if (at == std::string_view::npos) return {};
+        text.remove_prefix(at + kName.size());
+        return std::string(text.substr(0, text.find('"')));
+    }
+    return {};
+}
+
+ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes) {
+    ProcessOutcome o;
+    o.linesChanged = report.linesChanged;
+    o.modulesChanged = changes.modules().size();
+    for (const BlockReport& block : report.blocks) {
+        o.editsSkipped += block.editsSkipped;
+        const bool byTypeList = block.group == Group::Amp || block.group == Group::Drive || block.group == Group::Reverb;
+        if (byTypeList && block.types.empty()) o.blocksWithoutTypes.push_back(block.group);
+        for (const TypeReport& type : block.types)
+            if (type.hits == 0) o.notFound.push_back({block.group, byTypeList ? type.name : std::string()});
+    }
+    return o;
+}
+
+}  // namespace pf

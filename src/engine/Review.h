@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/EditRecord.h"
+#include "engine/Process.h"
+
+namespace pf {
+
+class Document;
+
+// The rewrites of one module, as a Process command's record holds them.
+struct ModuleChanges {
+    long long headerLine = -1;  // the module's header line; -1 for hits with no header above them
+    size_t first = 0;           // its rewrites: ChangeList::edit(*this, 0 .. count - 1)
+    size_t count = 0;
+};
+
+// A Process command's record grouped by module, the modules in document order and each
+// module's rewrites in the order they were made. Refers to the record; keeps one index per
+// rewrite and copies no text.
+class ChangeList {
+public:
+    explicit ChangeList(const EditRecord& record);
+
+    const std::vector<ModuleChanges>& modules() const { return modules_; }
+    // A module's rewrite, read back from the record.
+    RecordedEdit edit(const ModuleChanges& module, size_t i) const { return record_[order_[module.first + i]]; }
+    // The header line's text as the record keeps it (empty for the group without a header).
+    std::string header(const ModuleChanges& module) const { return edit(module, 0).module; }
+
+    // Puts every line a rewrite of a module not kept (keep[i] false for modules()[i]) touched
+    // back to its text before the command, as if that module had not been edited; a line
+    // rewritten for a kept module too goes back as well. `document` is the one the command
+    // rewrote, as the command left it.
+    void restore(Document& document, const std::vector<bool>& keep) const;
+
+private:
+    const EditRecord& record_;
+    std::vector<size_t> order_;  // indices into the record, grouped by module
+    std::vector<ModuleChanges> modules_;
+};
+
+// The value of a parameter line ("        <Prm2>60</Prm2>" gives "60"); any other line whole,
+// without its leading blanks.
+std::string_view parameterValue(std::string_view line);
+
+// The name of the patch a line lies in, for people: the Name="..." of the nearest line above it
+// (the line itself included) that starts, after blanks, with "<Patch ", looked for at most
+// `reach` lines up; empty when there is none.
+std::string patchNameAbove(const Document& document, size_t line, size_t reach = 2000);
+
+// What the front ends say about a Process command besides its changes.
+struct ProcessOutcome {
+    size_t linesChanged = 0;
+    size_t modulesChanged = 0;
+    size_t editsSkipped = 0;                 // targets outside the document or not parameter lines of their number
+    // Searches that found nothing: a ticked type (its check-list name) no module of the file
+    // holds, or, for the blocks that search a fixed line, an empty name: no such module at all.
+    struct NotFound {
+        Group group{};
+        std::string type;
+    };
+    std::vector<NotFound> notFound;
+    std::vector<Group> blocksWithoutTypes;  // blocks that ran with no type ticked in their list
+};
+ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes);
+
+}  // namespace pf

@@ -1,0 +1,221 @@
+// Process as the user goes through it: the preview of the changes with a tick per module, its
+// summary and warnings, Cancel, and undo and redo of whole Processes.
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "app/PreviewDialog.h"
+
+namespace pf::test {
+namespace {
+
+using Preview = WindowTest;
+using History = WindowTest;
+
+std::vector<std::string> linesOf(const std::string& bytes) { return Document::fromBytes(bytes).lines(); }
+
+std::string bytesOf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) out += l + "\r\n";
+    return out;
+}
+
+TEST_F(Preview, UntickedModulesAreSavedAsLoadedAndTheRestAsProcessWritesThem) {
+    const std::string original = exampleBytes("evening-set.g5a");
+    const std::vector<std::string> originalLines = linesOf(original);
+    TempDir dir;
+    // Which modules stay ticked, by their place in the preview: all, none, every other one, all
+    // but the first and the last.
+    using Pattern = std::function<bool(size_t i, size_t n)>;
+    for (const Pattern& keep : {Pattern([](size_t, size_t) { return true; }), Pattern([](size_t, size_t) { return false; }),
+                                Pattern([](size_t i, size_t) { return i % 2 == 0; }),
+                                Pattern([](size_t i, size_t n) { return i != 0 && i + 1 != n; })}) {
+        load(exampleFile("evening-set.g5a"));
+        tick("ckampgain");
+        find<QSpinBox>("spinampgain")->setValue(77);
+        tick("ckdrivelevel");
+        tick("ckpatchlevel");
+        std::vector<bool> kept;
+        desktop.review = [&](const pf::app::ChangeReview& r) {
+            for (size_t i = 0; i < r.changes.modules().size(); ++i) kept.push_back(keep(i, r.changes.modules().size()));
+            return kept;
+        };
+        const auto target = dir / "out.g5a";
+        process(qpath(target));
+        ASSERT_FALSE(desktop.previews.isEmpty());
+        const std::vector<long long>& headers = desktop.previews.back().headers;
+        ASSERT_GT(headers.size(), 10u);
+        for (long long h : headers) ASSERT_GE(h, 0);
+        // Every line of an unticked module, its header to its closing line, as it was loaded.
+        std::vector<std::string> expected = linesOf(processed(original, window->choices()));
+        for (size_t m = 0; m < headers.size(); ++m) {
+            if (kept[m]) continue;
+            for (size_t i = static_cast<size_t>(headers[m]); originalLines[i].rfind("  </Module", 0) != 0; ++i)
+                expected[i] = originalLines[i];
+        }
+        EXPECT_EQ(readFile(target), bytesOf(expected));
+        EXPECT_EQ(window->document().toBytes(), bytesOf(expected)) << "the document is what was saved";
+    }
+}
+
+TEST_F(Preview, CancelLeavesTheDocumentAsBeforeThatProcessWithNoSaveDialog) {
+    load(exampleFile("evening-set.g5a"));
+    tick("ckampgain");
+    process();  // the save dialog cancelled: the edits stay, and can be undone
+    const std::string afterFirst = window->document().toBytes();
+    ASSERT_NE(afterFirst, exampleBytes("evening-set.g5a"));
+    tick("ckreverbmix");
+    desktop.review = [](const pf::app::ChangeReview&) { return std::optional<std::vector<bool>>(); };
+    const auto requests = desktop.requests.size();
+    window->butprocessClick();
+    EXPECT_EQ(desktop.requests.size(), requests) << "no save dialog";
+    EXPECT_TRUE(desktop.boxes.isEmpty());
+    EXPECT_EQ(window->document().toBytes(), afterFirst);
+    window->undoClick();  // the cancelled Process left nothing to undo: this takes back the first
+    EXPECT_EQ(window->document().toBytes(), exampleBytes("evening-set.g5a"));
+    EXPECT_FALSE(find<QToolButton>("butundo")->isEnabled());
+}
+
+TEST_F(Preview, SummaryAndWarningsSayWhatProcessDidAndFoundNowhere) {
+    struct Case {
+        std::vector<const char*> boxes;
+        const char* untickedList;  // a type list with every tick taken off, or none
+        QString summary;
+        QStringList warnings;
+    };
+    const Case cases[] = {
+        {{"ckampgain"}, nullptr, QStringLiteral("8 lines changed in 8 modules"),
+         {QStringLiteral("Amp: no module of the types \"Hi-Gain Fury\", \"Vintage Combo\" in this file.")}},
+        {{"ckampgain", "ckreverbmix"}, "CheckListreverb", QStringLiteral("8 lines changed in 8 modules"),
+         {QStringLiteral("Amp: no module of the types \"Hi-Gain Fury\", \"Vintage Combo\" in this file."),
+          QStringLiteral("Reverb: no type is ticked, so no module is edited.")}},
+        {{"ckdrivelevel"}, "checklistdrive", QStringLiteral("0 lines changed in 0 modules"),
+         {QStringLiteral("Drive: no type is ticked, so no module is edited."),
+          QStringLiteral("Nothing would change: saving writes the document as it is.")}},
+    };
+    for (const Case& c : cases) {
+        load(exampleFile("evening-set.g5a"));
+        for (const char* box : c.boxes) tick(box);
+        find<QSpinBox>("spinampgain")->setValue(77);
+        if (c.untickedList)
+            for (int i = 0; i < find<QListWidget>(c.untickedList)->count(); ++i)
+                find<QListWidget>(c.untickedList)->item(i)->setCheckState(Qt::Unchecked);
+        desktop.previews.clear();
+        process();
+        ASSERT_EQ(desktop.previews.size(), 1);
+        EXPECT_EQ(desktop.previews[0].summary, c.summary);
+        EXPECT_EQ(desktop.previews[0].warnings, c.warnings);
+        EXPECT_EQ(find<QLabel>("processsummary")->text(), c.summary + QStringLiteral(".\nNot saved."));
+        EXPECT_EQ(prompt(), pf::app::kProcessPrompt);
+    }
+    // Nothing ticked: the one message and no preview.
+    load(exampleFile("evening-set.g5a"));
+    desktop.previews.clear();
+    process();
+    EXPECT_TRUE(desktop.previews.isEmpty());
+    ASSERT_EQ(desktop.boxes.size(), 1);
+    EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("There are no changes to save."));
+}
+
+TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
+    const std::string loaded = exampleBytes("evening-set.g5a");
+    load(exampleFile("evening-set.g5a"));
+    auto* undo = find<QToolButton>("butundo");
+    auto* redo = find<QToolButton>("butredo");
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    TempDir dir;
+    tick("ckampgain");
+    process(qpath(dir / "first.g5a"));
+    const std::string first = window->document().toBytes();
+    find<QSpinBox>("spinampgain")->setValue(12);
+    process();  // not saved
+    const std::string second = window->document().toBytes();
+    ASSERT_NE(first, second);
+    ASSERT_NE(first, loaded);
+    struct State {
+        std::string bytes;
+        QString caption;
+        QString saved;
+    };
+    const State states[] = {{loaded, caption("evening-set.g5a"), QString()},
+                            {first, caption("first.g5a"), QStringLiteral("Saved.")},
+                            {second, caption("first.g5a"), QStringLiteral("Not saved.")}};
+    auto expectState = [&](int i, const char* how) {
+        SCOPED_TRACE(how);
+        EXPECT_EQ(window->document().toBytes(), states[i].bytes);
+        EXPECT_EQ(window->windowTitle(), states[i].caption);
+        EXPECT_TRUE(find<QLabel>("processsummary")->text().endsWith(states[i].saved));
+        EXPECT_EQ(undo->isEnabled(), i > 0);
+        EXPECT_EQ(redo->isEnabled(), i < 2);
+    };
+    QApplication::setActiveWindow(window.get());  // the keys belong to the active window
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    expectState(1, "Ctrl+Z");
+    undo->click();
+    expectState(0, "Undo");
+    window->undoClick();  // nothing more to undo
+    expectState(0, "Undo at the start");
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    expectState(1, "Ctrl+Y");
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    expectState(2, "Ctrl+Shift+Z");
+
+    // A Process after an undo drops the redo; a load drops the whole history.
+    undo->click();
+    process();
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(window->document().toBytes(), processed(first, window->choices()));
+    load(exampleFile("rehearsal.g3xa"));
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(find<QLabel>("processsummary")->text(), QString());
+}
+
+// The dialog itself, from the keyboard: Space unticks the module in focus, Enter saves, Esc
+// cancels; the summary, warnings and the report per block and type are on show.
+TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
+    const std::string bytes = exampleBytes("evening-set.g5a");
+    pf::Document doc = pf::Document::fromBytes(bytes);
+    pf::PatchGroup group;
+    group.loadBytes(bytes, "evening-set.g5a", bundledCatalogue());
+    pf::Choices c = group.afterLoad();
+    c[pf::SettingId::AmpGain].ticked = true;
+    c[pf::SettingId::DriveLevel].ticked = true;
+    pf::EditRecord record;
+    const pf::ProcessReport report = pf::process(doc, bundledCatalogue(), c, &record);
+    const pf::ChangeList changes(record);
+    const pf::app::ChangeReview review{report, changes, QStringLiteral("the summary"), {QStringLiteral("a warning")}, &doc};
+    const size_t n = changes.modules().size();
+    ASSERT_GT(n, 3u);
+    for (bool enter : {true, false}) {
+        pf::app::PreviewDialog dialog(review, window.get());
+        dialog.show();
+        EXPECT_EQ(dialog.findChild<QLabel*>("previewsummary")->text(), QStringLiteral("the summary"));
+        EXPECT_EQ(dialog.findChild<QLabel*>("previewwarnings")->text(), QStringLiteral("a warning"));
+        auto* details = dialog.findChild<QTreeWidget*>("previewdetails");
+        ASSERT_EQ(details->topLevelItemCount(), 2);
+        EXPECT_EQ(details->topLevelItem(0)->text(0), QStringLiteral("Amp"));
+        EXPECT_EQ(details->topLevelItem(0)->childCount(), 10) << "one row per ticked amp type";
+        auto* tree = dialog.findChild<QTreeView*>("previewchanges");
+        EXPECT_TRUE(tree->model()->index(0, 0).data().toString().startsWith(QStringLiteral("\"Glass Morning\"  <Module")));
+        EXPECT_TRUE(tree->model()->index(0, 0, tree->model()->index(0, 0)).data().toString().contains(QStringLiteral(" -> ")));
+        QTest::keyClick(tree, Qt::Key_Space);  // the first module
+        QTest::keyClick(tree, Qt::Key_Down);   // into its first line: Space there changes nothing
+        QTest::keyClick(tree, Qt::Key_Space);
+        tree->setCurrentIndex(tree->model()->index(2, 0));
+        QTest::keyClick(tree, Qt::Key_Space);
+        QTest::keyClick(tree, Qt::Key_Space);  // ticked again
+        tree->setCurrentIndex(tree->model()->index(3, 0));
+        QTest::keyClick(tree, Qt::Key_Space);
+        std::vector<bool> expected(n, true);
+        expected[0] = expected[3] = false;
+        EXPECT_EQ(dialog.kept(), expected);
+        QTest::keyClick(tree, enter ? Qt::Key_Return : Qt::Key_Escape);
+        EXPECT_EQ(dialog.result(), enter ? QDialog::Accepted : QDialog::Rejected);
+    }
+}
+
+}  // namespace
+}  // namespace pf::test

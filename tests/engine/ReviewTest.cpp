@@ -1,0 +1,164 @@
+// What the window builds on after a Process: the record grouped by module, modules left out
+// of the result, what the command found nothing for, and the undo history of documents.
+#include "EngineTestSupport.h"
+#include "engine/History.h"
+#include "engine/Review.h"
+
+using namespace pf;
+using namespace pf::test;
+
+namespace {
+
+// Two ordinary patches and one whose patch module every block reaches in turn, so that some
+// of its lines are rewritten twice (see ProcessDriver.BlocksRunInFixedOrder...).
+struct Reviewed {
+    Sheet sheet;
+    Choices choices = choicesFor("g5", {{S::MiscPower, "OFF"}, {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},
+                                        {S::DriveDrive, "Into Spring"}, {S::DriveTone, 62}, {S::ReverbDecay, 50},
+                                        {S::ReverbLevel, 88}, {S::PatchLevel, 75}});
+    Reviewed() {
+        sheet.head();
+        for (const char* name : {"One", "Two"}) {
+            sheet.patch(name);
+            sheet.effect(0, "27", kNoiseParams);
+            sheet.effect(1, "14", kDriveParams);
+            sheet.effect(3, "40", kAmpParams);
+            sheet.effect(9, "", kPatchParams);
+            sheet.patchEnd();
+        }
+        sheet.patch("Chain").effect(9, "27", kPatchParams);
+        sheet.patchEnd().tail();
+        choices.types(TypeList::Amp) = typeEntries({"Gate"}, {"Clean Glass"});
+        choices.types(TypeList::Drive) = typeEntries({"Screamer"}, {"Fuzz"});
+        choices.types(TypeList::Reverb) = typeEntries({"Spring"});
+    }
+    // The lines from a module's header to its closing line.
+    std::pair<size_t, size_t> span(long long header) const {
+        size_t end = static_cast<size_t>(header);
+        while (sheet.lines[end].rfind("  </Module", 0) != 0) ++end;
+        return {static_cast<size_t>(header), end};
+    }
+};
+
+}  // namespace
+
+TEST(ChangeList, LeavingModulesOutGivesTheProcessedDocumentWithTheirLinesAsBefore) {
+    const Reviewed r;
+    EditRecord record;
+    Document doc = r.sheet.document();
+    process(doc, testCatalogue(), r.choices, &record);
+    const std::vector<std::string> processedLines = doc.lines();
+    const ChangeList changes(record);
+    const auto& modules = changes.modules();
+    ASSERT_EQ(modules.size(), 5u) << "two noise reductions, two patch modules and the chain module";
+    size_t edits = 0;
+    const char* patches[] = {"One", "One", "Two", "Two", "Chain"};
+    for (size_t m = 0; m < modules.size(); ++m) {
+        EXPECT_EQ(patchNameAbove(doc, static_cast<size_t>(modules[m].headerLine)), patches[m]);
+        if (m > 0) {
+            EXPECT_LT(modules[m - 1].headerLine, modules[m].headerLine) << "in document order";
+        }
+        EXPECT_EQ(changes.header(modules[m]), r.sheet.lines[static_cast<size_t>(modules[m].headerLine)]);
+        for (size_t i = 0; i < modules[m].count; ++i) EXPECT_EQ(changes.edit(modules[m], i).moduleLine, modules[m].headerLine);
+        edits += modules[m].count;
+    }
+    EXPECT_EQ(edits, record.size());
+    EXPECT_EQ(patchNameAbove(doc, 1), "") << "above the first patch";
+    EXPECT_EQ(patchNameAbove(doc, static_cast<size_t>(modules[4].headerLine), 0), "") << "out of reach";
+
+    for (const std::vector<bool>& keep : {std::vector<bool>{true, true, true, true, true},
+                                          std::vector<bool>{false, false, false, false, false},
+                                          std::vector<bool>{true, false, true, false, true},
+                                          std::vector<bool>{true, true, true, true, false},
+                                          std::vector<bool>{false, false, false, false, true}}) {
+        std::vector<std::string> expected = processedLines;
+        for (size_t m = 0; m < modules.size(); ++m) {
+            if (keep[m]) continue;
+            const auto [from, to] = r.span(modules[m].headerLine);
+            for (size_t i = from; i <= to; ++i) expected[i] = r.sheet.lines[i];
+        }
+        Document kept = doc;
+        changes.restore(kept, keep);
+        EXPECT_TRUE(sameDocument(kept.lines(), expected)) << "keep " << ::testing::PrintToString(keep);
+    }
+}
+
+TEST(ProcessOutcome, CountsChangesAndNamesWhatWasNotFound) {
+    Sheet s;
+    s.head().patch("P");
+    s.effect(3, "40", kAmpParams);
+    s.effect(5, "40", kAmpParams);
+    s.effect(1, "14", 2);  // a short drive: its Level line is not there
+    s.patchEnd().tail();
+    Choices c = choicesFor("g5", {{S::AmpGain, 61}, {S::DriveLevel, 90}, {S::ReverbMix, 30}, {S::MiscLevel, 70}});
+    c.types(TypeList::Amp) = typeEntries({"Tweed Lux", "Clean Glass", "Brit Crunch"});
+    c.types(TypeList::Drive) = typeEntries({"Fuzz"});
+    c.types(TypeList::Reverb) = typeEntries({}, {"Hall"});
+    ProcessReport report;
+    EditRecord record;
+    run(s, c, &report, &record);
+    const ProcessOutcome o = outcomeOf(report, ChangeList(record));
+    EXPECT_EQ(o.linesChanged, 2u);
+    EXPECT_EQ(o.modulesChanged, 2u);
+    EXPECT_EQ(o.editsSkipped, 1u);
+    std::vector<std::pair<Group, std::string>> notFound;
+    for (const auto& n : o.notFound) notFound.emplace_back(n.group, n.type);
+    EXPECT_EQ(notFound, (std::vector<std::pair<Group, std::string>>{
+                            {Group::NoiseReduction, ""}, {Group::Amp, "Tweed Lux"}, {Group::Amp, "Brit Crunch"}}));
+    EXPECT_EQ(o.blocksWithoutTypes, std::vector<Group>{Group::Reverb});
+}
+
+TEST(History, UndoAndRedoGoBackAndForthByteForByteWithTheirNotes) {
+    const Reviewed r;
+    Document doc = r.sheet.document();
+    std::string note = "loaded";
+    History<std::string> history;
+    EXPECT_FALSE(history.canUndo());
+    std::vector<std::string> states{doc.toBytes()};
+    Choices louder = r.choices;
+    louder[S::PatchLevel].number = 99;
+    for (const auto& [after, choices] : {std::pair{"first", r.choices}, std::pair{"second", louder}}) {
+        Document before = doc;
+        process(doc, testCatalogue(), choices);
+        history.changed(std::move(before), std::exchange(note, after));
+        states.push_back(doc.toBytes());
+    }
+    ASSERT_NE(states[1], states[2]) << "the second Process changes the result of the first";
+    const std::vector<std::string> notes{"loaded", "first", "second"};
+    for (size_t i : {1, 0}) {
+        EXPECT_TRUE(history.undo(doc, note));
+        EXPECT_EQ(doc.toBytes(), states[i]);
+        EXPECT_EQ(note, notes[i]);
+    }
+    EXPECT_FALSE(history.undo(doc, note));
+    EXPECT_EQ(doc.toBytes(), states[0]);
+    for (size_t i : {1, 2}) {
+        EXPECT_TRUE(history.redo(doc, note));
+        EXPECT_EQ(doc.toBytes(), states[i]);
+        EXPECT_EQ(note, notes[i]);
+    }
+    EXPECT_FALSE(history.redo(doc, note));
+
+    // A new change after an undo drops what could be redone.
+    history.undo(doc, note);
+    history.changed(Document(doc), "again");
+    EXPECT_FALSE(history.canRedo());
+    EXPECT_EQ(history.undoCount(), 2u);
+    history.clear();
+    EXPECT_FALSE(history.canUndo());
+}
+
+TEST(History, TheOldestStatesGoOnceTheBudgetIsExceededButTheLatestStays) {
+    const Document doc = Document::fromBytes(std::string(1000, 'x') + "\r\n");
+    History<int> history(2500);
+    for (int i = 0; i < 4; ++i) history.changed(Document(doc), i);
+    EXPECT_EQ(history.undoCount(), 2u);
+    Document current = doc;
+    int note = 9;
+    history.undo(current, note);
+    EXPECT_EQ(note, 3);
+    History<int> tiny(1);
+    tiny.changed(Document(doc), 0);
+    tiny.changed(Document(doc), 1);
+    EXPECT_EQ(tiny.undoCount(), 1u);
+}
