@@ -296,7 +296,7 @@ void TPresetforger_Form::fitToContents() {
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) button = button.expandedTo(b->sizeHint());
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) b->setFixedSize(button);
     int row = 20, rowWidth = 0;
-    for (QToolButton* b : {recentButton_, applyRecipeButton_, saveRecipeButton_}) {
+    for (QToolButton* b : {undoButton_, redoButton_, recentButton_, applyRecipeButton_, saveRecipeButton_}) {
         b->setFixedSize(b->sizeHint().width() + 4, std::max(20, b->sizeHint().height()));
         row = std::max(row, b->height());
         rowWidth += b->width() + 2;
@@ -365,12 +365,47 @@ void TPresetforger_Form::placeOverlays() {
         b->move(right, legal.bottom() + 1 - b->height());
         right -= 2;
     }
+    if (processSummary_) {  // the history's controls come later in the window's making
+        int left = area.left() + 6;
+        for (QToolButton* b : {undoButton_, redoButton_}) {
+            b->move(left, legal.bottom() + 1 - b->height());
+            left += b->width() + 2;
+        }
+        placeProcessSummary(*page, QRect(x, y + 4, loadButton_->width(), legal.top() - y - 8));
+    }
     const QTabBar* bar = pages_->tabBar();
     dateLink_->move(width() - dateLink_->width() - 6,
                     pages_->y() + bar->y() + std::max(0, (bar->height() - dateLink_->height()) / 2));
     for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, processButton_, closeButton_, recentButton_,
-                                                      applyRecipeButton_, saveRecipeButton_})
-        w->raise();
+                                                      applyRecipeButton_, saveRecipeButton_, undoButton_, redoButton_,
+                                                      processSummary_})
+        if (w) w->raise();
+}
+
+// The summary of the Process that made the document stands under the command buttons, in the
+// room the page leaves free there (its rows may reach under the buttons): whole, or only
+// whether it is saved, or not at all; the whole text is its tool tip.
+void TPresetforger_Form::placeProcessSummary(const TabPage& page, QRect room) {
+    for (const QWidget* w : page.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&page) || w->layout()) continue;  // containers: their children count
+        const QRect r(w->mapTo(this, QPoint(0, 0)), w->size());
+        if (r.intersects(room)) room.setBottom(std::min(room.bottom(), r.top() - 4));
+    }
+    const QStringList parts = summaryParts();
+    processSummary_->setToolTip(parts.join(QLatin1Char('\n')));
+    const QFontMetrics metrics(processSummary_->font());
+    auto heightOf = [&](const QString& text) {
+        return metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap | Qt::AlignHCenter, text).height();
+    };
+    QString shown;
+    for (const QString& candidate : {parts.join(QLatin1Char('\n')), parts.isEmpty() ? QString() : parts.back()})
+        if (!candidate.isEmpty() && heightOf(candidate) <= room.height()) {
+            shown = candidate;
+            break;
+        }
+    processSummary_->setText(shown);
+    processSummary_->setGeometry(room.left(), room.top(), room.width(), std::max(0, room.height()));
+    processSummary_->setVisible(!shown.isEmpty());
 }
 
 bool TPresetforger_Form::eventFilter(QObject* watched, QEvent* event) {
@@ -690,12 +725,6 @@ void TPresetforger_Form::addHistoryControls() {
     redoButton_ = historyButton("butredo", tr("Redo \u21B7"), tr("Do the Process taken back again (Ctrl+Shift+Z)"));
     connect(undoButton_, &QToolButton::clicked, this, &TPresetforger_Form::undoClick);
     connect(redoButton_, &QToolButton::clicked, this, &TPresetforger_Form::redoClick);
-    int left = 6;
-    for (QToolButton* b : {undoButton_, redoButton_}) {
-        const int w = b->sizeHint().width() + 4;
-        b->setGeometry(left, kClientHeight - 25, w, 20);
-        left += w + 2;
-    }
     // Each key once: a key bound twice would be ambiguous and do nothing.
     auto shortcut = [this](QList<QKeySequence> keys, void (TPresetforger_Form::*slot)()) {
         QList<QKeySequence> unique;
@@ -720,9 +749,7 @@ void TPresetforger_Form::addHistoryControls() {
     QPalette grey = processSummary_->palette();
     grey.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
     processSummary_->setPalette(grey);
-    const QRect below = closeButton_->geometry();
-    processSummary_->setGeometry(below.left(), below.bottom() + 12, below.width(), 130);
-    processSummary_->raise();
+    processSummary_->hide();  // placed with the buttons over the pages
 }
 
 // The current state in the window: its caption, its summary and whether it is saved, and
@@ -731,9 +758,12 @@ void TPresetforger_Form::showState() {
     setWindowTitle(state_.caption.isEmpty() ? kAppTitle : state_.caption);
     undoButton_->setEnabled(history_.canUndo());
     redoButton_->setEnabled(history_.canRedo());
-    QString text = state_.summary;
-    if (!text.isEmpty()) text += QStringLiteral(".\n") + (state_.saved ? tr("Saved.") : tr("Not saved."));
-    processSummary_->setText(text);
+    placeOverlays();
+}
+
+QStringList TPresetforger_Form::summaryParts() const {
+    if (state_.summary.isEmpty()) return {};
+    return {state_.summary + QLatin1Char('.'), state_.saved ? tr("Saved.") : tr("Not saved.")};
 }
 
 void TPresetforger_Form::undoClick() {
