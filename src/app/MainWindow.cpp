@@ -766,22 +766,18 @@ QStringList TPresetforger_Form::summaryParts() const {
     return {state_.summary + QLatin1Char('.'), state_.saved ? tr("Saved.") : tr("Not saved.")};
 }
 
-void TPresetforger_Form::undoClick() {
-    if (commandsRunning_ > 0 || !history_.canUndo()) return;
-    pf::Document current;
-    group_.exchangeDocument(current);
-    history_.undo(current, state_);
-    group_.exchangeDocument(current);
-    showState();
-}
+void TPresetforger_Form::undoClick() { stepHistory(true); }
 
-void TPresetforger_Form::redoClick() {
-    if (commandsRunning_ > 0 || !history_.canRedo()) return;
+void TPresetforger_Form::redoClick() { stepHistory(false); }
+
+// One step back or forth: the document shown is exchanged with the one the history holds.
+void TPresetforger_Form::stepHistory(bool back) {
+    if (commandsRunning_ > 0) return;
     pf::Document current;
     group_.exchangeDocument(current);
-    history_.redo(current, state_);
+    const bool stepped = back ? history_.undo(current, state_) : history_.redo(current, state_);
     group_.exchangeDocument(current);
-    showState();
+    if (stepped) showState();
 }
 
 void TPresetforger_Form::fillRecentMenu() {
