@@ -21,19 +21,35 @@ std::string range(size_t first, size_t count) {
 std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const EditRecord& record,
                         std::string_view oldName, std::string_view newName) {
     const size_t n = result.lineCount();
-    // Each changed line and its text before Process (its first record's `before`), by line.
-    std::vector<std::pair<size_t, std::string>> old;
+    // Each changed line and its text before Process (its first record's `before`), by line:
+    // the record's index of that first rewrite, or none for a last line that only lost its
+    // missing line break.
+    constexpr size_t kUnchangedText = SIZE_MAX;
+    std::vector<std::pair<size_t, size_t>> old;
     old.reserve(record.size() + 1);
-    for (const auto& e : record) old.emplace_back(e.line, e.before);
-    std::stable_sort(old.begin(), old.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < record.size(); ++i) old.emplace_back(record.line(i), i);
+    std::sort(old.begin(), old.end());  // by line, then by the order of the rewrites
     old.erase(std::unique(old.begin(), old.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
               old.end());
-    std::erase_if(old, [&](const auto& entry) { return entry.second == result.line(entry.first); });
+    std::string before;
+    std::erase_if(old, [&](const auto& entry) {
+        before = record[entry.second].before;
+        return before == result.line(entry.first);
+    });
     const bool lastLineChanged = n > 0 && !inputEndedWithBreak;
-    if (lastLineChanged && (old.empty() || old.back().first != n - 1)) old.emplace_back(n - 1, std::string(result.line(n - 1)));
+    if (lastLineChanged && (old.empty() || old.back().first != n - 1)) old.emplace_back(n - 1, kUnchangedText);
     if (old.empty()) return {};
+    auto oldText = [&](const std::pair<size_t, size_t>& entry) -> std::string_view {
+        if (entry.second == kUnchangedText) return result.line(entry.first);
+        before = record[entry.second].before;
+        return before;
+    };
 
     std::string out = "--- a/" + std::string(oldName) + "\n+++ b/" + std::string(newName) + "\n";
+    // Room for every line shown, at the document's mean line length, so that the text is not
+    // moved as it grows.
+    const size_t meanLine = result.allInBuffer() && n > 0 ? result.buffer().size() / n + 2 : 32;
+    out.reserve(std::min(n, old.size() * (2 * kContext + 2)) * meanLine);
     auto line = [&](char mark, std::string_view text) { out.append(1, mark).append(text).append(1, '\n'); };
     size_t c = 0;  // the next change to show
     while (c < old.size()) {
@@ -50,7 +66,7 @@ std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const 
             }
             size_t runEnd = c;  // a run of changed lines: all old texts, then all new ones
             while (runEnd < end && old[runEnd].first == i + (runEnd - c)) ++runEnd;
-            for (size_t k = c; k < runEnd; ++k) line('-', old[k].second);
+            for (size_t k = c; k < runEnd; ++k) line('-', oldText(old[k]));
             if (lastLineChanged && old[runEnd - 1].first == n - 1) out += "\\ No newline at end of file\n";
             for (size_t k = c; k < runEnd; ++k) line('+', result.line(old[k].first));
             i += runEnd - c;
