@@ -1,5 +1,6 @@
 #include "app/Pictures.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,6 +11,9 @@
 namespace pf::app::pictures {
 
 namespace {
+
+// The words drawn into the pictures go through the translation function like every other text.
+QString tr(const char* text) { return QCoreApplication::translate("pictures", text); }
 
 const QColor kNavy(0x14, 0x22, 0x4a);
 const QColor kSteel(0x5c, 0x6f, 0x8c);
@@ -204,7 +208,7 @@ QPixmap title(QSize size, qreal ratio) {
     tag.setPixelSize(static_cast<int>(h * 0.17));
     p.setFont(tag);
     p.setPen(QColor(0xa8, 0xb8, 0xd8));
-    p.drawText(QPointF(textX + 2, baseline + h * 0.28), QStringLiteral("patch groups, rewritten in one pass"));
+    p.drawText(QPointF(textX + 2, baseline + h * 0.28), tr("patch groups, rewritten in one pass"));
     return pixmap;
 }
 
@@ -402,14 +406,14 @@ QPixmap home(QSize size, qreal ratio) {
     label.setBold(true);
     p.setFont(label);
     p.setPen(kNavy);
-    p.drawText(QRectF(0, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, QStringLiteral("every patch"));
-    p.drawText(QRectF(W * 0.33, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, QStringLiteral("one pass"));
-    p.drawText(QRectF(W * 0.66, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, QStringLiteral("every change"));
+    p.drawText(QRectF(0, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, tr("every patch"));
+    p.drawText(QRectF(W * 0.33, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, tr("one pass"));
+    p.drawText(QRectF(W * 0.66, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, tr("every change"));
     p.setPen(kSteel);
     QFont head2 = label;
     head2.setBold(false);
     p.setFont(head2);
-    p.drawText(QRectF(0, H * 0.02, W, H * 0.12), Qt::AlignCenter, QStringLiteral("Load \u2192 tick \u2192 Process \u2192 Save"));
+    p.drawText(QRectF(0, H * 0.02, W, H * 0.12), Qt::AlignCenter, tr("Load \u2192 tick \u2192 Process \u2192 Save"));
     return pixmap;
 }
 
