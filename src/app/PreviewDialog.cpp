@@ -28,8 +28,6 @@ QString count(size_t n, const char* one, const char* many) {
     return n == 1 ? tr(one) : tr(many).arg(static_cast<qulonglong>(n));
 }
 
-bool byTypeList(pf::Group g) { return g == pf::Group::Amp || g == pf::Group::Drive || g == pf::Group::Reverb; }
-
 QString trimmed(const std::string& s) { return qs(s).trimmed(); }
 
 // Where a module's rewrites came from: each block once, with the effect type its hit had.

@@ -2,8 +2,6 @@
 
 #include "io/FileIO.h"
 
-#include <fstream>
-#include <iterator>
 
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION

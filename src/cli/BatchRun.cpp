@@ -1,7 +1,6 @@
 #include "cli/BatchRun.h"
 
 #include <cerrno>
-#include <cstring>
 #include <exception>
 
 #include "catalogue/Catalogue.h"
@@ -67,13 +66,9 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     }
     auto write = std::make_shared<io::AtomicWrite>();
     std::string reason;
-    if (!write->start(output, &reason)) return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
-    errno = 0;
-    if (!group.document().writeTo(write->fd())) {
-        const int e = errno ? errno : EIO;
-        write->abandon();
-        return done(fail("cannot be written", {io::cannotCreate(output, std::strerror(e))}, true));
-    }
+    if (!write->start(output, &reason) ||
+        !write->write([&](int fd) { return group.document().writeTo(fd); }, &reason))
+        return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
     write->startFlush();
     outcome.ok = true;
     outcome.line = head + changed + " changed" + notApplied;

@@ -98,11 +98,8 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
     str("output", f.output);
     str("status", f.status);
     str("message", f.message);
-    size_t skipped = 0;
-    if (f.report)
-        for (const auto& b : f.report->blocks) skipped += b.editsSkipped;
     num("linesChanged", f.report ? f.report->linesChanged : 0);
-    num("editsSkipped", skipped);
+    num("editsSkipped", f.report ? f.report->editsSkipped() : 0);
     list("notApplied", f.notApplied);
     list("errors", f.errors);
     out += ", \"blocks\": [";

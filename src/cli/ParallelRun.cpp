@@ -30,6 +30,7 @@ void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size
     // Each wait has its own condition: a step to flush or the end of the work; room in the
     // queue; an outcome.
     std::condition_variable stepReady, roomReady, outcomeReady;
+    jobs = static_cast<unsigned>(std::clamp<size_t>(jobs, 1, count));
     size_t next = 0;                  // the next input to prepare
     size_t preparing = jobs;          // threads still preparing
     std::deque<std::pair<size_t, FinishStep>> prepared;
@@ -67,8 +68,6 @@ void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size
         }
     };
     std::vector<std::jthread> threads;
-    jobs = static_cast<unsigned>(std::clamp<size_t>(jobs, 1, count));
-    preparing = jobs;
     for (unsigned t = 0; t < jobs; ++t) threads.emplace_back(work);
     for (size_t t = 0; t < std::min(count, kFlushingThreads); ++t) threads.emplace_back(flush);
 

@@ -10,23 +10,23 @@ constexpr ReverbTypeIds kGuitarReverbs{.hdReverb = "105", .earlyReflections = "6
 constexpr ReverbTypeIds kBassReverbs{.hdReverb = "65", .earlyReflections = "54", .air = "55"};
 
 const DeviceModel kModels[] = {
-    {.code = "g5", .extension = ".g5a", .name = "G5", .saveFilter = "G5 Patch Groups",
+    {.code = "g5", .extension = ".g5a", .saveFilter = "G5 Patch Groups",
      .noiseReductionId = "27", .reverb = kGuitarReverbs, .preDelayShift = -1,
      .patchModule = PatchModule{.header = "  <Module9>", .level = 2, .footswitch = 3, .pedal = std::nullopt, .balance = 7},
      .ampPage = ShownWith::AmpPage, .pedalControls = false, .b3Controls = false},
-    {.code = "g3x", .extension = ".g3xa", .name = "G3X", .saveFilter = "G3v2 Patch Groups",
+    {.code = "g3x", .extension = ".g3xa", .saveFilter = "G3v2 Patch Groups",
      .noiseReductionId = "27", .reverb = kGuitarReverbs, .preDelayShift = -1,
      .patchModule = PatchModule{.header = "  <Module6>", .level = 0, .footswitch = 1,
                                 .pedal = PatchModule::Pedal{.target = 3, .volume = 5}, .balance = 7},
      .ampPage = ShownWith::AmpPage, .pedalControls = true, .b3Controls = false},
-    {.code = "b3", .extension = ".b3a", .name = "B3", .saveFilter = "B3 Patch Groups",
+    {.code = "b3", .extension = ".b3a", .saveFilter = "B3 Patch Groups",
      .noiseReductionId = "19", .reverb = kBassReverbs, .preDelayShift = 0,
      .patchModule = PatchModule{.header = "  <Module3>", .level = 0, .footswitch = 1,
                                 .pedal = PatchModule::Pedal{.target = 3, .volume = 5}, .balance = 7},
      .ampPage = ShownWith::B3AmpPage, .pedalControls = true, .b3Controls = true},
 };
 
-const DeviceModel kUnknown{.code = "", .extension = "", .name = "", .saveFilter = "",
+const DeviceModel kUnknown{.code = "", .extension = "", .saveFilter = "",
                            .noiseReductionId = "27", .reverb = kGuitarReverbs, .preDelayShift = -1,
                            .patchModule = std::nullopt, .ampPage = ShownWith::AmpPage,
                            .pedalControls = std::nullopt, .b3Controls = std::nullopt};

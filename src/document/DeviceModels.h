@@ -41,7 +41,6 @@ struct PatchModule {
 struct DeviceModel {
     std::string_view code;        // "g5": set by a load, the prefix of every catalogue section
     std::string_view extension;   // ".g5a", compared exactly
-    std::string_view name;        // "G5"
     std::string_view saveFilter;  // "G5 Patch Groups": the save dialog's entry for its files
     std::string_view noiseReductionId;  // type id of the noise-reduction module
     ReverbTypeIds reverb;

@@ -10,16 +10,6 @@
 
 namespace pf {
 
-namespace {
-
-bool equalNoCase(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    return true;
-}
-
-}  // namespace
-
 size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.size() > hay.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     if (needle.empty()) return from;
@@ -28,7 +18,7 @@ size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     const char* base = hay.data() + from;
     scan::forEachByteNoCase(base, hay.size() - needle.size() - from + 1, asciiLower(needle[0]),
                             [&](size_t at) {
-                                if (!equalNoCase(base + at + 1, needle.data() + 1, needle.size() - 1)) return true;
+                                if (!equalsNoCase({base + at + 1, needle.size() - 1}, needle.substr(1))) return true;
                                 found = from + at;
                                 return false;
                             });
@@ -248,8 +238,12 @@ void Document::rebuildOffsets() const {
 
 void Document::lengthChanged(size_t index, long long delta) {
     pending_.emplace_back(index, delta);
-    // Past about n / log n waiting changes one rebuild costs no more than adding them singly.
-    if (pending_.size() * 32 > lineCount_ + 1024) rebuildOffsets();
+    // Past about n / log n waiting changes one rebuild costs no more than adding them singly:
+    // the tree is dropped, to be built once when a position is next read.
+    if (pending_.size() * 32 > lineCount_ + 1024) {
+        positionsBuilt_ = false;
+        pending_.clear();
+    }
 }
 
 void Document::settleOffsets() const {
@@ -339,14 +333,12 @@ std::optional<size_t> Document::find(std::string_view needle, size_t from) const
         if (first.size() < pieces[0].size()) continue;
         const size_t at = first.size() - pieces[0].size();
         if (at < column) continue;
-        if (!equalNoCase(first.data() + at, pieces[0].data(), pieces[0].size())) continue;
+        if (!equalsNoCase(first.substr(at), pieces[0])) continue;
         bool match = true;
-        for (size_t k = 1; k < span && match; ++k)
-            match = line(i + k).size() == pieces[k].size() &&
-                    equalNoCase(line(i + k).data(), pieces[k].data(), pieces[k].size());
+        for (size_t k = 1; k < span && match; ++k) match = equalsNoCase(line(i + k), pieces[k]);
         const std::string_view lastLine = line(i + span);
         match = match && lastLine.size() >= pieces[span].size() &&
-                equalNoCase(lastLine.data(), pieces[span].data(), pieces[span].size());
+                equalsNoCase(lastLine.substr(0, pieces[span].size()), pieces[span]);
         if (match) return lineStart(i) + at;
     }
     return std::nullopt;

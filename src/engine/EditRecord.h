@@ -86,7 +86,6 @@ public:
         read(index, e);
         return e;
     }
-    RecordedEdit back() const { return (*this)[size() - 1]; }
     // The line and the module's header line of a rewrite, without reading its texts.
     size_t line(size_t index) const;
     long long moduleLine(size_t index) const;
@@ -112,7 +111,6 @@ public:
         return {size(), blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastModuleEntry_, lastModuleLine_};
     }
     void truncate(const Mark& mark);
-    void clear() { truncate({}); }
 
 private:
     // The bytes, in blocks that never move; one rewrite lies in one block.

@@ -29,6 +29,12 @@ const BlockStep kBlocks[] = {
 
 }  // namespace
 
+size_t ProcessReport::editsSkipped() const {
+    size_t n = 0;
+    for (const auto& b : blocks) n += b.editsSkipped;
+    return n;
+}
+
 bool ProcessReport::nothingToSave() const {
     for (bool f : groupFlags)
         if (f) return false;
@@ -42,8 +48,7 @@ std::string ProcessReport::summary() const {
         out << groupName(b.group) << ": " << b.hits << (b.hits == 1 ? " module" : " modules");
         std::string sep = " (";
         for (const auto& t : b.types) {
-            if (b.types.size() == 1 && b.group != Group::Amp && b.group != Group::Drive && b.group != Group::Reverb)
-                break;
+            if (b.types.size() == 1 && !byTypeList(b.group)) break;
             out << sep << t.name << ": " << t.hits;
             sep = ", ";
         }

@@ -35,6 +35,7 @@ struct ProcessReport {
     std::vector<BlockReport> blocks;             // in the order they ran
     size_t linesChanged = 0;                     // lines whose text differs from before
 
+    size_t editsSkipped() const;  // of every block
     bool nothingToSave() const;  // no group flag set: kNoChangesToSave, nothing touched
     std::string summary() const; // a few lines of text for people
 };

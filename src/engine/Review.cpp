@@ -62,12 +62,12 @@ ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes)
     ProcessOutcome o;
     o.linesChanged = report.linesChanged;
     o.modulesChanged = changes.modules().size();
+    o.editsSkipped = report.editsSkipped();
     for (const BlockReport& block : report.blocks) {
-        o.editsSkipped += block.editsSkipped;
-        const bool byTypeList = block.group == Group::Amp || block.group == Group::Drive || block.group == Group::Reverb;
-        if (byTypeList && block.types.empty()) o.blocksWithoutTypes.push_back(block.group);
+        const bool byTypes = byTypeList(block.group);
+        if (byTypes && block.types.empty()) o.blocksWithoutTypes.push_back(block.group);
         for (const TypeReport& type : block.types)
-            if (type.hits == 0) o.notFound.push_back({block.group, byTypeList ? type.name : std::string()});
+            if (type.hits == 0) o.notFound.push_back({block.group, byTypes ? type.name : std::string()});
     }
     return o;
 }

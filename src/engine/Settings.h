@@ -28,6 +28,8 @@ inline constexpr size_t kSettingCount = 48;
 enum class Group : int { NoiseReduction, Amp, Drive, Reverb, PatchLevel };
 inline constexpr size_t kGroupCount = 5;
 std::string_view groupName(Group g);  // "ZNR", "Amp", "Drive", "Reverb", "Patch"
+// Whether a group's block searches the ticked types of a check list (else one fixed line).
+constexpr bool byTypeList(Group g) { return g == Group::Amp || g == Group::Drive || g == Group::Reverb; }
 
 // The effect-type check lists: of the Amp page, the B3 Amp page, the Drive and Reverb pages.
 enum class TypeList : int { Amp, B3Amp, Drive, Reverb };

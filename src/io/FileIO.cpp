@@ -351,18 +351,19 @@ void AtomicWrite::abandon() noexcept {
     forgetTemporary(static_cast<TemporarySlot*>(std::exchange(slot_, nullptr)));
 }
 
+bool AtomicWrite::write(const std::function<bool(int fd)>& writeBody, std::string* reason) {
+    errno = 0;
+    if (writeBody(fd_)) return true;
+    const int error = errno ? errno : EIO;
+    abandon();
+    if (reason) *reason = systemReason(error);
+    return false;
+}
+
 bool writeFileAtomically(const std::filesystem::path& path, const std::function<bool(int fd)>& writeBody,
                          std::string* reason, const AtomicWriteOptions& options) {
     AtomicWrite write;
-    if (!write.start(path, reason)) return false;
-    errno = 0;
-    if (!writeBody(write.fd())) {
-        const int error = errno ? errno : EIO;
-        write.abandon();
-        if (reason) *reason = systemReason(error);
-        return false;
-    }
-    return write.finish(reason, options);
+    return write.start(path, reason) && write.write(writeBody, reason) && write.finish(reason, options);
 }
 
 void removeTemporaryFilesInProgress() noexcept {

@@ -79,6 +79,9 @@ public:
     // file, a folder that is not there, no room for a new file).
     bool start(const std::filesystem::path& target, std::string* reason = nullptr);
     int fd() const { return fd_; }
+    // Lets `writeBody` fill the temporary file; when it fails, the write is abandoned and
+    // `reason` receives the system's reason (errno as the body left it, else EIO).
+    bool write(const std::function<bool(int fd)>& writeBody, std::string* reason = nullptr);
     // Asks the system to start writing what was written so far to disk, so that finish() has
     // less to wait for.
     void startFlush() const;

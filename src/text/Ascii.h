@@ -10,7 +10,13 @@ namespace pf {
 constexpr char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string lowerAscii(std::string_view s);
-bool equalsNoCase(std::string_view a, std::string_view b);
+// Inline: the document's search compares every candidate with it.
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
 std::string_view trimBlanks(std::string_view s);  // removes ' ' and '\t' at both ends
 
 }  // namespace pf
