@@ -19,6 +19,7 @@
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
 #include "app/PreviewDialog.h"
+#include "app/Widgets.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
             for (int i = 1; i < tabs->count(); ++i) {
                 if (!tabs->isTabVisible(i)) continue;
                 tabs->setCurrentIndex(i);
-                grab(window, QStringLiteral("%1-%2.png").arg(QString::fromUtf8(window.modelCode().data(), window.modelCode().size()),
+                grab(window, QStringLiteral("%1-%2.png").arg(pf::app::qs(window.modelCode()),
                                                              tabs->widget(i)->objectName()));
             }
         });

@@ -19,7 +19,6 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStringDecoder>
-#include <QShortcut>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <QTabWidget>
@@ -68,6 +67,22 @@ QString displayText(const std::string& bytes) {
 }
 
 QByteArray bytesOf(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Selects the item of a drop-down list that a choice's text names: by the catalogue's bytes, or
+// by a fixed list's text.
+void selectEntry(const SettingRow& row, const std::string& text) {
+    row.list->setCurrentIndex(row.def->kind == ValueKind::CatalogueList ? row.list->findData(bytesOf(text))
+                                                                        : row.list->findText(qs(text)));
+}
+
+// The small flat buttons of the bottom row: greyed while disabled, as they are until a load.
+QToolButton* bottomRowButton(const char* name, const QString& caption, QWidget* parent) {
+    QToolButton* b = flatButton(caption, name, parent);
+    b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: #9aa3b3; }"));
+    b->setEnabled(false);
+    b->raise();
+    return b;
+}
 
 std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -240,13 +255,7 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
 
     // The recipe buttons and the recent files stand in the pages' bottom row, left of "Legal",
     // flat like the pages' small buttons.
-    auto recipeButton = [this](const char* name, const QString& caption) {
-        QToolButton* b = flatButton(caption, name, this);
-        b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: #9aa3b3; }"));
-        b->setEnabled(false);
-        b->raise();
-        return b;
-    };
+    auto recipeButton = [this](const char* name, const QString& caption) { return bottomRowButton(name, caption, this); };
     saveRecipeButton_ = recipeButton("butsaverecipe", tr("Save recipe..."));
     applyRecipeButton_ = recipeButton("butapplyrecipe", tr("Apply recipe..."));
     connect(saveRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::saveRecipeClick);
@@ -301,10 +310,7 @@ void TPresetforger_Form::fitToContents() {
         row = std::max(row, b->height());
         rowWidth += b->width() + 2;
     }
-    for (TabPage* page : pages()) {
-        page->fitTexts();
-        row = std::max(row, page->legalButton()->height());
-    }
+    for (TabPage* page : pages()) row = std::max({row, 20, page->legalButton()->sizeHint().height()});
     for (TabPage* page : pages()) {
         page->keepRoom(QSize(button.width(), kButtonTop + 3 * button.height() + 2 * kButtonGap), row + 8);
         page->fitTexts();
@@ -319,10 +325,6 @@ void TPresetforger_Form::fitToContents() {
         for (QLayout* l : page->findChildren<QLayout*>()) l->invalidate();
     layout()->invalidate();
     QSize needed = layout()->sizeHint();
-    if (qEnvironmentVariableIsSet("PF_DEBUG_FIT")) {
-        for (TabPage* page : pages()) qDebug() << page->objectName() << page->sizeHint();
-        qDebug() << needed;
-    }
     needed.setWidth(std::max({needed.width(), rowWidth + 8,
                               pages_->tabBar()->sizeHint().width() + dateLink_->width() + 16}));
     setFixedSize(needed.expandedTo(QSize(kClientWidth, kClientHeight)));
@@ -603,9 +605,7 @@ void TPresetforger_Form::showAfterLoad(const pf::Choices& fresh) {
             row.list->clear();
             for (const ListItem& item : group_.items(row.def->id)) row.list->addItem(displayText(item.text), bytesOf(item.text));
         }
-        const std::string& text = fresh[row.def->id].text;
-        row.list->setCurrentIndex(row.def->kind == ValueKind::CatalogueList ? row.list->findData(bytesOf(text))
-                                                                            : row.list->findText(qs(text)));
+        selectEntry(row, fresh[row.def->id].text);
     }
 }
 
@@ -714,11 +714,8 @@ void TPresetforger_Form::butprocessClick() {
 // of the Process that made the document, under the command buttons.
 void TPresetforger_Form::addHistoryControls() {
     auto historyButton = [this](const char* name, const QString& caption, const QString& tip) {
-        QToolButton* b = flatButton(caption, name, this);
-        b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: #9aa3b3; }"));
+        QToolButton* b = bottomRowButton(name, caption, this);
         b->setToolTip(tip);
-        b->setEnabled(false);
-        b->raise();
         return b;
     };
     undoButton_ = historyButton("butundo", tr("\u21B6 Undo"), tr("Take the last Process back (Ctrl+Z)"));
@@ -801,8 +798,7 @@ void TPresetforger_Form::showChoices(const pf::Choices& chosen) {
         row.box->setChecked(choice.ticked);
         if (!choice.ticked) continue;
         if (row.spin) row.spin->setValue(choice.number);
-        else if (row.def->kind == ValueKind::CatalogueList) row.list->setCurrentIndex(row.list->findData(bytesOf(choice.text)));
-        else row.list->setCurrentIndex(row.list->findText(qs(choice.text)));
+        else selectEntry(row, choice.text);
     }
     for (size_t i = 0; i < kTypeListCount; ++i) {
         QListWidget* list = typeList(static_cast<TypeList>(i));

@@ -126,10 +126,10 @@ protected:
 
 private:
     void fitToContents();  // sizes the window to what its texts need
-    void placeOverlays();
+    void placeOverlays();  // the buttons over the page shown
     void placeProcessSummary(const TabPage& page, QRect room);
-    QStringList summaryParts() const;
-    void stepHistory(bool back);  // the summary of the Process that made the document, and whether it is saved  // the buttons over the page shown
+    QStringList summaryParts() const;  // the summary of the Process that made the document, and whether it is saved
+    void stepHistory(bool back);       // one step of undo (back) or redo
     std::vector<TabPage*> pages() const;
     void Resettabs(bool loadForm);  // the start form's tabs, or the loaded model's
     void pageActivated(int index);

@@ -57,7 +57,6 @@ class PreviewDialog : public QDialog {
 public:
     explicit PreviewDialog(const ChangeReview& review, QWidget* parent = nullptr);
     std::vector<bool> kept() const { return model_->kept(); }
-    ChangesModel* changesModel() const { return model_; }
 
 private:
     ChangesModel* model_ = nullptr;

@@ -86,7 +86,7 @@ bool SingleInstance::claim(const QString& file) {
     if (!lock_->tryLock(0)) {
         if (lock_->error() == QLockFile::LockFailedError) {
             // Another copy runs. It may still be starting its server: try for a short while.
-            const QByteArray open = file.isEmpty() ? QByteArray() : openRequest(file);
+            const QByteArray open = openRequest(file);
             const QByteArray request = open.isEmpty() ? raiseRequest() : open;
             for (int attempt = 0; attempt < 20; ++attempt) {
                 if (send(serverName_, request)) break;
