@@ -56,16 +56,6 @@ constexpr const char* kLegalNotice = QT_TRANSLATE_NOOP(
     "The device names shown in this program belong to their owners; they are used only to say "
     "which files the program works on.");
 
-// Catalogue texts are 8-bit: shown as UTF-8 where they are valid UTF-8, else byte for byte.
-// The original bytes stay with every item, so that what Process reads is exactly what the
-// catalogue holds.
-QString displayText(const std::string& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (utf8.hasError()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    return text;
-}
-
 QByteArray bytesOf(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Selects the item of a drop-down list that a choice's text names: by the catalogue's bytes, or

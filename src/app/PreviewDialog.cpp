@@ -28,7 +28,7 @@ QString count(size_t n, const char* one, const char* many) {
     return n == 1 ? tr(one) : tr(many).arg(static_cast<qulonglong>(n));
 }
 
-QString trimmed(const std::string& s) { return qs(s).trimmed(); }
+QString trimmed(const std::string& s) { return displayText(s).trimmed(); }
 
 // Where a module's rewrites came from: each block once, with the effect type its hit had.
 QString originsOf(const pf::ChangeList& changes, const pf::ModuleChanges& module) {
@@ -56,7 +56,7 @@ QStringList warningsOf(const pf::ProcessOutcome& o) {
     std::map<pf::Group, QStringList> missingTypes;
     for (const auto& n : o.notFound) {
         if (n.type.empty()) warnings << tr("%1: no such module in this file.").arg(qs(pf::groupName(n.group)));
-        else missingTypes[n.group] << QStringLiteral("\"%1\"").arg(qs(n.type));
+        else missingTypes[n.group] << QStringLiteral("\"%1\"").arg(displayText(n.type));
     }
     for (const auto& [group, types] : missingTypes)
         warnings << (types.size() == 1 ? tr("%1: no module of type %2 in this file.")
@@ -110,12 +110,12 @@ QVariant ChangesModel::data(const QModelIndex& index, int role) const {
         QString text = QStringLiteral("%1  %2").arg(header.isEmpty() ? tr("(no module header)") : header, originsOf(changes_, module));
         if (document_ && line >= 0)
             if (const std::string patch = pf::patchNameAbove(*document_, static_cast<size_t>(line)); !patch.empty())
-                text = tr("\"%1\"  %2").arg(qs(patch), text);
+                text = tr("\"%1\"  %2").arg(displayText(patch), text);
         return text;
     }
     const pf::RecordedEdit& e = changes_.edit(module, static_cast<size_t>(index.row()));
     return QStringLiteral("%1: %2 -> %3")
-        .arg(qs(pf::setting(e.setting).caption), qs(pf::parameterValue(e.before)), qs(pf::parameterValue(e.after)));
+        .arg(qs(pf::setting(e.setting).caption), displayText(pf::parameterValue(e.before)), displayText(pf::parameterValue(e.after)));
 }
 
 bool ChangesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -205,7 +205,7 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
                                                   QString::number(block.editsMade), QString::number(block.editsSkipped)});
         if (!byTypeList(block.group)) continue;
         for (const pf::TypeReport& type : block.types)
-            new QTreeWidgetItem(row, {qs(type.name), QString::number(type.hits)});
+            new QTreeWidgetItem(row, {displayText(type.name), QString::number(type.hits)});
     }
     details->expandAll();
     details->header()->setSectionResizeMode(0, QHeaderView::Stretch);

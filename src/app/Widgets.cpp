@@ -1,8 +1,16 @@
 #include "app/Widgets.h"
 
 #include <QMouseEvent>
+#include <QStringDecoder>
 
 namespace pf::app {
+
+QString displayText(std::string_view bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (utf8.hasError()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return text;
+}
 
 ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
 

@@ -12,6 +12,10 @@ namespace pf::app {
 // A text of the core as Qt text, read as UTF-8.
 inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// The 8-bit text of a catalogue or a patch group (names, values, header lines): shown as UTF-8
+// where it is valid UTF-8, else byte for byte.
+QString displayText(std::string_view bytes);
+
 // A label that reports a left click (the status prompt, the Home pictures, the date panel).
 class ClickableLabel : public QLabel {
     Q_OBJECT
