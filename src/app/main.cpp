@@ -32,8 +32,9 @@ int print(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Answered before anything of the desktop starts: no display, no window, no guard.
-    for (int i = 1; i < argc; ++i) {
+    // Answered before anything of the desktop starts: no display, no window, no guard. After
+    // "--" every argument is a file name, as for the file the window opens.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) return print(("presetforger " + std::string(pf::kVersion) + "\n").c_str());
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return print(kHelp);
     }

@@ -174,6 +174,10 @@ TEST_F(RealProgram, VersionAndHelpPrintAndEndWithoutADisplayOrTheGuard) {
         EXPECT_EQ((c.whole ? out : out.left(c.out.size())).toStdString(), c.out.toStdString());
         EXPECT_TRUE(QDir(qpath(runtime.path())).isEmpty()) << "no lock, no socket";
     }
+    // After "--" an argument is a file name: the program goes on to its desktop (none here).
+    QProcess* p = start({QStringLiteral("--"), QStringLiteral("--help")}, QStringLiteral("no-such-platform"));
+    ASSERT_TRUE(p->waitForFinished(30000));
+    EXPECT_FALSE(p->readAllStandardOutput().startsWith("usage:"));
 }
 
 // An X server of the test's own: Xvfb picks a free display and prints its number. The window
