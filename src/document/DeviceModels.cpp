@@ -67,9 +67,4 @@ const DeviceModel* modelOfFile(const std::filesystem::path& file) {
     return nullptr;
 }
 
-std::string modelCodeFor(const std::filesystem::path& file, std::string_view current) {
-    const DeviceModel* m = modelOfFile(file);
-    return std::string(m ? m->code : current);
-}
-
 }  // namespace pf

@@ -72,8 +72,4 @@ std::string extensionOf(const std::filesystem::path& file);
 // The model whose extension the file has (exact comparison), or nullptr.
 const DeviceModel* modelOfFile(const std::filesystem::path& file);
 
-// The device model code a load of `file` sets: its model's code; any other extension keeps
-// `current`.
-std::string modelCodeFor(const std::filesystem::path& file, std::string_view current);
-
 }  // namespace pf

@@ -5,6 +5,8 @@
 
 #include "document/Document.h"
 #include "document/DeviceModels.h"
+#include "catalogue/Catalogue.h"
+#include "engine/PatchGroup.h"
 #include "support/TempDir.h"
 
 using pf::Document;
@@ -210,5 +212,12 @@ TEST(ModelCode, ExtensionsByTheTable) {
         {"set.G5A", "", ""},          {"set.g3a", "b3", "b3"},       {"set", "g3x", "g3x"},
         {".g5a", "", "g5"},           {"/dir.g5a/set", "b3", "b3"},  {"set.g5a.bak", "", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(pf::modelCodeFor(c.file, c.before), c.after) << c.file;
+    // A load of `file` after a load of a file of the model `before`.
+    const pf::Catalogue none = pf::Catalogue::fromBytes("");
+    for (const auto& c : cases) {
+        pf::PatchGroup group;
+        if (*c.before) group.loadBytes("", "x" + std::string(pf::deviceModel(c.before).extension), none);
+        group.loadBytes("", c.file, none);
+        EXPECT_EQ(group.model().code, c.after) << c.file;
+    }
 }
