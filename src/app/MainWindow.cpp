@@ -46,8 +46,6 @@ namespace {
 constexpr int kButtonTop = 8;
 constexpr int kButtonGap = 4;
 
-const QColor kPromptBlue(0x1f, 0x3f, 0xbf);
-
 constexpr const char* kLegalNotice = QT_TRANSLATE_NOOP(
     "pf::app::TPresetforger_Form",
     "The Presetforger 2000 comes without any warranty: you use it at your own risk.\n\n"
@@ -211,7 +209,7 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     dateLink_->setAccessibleName(tr("Program date 8.12.2013"));
     dateLink_->setAccessibleDescription(tr("Opens the program's web page"));
     QPalette datePalette = dateLink_->palette();
-    datePalette.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
+    datePalette.setColor(QPalette::WindowText, kSteelGrey);
     dateLink_->setPalette(datePalette);
     connect(dateLink_, &ClickableLabel::clicked, this, &TPresetforger_Form::RxGIFAnimator5Click);
 
@@ -261,12 +259,16 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     connect(recentMenu_, &QMenu::aboutToShow, this, &TPresetforger_Form::fillRecentMenu);
     fillRecentMenu();
 
-    // Alt and a tab's first letter show its page, as a click on the tab does.
-    for (const Qt::Key key : {Qt::Key_H, Qt::Key_A, Qt::Key_D, Qt::Key_R, Qt::Key_M}) {
-        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
+    // Alt and a tab's first letter show its page, as a click on the tab does (of two tabs with
+    // one letter, the one shown).
+    QList<QChar> letters;
+    for (const PageDef& def : pageDefs())
+        if (const QChar c = QChar::fromLatin1(def.caption[0]).toUpper(); !letters.contains(c)) letters << c;
+    for (const QChar key : letters) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(key.unicode())), this);
         connect(shortcut, &QShortcut::activated, this, [this, key] {
             for (int i = 0; i < pages_->count(); ++i)
-                if (pages_->isTabVisible(i) && pages_->tabText(i).startsWith(QChar(key), Qt::CaseInsensitive)) {
+                if (pages_->isTabVisible(i) && pages_->tabText(i).startsWith(key, Qt::CaseInsensitive)) {
                     pages_->setCurrentIndex(i);
                     return;
                 }
@@ -734,7 +736,7 @@ void TPresetforger_Form::addHistoryControls() {
     small.setPointSizeF(small.pointSizeF() * 0.9);
     processSummary_->setFont(small);
     QPalette grey = processSummary_->palette();
-    grey.setColor(QPalette::WindowText, QColor(0x5c, 0x6f, 0x8c));
+    grey.setColor(QPalette::WindowText, kSteelGrey);
     processSummary_->setPalette(grey);
     processSummary_->hide();  // placed with the buttons over the pages
 }

@@ -120,9 +120,10 @@ QToolButton* flatButton(const QString& text, const char* name, QWidget* parent) 
     b->setObjectName(QLatin1String(name));
     b->setAutoRaise(true);
     b->setCursor(Qt::PointingHandCursor);
-    b->setStyleSheet(QStringLiteral("QToolButton { color: #1f3fbf; border: 1px solid transparent; border-radius: 3px; }"
+    b->setStyleSheet(QStringLiteral("QToolButton { color: %1; border: 1px solid transparent; border-radius: 3px; }"
                                     "QToolButton:hover { border-color: #8a9cbc; background: #eef2f9; }"
-                                    "QToolButton:pressed { background: #c9d4e6; }"));
+                                    "QToolButton:pressed { background: #c9d4e6; }")
+                         .arg(kPromptBlue.name()));
     return b;
 }
 

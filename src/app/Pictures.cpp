@@ -1,5 +1,7 @@
 #include "app/Pictures.h"
 
+#include "app/Widgets.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
@@ -16,7 +18,6 @@ namespace {
 QString tr(const char* text) { return QCoreApplication::translate("pictures", text); }
 
 const QColor kNavy(0x14, 0x22, 0x4a);
-const QColor kSteel(0x5c, 0x6f, 0x8c);
 const QColor kEmber(0xf0, 0x7a, 0x1a);
 const QColor kGlow(0xff, 0xc8, 0x4a);
 
@@ -409,7 +410,7 @@ QPixmap home(QSize size, qreal ratio) {
     p.drawText(QRectF(0, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, tr("every patch"));
     p.drawText(QRectF(W * 0.33, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, tr("one pass"));
     p.drawText(QRectF(W * 0.66, H * 0.86, W * 0.34, H * 0.12), Qt::AlignCenter, tr("every change"));
-    p.setPen(kSteel);
+    p.setPen(kSteelGrey);
     QFont head2 = label;
     head2.setBold(false);
     p.setFont(head2);

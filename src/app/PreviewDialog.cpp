@@ -146,7 +146,7 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     bold.setBold(true);
     summary->setFont(bold);
     QPalette blue = summary->palette();
-    blue.setColor(QPalette::WindowText, QColor(0x1f, 0x3f, 0xbf));
+    blue.setColor(QPalette::WindowText, kPromptBlue);
     summary->setPalette(blue);
     summary->setWordWrap(true);
     layout->addWidget(summary);

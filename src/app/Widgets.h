@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 #include <QPixmap>
 #include <QStyledItemDelegate>
@@ -8,6 +9,11 @@
 #include <string_view>
 
 namespace pf::app {
+
+// The window's colours: the blue of the prompt and the links, and the steel grey of the date,
+// the summary and the pictures' words.
+inline const QColor kPromptBlue(0x1f, 0x3f, 0xbf);
+inline const QColor kSteelGrey(0x5c, 0x6f, 0x8c);
 
 // A text of the core as Qt text, read as UTF-8.
 inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
