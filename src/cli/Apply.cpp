@@ -10,11 +10,13 @@ namespace pf::cli {
 
 namespace {
 
-// Catalogue names as a message lists them, each cut.
+// Catalogue names as a message lists them, each cut, the first kErrorsShown of them.
 std::string offers(const std::vector<std::string>& names) {
     std::vector<std::string> shown;
-    for (const auto& n : names) shown.push_back(cut(n));
-    return joined(shown, "(none)");
+    for (size_t i = 0; i < names.size() && i < kErrorsShown; ++i) shown.push_back(cut(names[i]));
+    std::string list = joined(shown, "(none)");
+    if (names.size() > kErrorsShown) list += " and " + std::to_string(names.size() - kErrorsShown) + " more";
+    return list;
 }
 
 std::string label(std::string_view section, std::string_view key) {
@@ -33,6 +35,11 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group) {
     Choices& c = result.choices = group.afterLoad();
     const DeviceModel& model = group.model();
     auto sectionName = [&](std::string_view suffix) { return "catalogue section [" + c.model + std::string(suffix) + "]"; };
+    // A message is made only for the errors shown; the others are counted.
+    auto error = [&](const auto& makeMessage) {
+        if (result.errors.size() < kErrorsShown) result.errors.push_back(makeMessage());
+        else ++result.errorsNotShown;
+    };
 
     for (const RecipeValue& v : recipe.values) {
         const SettingDef& def = setting(v.id);
@@ -49,9 +56,11 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group) {
                 const std::vector<ListItem>& items = group.items(v.id);
                 auto it = std::ranges::find_if(items, [&](const ListItem& i) { return equalsNoCase(i.name, v.text); });
                 if (it == items.end()) {
-                    std::vector<std::string> names;
-                    for (const ListItem& i : items) names.push_back(i.name);
-                    result.errors.push_back(notInSection(key, v.text, sectionName(def.catalogueSuffix), names));
+                    error([&] {
+                        std::vector<std::string> names;
+                        for (const ListItem& i : items) names.push_back(i.name);
+                        return notInSection(key, v.text, sectionName(def.catalogueSuffix), names);
+                    });
                     continue;
                 }
                 choice.text = it->text;
@@ -76,10 +85,12 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group) {
         for (const std::string& name : *only) {
             auto it = std::ranges::find_if(entries, [&](const TypeEntry& e) { return equalsNoCase(trimBlanks(e.text), name); });
             if (it == entries.end()) {
-                std::vector<std::string> names;
-                for (const auto& e : entries) names.emplace_back(trimBlanks(e.text));
-                result.errors.push_back(notInSection(
-                    key, name, "the effect-type list of " + sectionName(typeListSuffix(*section.typeList)), names));
+                error([&] {
+                    std::vector<std::string> names;
+                    for (const auto& e : entries) names.emplace_back(trimBlanks(e.text));
+                    return notInSection(key, name,
+                                        "the effect-type list of " + sectionName(typeListSuffix(*section.typeList)), names);
+                });
                 continue;
             }
             it->ticked = true;

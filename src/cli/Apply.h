@@ -12,10 +12,15 @@ class PatchGroup;
 
 namespace pf::cli {
 
+// How many errors of one kind a message lists before it only counts the rest: the recipe's
+// errors, a file's catalogue errors, the names a catalogue section offers.
+inline constexpr size_t kErrorsShown = 20;
+
 struct FileChoices {
     Choices choices;
     std::vector<std::string> notApplied;  // "[B3 Amp] Gain": settings the model does not offer
-    std::vector<std::string> errors;      // catalogue names the model's sections lack
+    std::vector<std::string> errors;      // catalogue names the model's sections lack: the first kErrorsShown
+    size_t errorsNotShown = 0;            // and how many more there are
     bool ok() const { return errors.empty(); }
 };
 

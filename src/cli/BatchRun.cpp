@@ -34,7 +34,11 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     std::string error;
     if (!group.load(input, choices.lists(), &error)) return done(fail("cannot be read", {error}, true));
     const FileChoices& fc = choices.forGroup(group);
-    if (!fc.ok()) return done(fail("a name is not in the catalogue", fc.errors));
+    if (!fc.ok()) {
+        std::vector<std::string> errors = fc.errors;
+        if (fc.errorsNotShown > 0) errors.push_back("... and " + std::to_string(fc.errorsNotShown) + " more errors");
+        return done(fail("a name is not in the catalogue", std::move(errors)));
+    }
 
     auto details = std::make_shared<FileDetails>();
     const bool inputEndedWithBreak = group.document().endedWithLineBreak();
@@ -59,13 +63,16 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
         outcome.diff = unifiedDiff(group.document(), inputEndedWithBreak, details->record, input.string(), output.string());
     if (!options.record) details->record = {};  // kept for the diff only
     const std::string changed = std::to_string(report.linesChanged) + (report.linesChanged == 1 ? " line" : " lines");
+    std::string reason;
     if (options.dryRun) {
+        // Everything a write would check, short of writing.
+        if (!io::checkWritable(output, &reason))
+            return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
         outcome.ok = true;
         outcome.line = head + changed + " would change (dry run, nothing written)" + notApplied;
         return done(outcome);
     }
     auto write = std::make_shared<io::AtomicWrite>();
-    std::string reason;
     if (!write->start(output, &reason) ||
         !write->write([&](int fd) { return group.document().writeTo(fd); }, &reason))
         return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));

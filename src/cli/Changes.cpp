@@ -45,7 +45,9 @@ std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const 
         return before;
     };
 
-    std::string out = "--- a/" + std::string(oldName) + "\n+++ b/" + std::string(newName) + "\n";
+    // Names shown escaped, as in the report lines: a name can never end its header line early
+    // and look like another header or a hunk.
+    std::string out = "--- a/" + escaped(oldName) + "\n+++ b/" + escaped(newName) + "\n";
     // Room for every line shown, at the document's mean line length, so that the text is not
     // moved as it grows.
     const size_t meanLine = result.allInBuffer() && n > 0 ? result.buffer().size() / n + 2 : 32;

@@ -18,7 +18,7 @@ constexpr size_t kFlushingThreads = 16;
 constexpr size_t kMostWaiting = 64;
 }  // namespace
 
-void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size_t)>& prepare,
+void runInOrder(size_t count, unsigned jobs, size_t inFlight, const std::function<FinishStep(size_t)>& prepare,
                 const std::function<void(size_t, FileOutcome&)>& deliver,
                 const std::function<void(size_t finished)>& waiting) {
     if (count == 1) {
@@ -30,8 +30,10 @@ void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size
     // Each wait has its own condition: a step to flush or the end of the work; room in the
     // queue; an outcome.
     std::condition_variable stepReady, roomReady, outcomeReady;
-    jobs = static_cast<unsigned>(std::clamp<size_t>(jobs, 1, count));
+    inFlight = std::max<size_t>(inFlight, 1);
+    jobs = static_cast<unsigned>(std::clamp<size_t>(jobs, 1, std::min(count, inFlight)));
     size_t next = 0;                  // the next input to prepare
+    size_t started = 0;               // inputs between the start of prepare and the end of their step
     size_t preparing = jobs;          // threads still preparing
     std::deque<std::pair<size_t, FinishStep>> prepared;
     std::vector<std::optional<FileOutcome>> outcomes(count);
@@ -41,7 +43,10 @@ void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size
     auto work = [&] {
         std::unique_lock<std::mutex> lock(mutex);
         while (next < count) {
+            roomReady.wait(lock, [&] { return started < inFlight; });
+            if (next == count) break;
             const size_t i = next++;
+            ++started;
             lock.unlock();
             FinishStep step = prepare(i);
             lock.lock();
@@ -58,12 +63,14 @@ void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size
             if (prepared.empty()) return;
             auto [i, step] = std::move(prepared.front());
             prepared.pop_front();
-            roomReady.notify_one();
+            roomReady.notify_all();
             lock.unlock();
             FileOutcome outcome = step();
             lock.lock();
             outcomes[i] = std::move(outcome);
             ++finished;
+            --started;
+            roomReady.notify_all();
             outcomeReady.notify_one();
         }
     };

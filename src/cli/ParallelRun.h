@@ -12,9 +12,11 @@ namespace pf::cli {
 // on more threads beside them, so that the flushes of many files overlap. deliver(i, outcome)
 // receives every outcome on the calling thread in the order of the inputs, each as soon as the
 // ones before it are delivered; while it waits, waiting(finished) is called about ten times a
-// second with the number of inputs finished so far. With one input everything runs on the
-// calling thread.
-void runInOrder(size_t count, unsigned jobs, const std::function<FinishStep(size_t)>& prepare,
+// second with the number of inputs finished so far. At most `inFlight` inputs (at least one)
+// are between the start of their prepare and the end of their step at any time, whatever
+// `jobs` is, so a run keeps within the descriptors it may open. With one input everything runs
+// on the calling thread.
+void runInOrder(size_t count, unsigned jobs, size_t inFlight, const std::function<FinishStep(size_t)>& prepare,
                 const std::function<void(size_t, FileOutcome&)>& deliver,
                 const std::function<void(size_t finished)>& waiting);
 

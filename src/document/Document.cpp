@@ -7,6 +7,7 @@
 #include "document/ByteScan.h"
 #include "io/FileIO.h"
 #include "text/Ascii.h"
+#include "text/Encoding.h"
 
 namespace pf {
 
@@ -61,6 +62,14 @@ bool Document::load(const std::filesystem::path& path, std::string* error) {
     std::string reason;
     if (!io::readRegularFile(path, bytes, &reason)) {
         if (error) *error = io::cannotOpen(path, reason);
+        return false;
+    }
+    // A patch group is 8-bit text: wide text would be split at the wrong bytes and written
+    // back corrupted.
+    if (const std::string_view wide = wideTextEncoding(bytes.view()); !wide.empty()) {
+        if (error)
+            *error = io::cannotOpen(path, std::string("it is ") + std::string(wide) +
+                                              " text, and a patch group is 8-bit text; save it as 8-bit text first");
         return false;
     }
     *this = fromBuffer(std::move(bytes));

@@ -33,8 +33,8 @@ public:
     static Document fromBuffer(io::ByteBuffer&& bytes);
 
     // Reads the file whole; only a regular file is read, and nothing blocks on a named pipe or
-    // a device. On failure the document is left as it was and `error` receives
-    // "Cannot open file <path>: <the system's reason>".
+    // a device. Wide text (UTF-16, UTF-32) is refused. On failure the document is left as it
+    // was and `error` receives "Cannot open file <path>: <the reason>".
     bool load(const std::filesystem::path& path, std::string* error = nullptr);
 
     // Writes every line followed by CR LF, atomically: a temporary file in the target's folder

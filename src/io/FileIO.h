@@ -66,8 +66,13 @@ struct AtomicWriteOptions {
 // A file written atomically, in steps: start() makes a temporary file beside the target, the
 // caller writes to fd(), and finish() flushes it to disk and renames it over the target. Until
 // finished the target is untouched; a write that is not finished is abandoned and its temporary
-// removed (also when the object goes). Between the steps the temporary is removed should an
-// interrupting signal end the program (removeTemporaryFilesOnInterrupt).
+// removed (also when the object goes). Should the program be ended meanwhile (endProgram, an
+// interrupting signal), the temporary and any scratch name are removed, whichever thread ends
+// it: each target is then either its old whole file or its new whole file.
+//
+// The target is the path itself or, through symbolic links, the file they name (a dangling
+// link has the file it names created). A replaced file keeps its mode, and its owner and group
+// where the system allows it.
 class AtomicWrite {
 public:
     AtomicWrite() = default;
@@ -85,8 +90,8 @@ public:
     // Asks the system to start writing what was written so far to disk, so that finish() has
     // less to wait for.
     void startFlush() const;
-    // Flushes, closes and renames; false with the system's reason, the target as it was and
-    // the temporary removed.
+    // Flushes, closes and renames; false with the system's reason, the target's folder as it
+    // was (no backup either) and the temporary removed.
     bool finish(std::string* reason = nullptr, const AtomicWriteOptions& options = {});
     void abandon() noexcept;
 
@@ -95,7 +100,9 @@ private:
     std::string temporary_;
     int fd_ = -1;
     unsigned mode_ = 0;
-    void* slot_ = nullptr;  // where a signal handler finds the temporary's name
+    bool replacing_ = false;  // the target exists: the new file takes its owner and group
+    unsigned owner_ = 0, group_ = 0;
+    void* slot_ = nullptr;  // where the code ending the program finds the temporary's name
 };
 
 // Writes a file atomically: `writeBody` fills a new temporary file in the target's folder, which
@@ -115,12 +122,22 @@ std::filesystem::path backupName(const std::filesystem::path& target, Backup kin
 // Flushes a folder's entries (a rename in it) to disk; false with the system's reason.
 bool flushFolder(const std::filesystem::path& folder, std::string* reason = nullptr);
 
-// Removes every temporary file a save is writing at this moment. Async-signal-safe: meant for
-// a signal handler that ends the program.
+// Whether a write to `path` could be made, short of making it: the same target as AtomicWrite
+// (through links), neither a folder nor a special file, in a folder that exists and takes a
+// new name, and replaceable (not immutable, not another's in a sticky folder). False with the
+// reason a write would give.
+bool checkWritable(const std::filesystem::path& path, std::string* reason = nullptr);
+
+// Removes every temporary file a save is writing at this moment. Async-signal-safe.
 void removeTemporaryFilesInProgress() noexcept;
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the temporary files being written and end the program
-// with status 128 + the signal's number; a replaced target stays whole.
+// Ends the program with `status` at once, from any thread or a signal handler: waits for the
+// names other threads are making or renaming this instant, removes every temporary file and
+// scratch name in progress, and exits. Async-signal-safe; never returns.
+[[noreturn]] void endProgram(int status) noexcept;
+
+// Makes SIGINT, SIGTERM and SIGHUP end the program through endProgram with status 128 + the
+// signal's number; every target stays whole, old or new.
 void removeTemporaryFilesOnInterrupt();
 
 // "Cannot open file <path>: <reason>", "Cannot create file <path>: <reason>".

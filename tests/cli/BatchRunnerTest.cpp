@@ -31,7 +31,7 @@ TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
         std::vector<size_t> delivered, started;
         std::mutex startedMutex;
         pf::cli::runInOrder(
-            kCount, jobs,
+            kCount, jobs, SIZE_MAX,
             [&](size_t i) -> FinishStep {
                 {
                     const std::lock_guard<std::mutex> lock(startedMutex);
@@ -63,6 +63,32 @@ TEST(BatchRunner, OutcomesComeInInputOrderWhateverOrderTheyFinishIn) {
         if (jobs == 1) {
             EXPECT_EQ(started, expected);
         }
+    }
+}
+
+// However many jobs are asked for, no more inputs than allowed are in flight (from the start of
+// their preparation to the end of their step), and every input is still delivered.
+TEST(BatchRunner, InputsInFlightStayWithinTheirBound) {
+    for (size_t inFlight : {1u, 3u}) {
+        constexpr size_t kCount = 40;
+        std::atomic<int> now{0}, most{0};
+        size_t delivered = 0;
+        pf::cli::runInOrder(
+            kCount, 8, inFlight,
+            [&](size_t) -> FinishStep {
+                const int n = ++now;
+                for (int m = most; n > m && !most.compare_exchange_weak(m, n);) {
+                }
+                return [&] {
+                    std::this_thread::sleep_for(std::chrono::microseconds(300));
+                    --now;
+                    return FileOutcome{};
+                };
+            },
+            [&](size_t, FileOutcome&) { ++delivered; }, [](size_t) {});
+        EXPECT_EQ(delivered, kCount);
+        EXPECT_LE(most.load(), static_cast<int>(inFlight));
+        EXPECT_GE(most.load(), 1);
     }
 }
 

@@ -1,0 +1,295 @@
+// presetforger-cli at the edges, end to end: ended by signals and closed pipes, outputs that
+// cannot be replaced or are odd, input that is not a patch group, errors in great numbers and
+// few descriptors.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "cli/CliHarness.h"
+
+namespace {
+
+using namespace std::chrono;
+
+// `count` inputs named 0.g5a, 1.g5a, ... (copies of the G5 example) and, in out/, an old
+// output of each, "old N".
+void addNumberedInputs(const Workspace& ws, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        fs::copy_file(ws / kG5, ws / (std::to_string(i) + ".g5a"));
+        writeFile(ws / "out" / (std::to_string(i) + ".g5a"), "old " + std::to_string(i));
+    }
+}
+
+Args numberedInputs(Args args, size_t count) {
+    for (size_t i = 0; i < count; ++i) args.push_back(std::to_string(i) + ".g5a");
+    return args;
+}
+
+// Every entry of out/ is an output, whole, old or new, or (with backups) the old output kept
+// beside a new one; nothing else is there. `what` names the run for the failure message.
+void expectOutputsWholeOldOrNew(const Workspace& ws, size_t count, const std::string& expected, bool backups,
+                                const std::string& what) {
+    std::map<std::string, std::string> entries;
+    for (const auto& e : fs::directory_iterator(ws / "out")) entries[e.path().filename().string()] = readFile(e.path());
+    for (size_t i = 0; i < count; ++i) {
+        const std::string name = std::to_string(i) + ".g5a", old = "old " + std::to_string(i);
+        const auto output = entries.find(name);
+        ASSERT_NE(output, entries.end()) << what << ": " << name;
+        EXPECT_TRUE(output->second == old || output->second == expected) << what << ": " << name << " is torn";
+        const auto backup = entries.find(name + "~");
+        if (backup != entries.end()) {
+            EXPECT_TRUE(backups && output->second == expected) << what << ": a backup of an output not replaced";
+            EXPECT_EQ(backup->second, old) << what;
+            entries.erase(backup);
+        }
+        entries.erase(output);
+    }
+    for (const auto& [name, bytes] : entries) ADD_FAILURE() << what << ": left behind: " << name;
+}
+
+// Whether an attribute flag could be set on `path` (as root, on a file system that has them).
+bool setAttribute(const fs::path& path, const char* flag) {
+    const std::string command = std::string("chattr ") + flag + " '" + path.string() + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// A run of many inputs ended by SIGINT, SIGTERM or SIGHUP at points spread over its whole
+// length, with one job and with eight, with and without backups: it ends with 128 + the
+// signal's number (or had finished), no temporary or scratch name is left, and each output is
+// its old whole file or its new whole file (with its backup beside it).
+TEST(Interrupted, ARunEndedBySignalsAtManyPointsLeavesEveryOutputWholeAndNothingBehind) {
+    constexpr size_t kInputs = 60, kPoints = 10;
+    const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    const std::string expected = readFile(kExpected / "znr" / kG5);
+    int run = 0;
+    for (const char* jobs : {"1", "8"}) {
+        for (const bool backups : {false, true}) {
+            Args args{"--recipe", exampleRecipe("znr"), "--out-dir", "out", "-j", jobs};
+            if (backups) args.push_back("--backup");
+            args = numberedInputs(args, kInputs);
+            // How long a whole run takes here, to spread the signals over it.
+            microseconds whole{};
+            {
+                Workspace ws;
+                addNumberedInputs(ws, kInputs);
+                const auto began = steady_clock::now();
+                ASSERT_EQ(ws.run(args).status, 0);
+                whole = duration_cast<microseconds>(steady_clock::now() - began);
+            }
+            for (size_t point = 0; point < kPoints; ++point, ++run) {
+                Workspace ws;
+                addNumberedInputs(ws, kInputs);
+                const int signal = kSignals[run % 3];
+                const pid_t child = ws.start(args);
+                std::this_thread::sleep_for(whole * point / kPoints);
+                kill(child, signal);
+                const CliRun ended = ws.finish(child);
+                const std::string what = std::string("-j ") + jobs + (backups ? " --backup" : "") + ", signal " +
+                                         std::to_string(signal) + " at " + std::to_string(point) + "/" +
+                                         std::to_string(kPoints) + " of " + std::to_string(whole.count()) + " us";
+                // Before its handlers are in place the program dies of the signal itself.
+                EXPECT_TRUE(ended.status == 128 + signal || ended.status == 0 || ended.status == -1)
+                    << what << ": " << ended.status << " " << ended.err;
+                expectOutputsWholeOldOrNew(ws, kInputs, expected, backups, what);
+            }
+        }
+    }
+}
+
+// A reader that closes the pipe early ends the run at once: status 128 + SIGPIPE and a word on
+// stderr, every output whole, no temporary left.
+TEST(Interrupted, AClosedPipeEndsTheRunWithAWordAndLeavesNothingBehind) {
+    constexpr size_t kInputs = 120;
+    for (const char* jobs : {"1", "8"}) {
+        Workspace ws;
+        addNumberedInputs(ws, kInputs);
+        std::string command = "cd '" + ws.dir.path().string() + "' && '" PF_BUILD_DIR "/presetforger-cli' --diff -j " +
+                              jobs + " --backup --recipe '" + exampleRecipe("znr") + "' --out-dir out";
+        for (const auto& input : numberedInputs({}, kInputs)) command += " " + input;
+        command += " 2>'" + (ws.capture / "err").string() + "' | head -c 100 >/dev/null; echo ${PIPESTATUS[0]} >'" +
+                   (ws.capture / "status").string() + "'\n";
+        writeFile(ws.capture / "run.sh", command);
+        ASSERT_EQ(std::system(("bash '" + (ws.capture / "run.sh").string() + "'").c_str()), 0);
+        EXPECT_EQ(readFile(ws.capture / "status"), std::to_string(128 + SIGPIPE) + "\n") << jobs;
+        EXPECT_THAT(readFile(ws.capture / "err"), HasSubstr("standard output was closed; stopped"));
+        expectOutputsWholeOldOrNew(ws, kInputs, readFile(kExpected / "znr" / kG5), true, std::string("-j ") + jobs);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// A dry run tells what the run would: for outputs that cannot be written, the same status, report
+// line and messages as the real run, and still nothing written.
+TEST(Outputs, ADryRunReportsWhatTheRunWouldForOutputsThatCannotBeWritten) {
+    Workspace ws;
+    ASSERT_EQ(mkfifo((ws / "fifo.g5a").c_str(), 0644), 0);
+    fs::create_directory(ws / "fixed");
+    const bool immutable = setAttribute(ws / "fixed", "+i");
+    std::vector<std::string> outputs = {"no/such/folder/x.g5a", "out", "fifo.g5a"};
+    if (immutable) outputs.push_back("fixed/x.g5a");
+    for (const auto& output : outputs) {
+        SCOPED_TRACE(output);
+        const Args args{"--recipe", exampleRecipe("znr"), "-o", output, kG5};
+        const CliRun real = ws.run(args);
+        const CliRun dry = ws.run(plus(args, {"--dry-run"}));
+        EXPECT_EQ(real.status, 1);
+        EXPECT_THAT(real.out, HasSubstr("not written: cannot be written"));
+        EXPECT_EQ(dry.status, real.status);
+        EXPECT_EQ(dry.out, real.out);
+        EXPECT_EQ(dry.err, real.err);
+    }
+    if (immutable) setAttribute(ws / "fixed", "-i");
+    EXPECT_TRUE(fs::is_empty(ws / "fixed"));
+    EXPECT_TRUE(fs::is_empty(ws / "out"));
+}
+
+// An output that cannot be replaced (here an immutable file) fails that input and leaves its
+// folder exactly as it was: no backup, simple or numbered, no temporary.
+TEST(Outputs, AnOutputThatCannotBeReplacedLeavesNoBackup) {
+    Workspace ws;
+    writeFile(ws / "out" / kG5, "old output");
+    if (!setAttribute(ws / "out" / kG5, "+i")) GTEST_SKIP() << "no immutable files here (needs root and ext4)";
+    for (const char* backup : {"--backup", "--backup=numbered"}) {
+        const CliRun run = ws.run({"--recipe", exampleRecipe("znr"), backup, "--out-dir", "out", kG5});
+        EXPECT_EQ(run.status, 1) << backup;
+        EXPECT_THAT(run.err, HasSubstr("Operation not permitted")) << backup;
+        EXPECT_EQ(entryCount(ws / "out"), 1u) << backup;
+    }
+    setAttribute(ws / "out" / kG5, "-i");
+    EXPECT_EQ(readFile(ws / "out" / kG5), "old output");
+}
+
+// A replaced file keeps its owner and group (as root, on another user's file) and its mode; an
+// output that is a dangling link is written where the link points, and the link stays.
+TEST(Outputs, AReplacedFileKeepsItsOwnerAndADanglingLinkIsWrittenThrough) {
+    Workspace ws;
+    const std::string expected = readFile(kExpected / "znr" / kG5);
+    fs::create_symlink("target.g5a", ws / "out" / "link.g5a");
+    CliRun run = ws.run({"--recipe", exampleRecipe("znr"), "-o", "out/link.g5a", kG5});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(ws / "out" / "link.g5a"));
+    EXPECT_EQ(readFile(ws / "out" / "target.g5a"), expected);
+
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    const fs::path theirs = ws / "out" / "theirs.g5a";
+    writeFile(theirs, "old");
+    ASSERT_EQ(chown(theirs.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(chmod(theirs.c_str(), 0640), 0);
+    run = ws.run({"--recipe", exampleRecipe("znr"), "-o", "out/theirs.g5a", kG5});
+    EXPECT_EQ(run.status, 0) << run.err;
+    struct stat st {};
+    ASSERT_EQ(stat(theirs.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(readFile(theirs), expected);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wide text (UTF-16 or UTF-32, with or without a byte-order mark) is refused with a message and
+// nothing is written; and an input that Process leaves unchanged is written back byte for byte,
+// odd bytes, lone CRs and all.
+TEST(Inputs, WideTextIsRefusedAndAnUnchangedInputIsWrittenBackByteForByte) {
+    Workspace ws;
+    auto wide = [&](bool bigEndian, size_t width) {
+        std::string out;
+        for (char c : example(kG5)) {
+            std::string unit(width, '\0');
+            unit[bigEndian ? width - 1 : 0] = c;
+            out += unit;
+        }
+        return out;
+    };
+    const struct { const char* name; std::string bytes; const char* encoding; } kWide[] = {
+        {"le-bom.g5a", "\xFF\xFE" + wide(false, 2), "UTF-16"},
+        {"be.g5a", wide(true, 2), "UTF-16"},
+        {"le32.g5a", std::string("\xFF\xFE\0\0", 4) + wide(false, 4), "UTF-32"},
+    };
+    for (const auto& c : kWide) {
+        writeFile(ws / c.name, c.bytes);
+        const CliRun run = ws.run({"--recipe", exampleRecipe("gig-ready"), "--out-dir", "out", c.name});
+        EXPECT_EQ(run.status, 1) << c.name;
+        EXPECT_THAT(run.err, HasSubstr(std::string("Cannot open file ") + c.name + ": it is " + c.encoding + " text"));
+        EXPECT_TRUE(fs::is_empty(ws / "out"));
+    }
+
+    // Process once, then again on its own output: the second run changes no line and writes
+    // the bytes it read.
+    std::string odd = example(kG5);
+    odd.insert(odd.find("\r\n") + 2, "lone\rCR \xE9\xFF\x01 and a NUL \0 byte\r\n\r\n   \r\n"s);
+    writeFile(ws / "odd.g5a", odd);
+    for (const char* input : {kG5, kG3x, kB3, "odd.g5a"}) {
+        SCOPED_TRACE(input);
+        const std::string once = std::string("out/once-") + input, twice = std::string("out/twice-") + input;
+        ASSERT_EQ(ws.run({"--recipe", exampleRecipe("gig-ready"), "-o", once, input}).status, 0);
+        const CliRun again = ws.run({"--recipe", exampleRecipe("gig-ready"), "-o", twice, once});
+        EXPECT_THAT(again.out, HasSubstr(": 0 lines changed"));
+        EXPECT_EQ(readFile(ws / twice), readFile(ws / once));
+    }
+    EXPECT_THAT(readFile(ws / "out/once-odd.g5a"), HasSubstr("lone\rCR \xE9\xFF\x01 and a NUL \0 byte\r\n\r\n   \r\n"s));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Names in diff headers are escaped as in report lines: a name holding line breaks and escape
+// sequences gives one header of each kind, no forged hunk, no raw control byte.
+TEST(Reports, DiffHeadersShowNamesEscaped) {
+    Workspace ws;
+    const std::string name = "a\n+++ bx\n@@ -1 +1 @@\n-\x1b[31m.g5a";
+    fs::copy_file(ws / kG5, ws / name);
+    const CliRun run = ws.run({"--recipe", exampleRecipe("znr"), "--diff", "--dry-run", "-o", "out/x.g5a", name});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("--- a/a\\n+++ bx\\n@@ -1 +1 @@\\n-\\x1b[31m.g5a\n+++ b/out/x.g5a\n@@ "));
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
+
+// A recipe naming thousands of types the catalogue lacks, over many inputs: each input's
+// messages are capped as recipe errors are, and a message shared by many inputs is printed
+// once with a count. With --json, standard output is one JSON document also when the run
+// cannot start.
+TEST(Reports, ErrorsDoNotMultiplyAndJsonIsAlwaysOneDocument) {
+    constexpr size_t kInputs = 40;
+    Workspace ws;
+    addNumberedInputs(ws, kInputs);
+    std::string recipe = "[Amp]\nGain=50\n";
+    for (int i = 0; i < 3000; ++i) recipe += "Only=No Such Amp " + std::to_string(i) + "\n";
+    writeFile(ws / "r.ini", recipe);
+    const CliRun run = ws.run(numberedInputs({"--recipe", "r.ini", "--out-dir", "out"}, kInputs));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_LT(run.err.size(), 20000u);
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: 0.g5a: [Amp] Only: \"No Such Amp 0\" is not in"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: 0.g5a: ... and 2980 more errors\n"));
+    EXPECT_THAT(run.err, HasSubstr("presetforger-cli: the same for 39 more inputs: ... and 2980 more errors\n"));
+    EXPECT_EQ(lineCount(run.out), kInputs);
+
+    writeFile(ws / "bad.ini", "[Amp]\nGain=loud\n");
+    const Args kFailing[] = {{"--recipe", "bad.ini", "--json", "-o", "out/x.g5a", kG5},
+                             {"--json", "--recipe", "r.ini", "--bogus"},
+                             {"--json", "--recipe", "missing.ini", "-o", "x.g5a", kG5}};
+    for (const Args& args : kFailing) {
+        const CliRun failed = ws.run(args);
+        EXPECT_EQ(failed.status, 2);
+        writeFile(ws.capture / "doc.json", failed.out);
+        const std::string check = "python3 -c \"import json,sys; d=json.load(open(sys.argv[1])); "
+                                  "assert d['files'] == [] and d['errors']\" '" + (ws.capture / "doc.json").string() + "'";
+        EXPECT_EQ(std::system(check.c_str()), 0) << failed.out;
+    }
+}
+
+// With few descriptors allowed, any number of jobs writes every input, as one job does.
+TEST(Reports, AFewDescriptorsLowerTheParallelismInsteadOfFailingInputs) {
+    constexpr size_t kInputs = 150;
+    for (const char* jobs : {"8", "128"}) {
+        Workspace ws;
+        addNumberedInputs(ws, kInputs);
+        const CliRun run = ws.run(numberedInputs({"--recipe", exampleRecipe("znr"), "--out-dir", "out", "-j", jobs}, kInputs),
+                                  {.openFileLimit = 32});
+        EXPECT_EQ(run.status, 0) << jobs << ": " << run.err.substr(0, 500);
+        expectOutputsWholeOldOrNew(ws, kInputs, readFile(kExpected / "znr" / kG5), false, jobs);
+        EXPECT_EQ(readFile(ws / "out" / "149.g5a"), readFile(kExpected / "znr" / kG5));
+    }
+}
+
+}  // namespace
