@@ -102,7 +102,8 @@ std::string helpText() {
            "Reports and messages show control characters and bytes that are not UTF-8 in names and values as\n"
            "escapes (\\n, \\t, \\x1b, \\u009b; a backslash as \\\\); values are cut after 60 characters with \"...\".\n\n"
            "Exit status: 0 every input written (or, with --dry-run, would be); 2 usage or recipe error, nothing\n"
-           "written; 1 some input could not be read, processed or written (the others still are).\n\n"
+           "written; 1 some input could not be read, processed or written (the others still are); 128 + N\n"
+           "ended by signal N, 141 by a closed standard output (every output whole, old or new).\n\n"
            "Recipe keys:\n";
     for (const auto& section : settingSections()) {
         const std::string pageNote =
