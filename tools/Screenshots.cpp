@@ -48,14 +48,20 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     QStringList args = QApplication::arguments().mid(1);
+    constexpr const char* kUsage = "usage: app_screenshots [--points N] <output folder>\n";
+    if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (args.size() == 3 && args[0] == QLatin1String("--points") && args[1].toInt() > 0) {
         QFont font = QApplication::font();
         font.setPointSize(args[1].toInt());
         QApplication::setFont(font);
         args = args.mid(2);
     }
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: app_screenshots [--points N] <output folder>\n");
+    // An option that is not known is not taken for a folder name.
+    if (args.size() != 1 || args[0].startsWith(u'-')) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const QDir out(args[0]);

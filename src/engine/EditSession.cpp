@@ -300,7 +300,7 @@ void EditSession::remember(size_t line, size_t kind, std::string_view bytes) {
     lastRemembered_ = line;
     ++remembered_;
     char* const start = undo_.reserve(3 * 10 + bytes.size());
-    char* out = putNumber(start, delta >= 0 ? static_cast<size_t>(delta) * 2 : static_cast<size_t>(-(delta + 1)) * 2 + 1);
+    char* out = putNumber(start, zigzag(delta));
     out = putNumber(out, kind);
     out = putNumber(out, bytes.size());
     if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
@@ -314,8 +314,7 @@ void EditSession::forEachOriginal(F&& f) const {
     size_t line = 0;
     undo_.forEachBlock([&](std::string_view undo) {
         for (size_t at = 0; at < undo.size();) {
-            const size_t zigzag = getNumber(undo, at);
-            line = zigzag % 2 == 0 ? line + zigzag / 2 : line - (zigzag / 2 + 1);
+            line = static_cast<size_t>(static_cast<long long>(line) + unzigzag(getNumber(undo, at)));
             const size_t kind = getNumber(undo, at);
             const size_t length = getNumber(undo, at);
             const std::string_view bytes = undo.substr(at, length);

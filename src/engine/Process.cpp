@@ -5,7 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
 #include "engine/Blocks.h"
-#include "engine/ProcessTesting.h"
+#include "engine/ProcessDriver.h"
 
 namespace pf {
 

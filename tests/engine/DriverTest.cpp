@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "EngineTestSupport.h"
-#include "engine/ProcessTesting.h"
+#include "engine/ProcessDriver.h"
 
 using namespace pf;
 using namespace pf::test;

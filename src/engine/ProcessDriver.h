@@ -1,8 +1,8 @@
 #pragma once
 
-// For tests only: Process over a table of blocks other than the five edit blocks, so that a
-// test can make a block fail part-way and see the command undone. Nothing outside the tests
-// includes this header.
+// The Process driver over a table of blocks: process() runs it with the five edit blocks; any
+// other table (a block that fails part-way, say) goes through the same steps, the undoing of
+// a failed command included.
 
 #include <functional>
 #include <span>
@@ -16,8 +16,8 @@ struct BlockStep {
     std::function<BlockReport(const BlockInput&)> run;
 };
 
-// process() with `blocks` in place of the edit blocks, run in table order, each when its
-// group's flag is set.
+// Process with `blocks` as the edit blocks, run in table order, each when its group's flag is
+// set.
 ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, const Choices& choices,
                                 std::span<const BlockStep> blocks, EditRecord* record = nullptr);
 
