@@ -148,17 +148,44 @@ TEST(History, UndoAndRedoGoBackAndForthByteForByteWithTheirNotes) {
     EXPECT_FALSE(history.canUndo());
 }
 
+// The budget counts exactly the states held: three fit, a fourth lets the oldest go, and
+// states moved by undo and redo, dropped by a new change or cleared count as they should.
 TEST(History, TheOldestStatesGoOnceTheBudgetIsExceededButTheLatestStays) {
-    const Document doc = Document::fromBytes(std::string(1000, 'x') + "\r\n");
-    History<int> history(2500);
-    for (int i = 0; i < 4; ++i) history.changed(Document(doc), i);
-    EXPECT_EQ(history.undoCount(), 2u);
+    const Document doc = Document::fromBytes(std::string(1000, 'x') + "\r\n");  // 1006 bytes held a state
+    auto filled = [&](History<int>& history, int states) {
+        for (int i = 0; i < states; ++i) history.changed(Document(doc), i);
+    };
     Document current = doc;
     int note = 9;
+    History<int> history(3100);
+    filled(history, 4);
+    EXPECT_EQ(history.undoCount(), 3u);
     history.undo(current, note);
     EXPECT_EQ(note, 3);
+
+    // Undo and redo move a state's size between the lists: three still fit after them.
+    History<int> moved(3100);
+    filled(moved, 2);
+    for (int i = 0; i < 3; ++i) {
+        moved.undo(current, note);
+        moved.redo(current, note);
+    }
+    moved.changed(Document(doc), 2);
+    EXPECT_EQ(moved.undoCount(), 3u);
+    // What could be redone and is dropped by a new change no longer counts.
+    History<int> dropped(3100);
+    filled(dropped, 3);
+    for (int i = 0; i < 3; ++i) dropped.undo(current, note);
+    filled(dropped, 3);
+    EXPECT_EQ(dropped.undoCount(), 3u);
+    // Nor does what clear() let go.
+    History<int> cleared(3100);
+    filled(cleared, 3);
+    cleared.clear();
+    filled(cleared, 3);
+    EXPECT_EQ(cleared.undoCount(), 3u);
+
     History<int> tiny(1);
-    tiny.changed(Document(doc), 0);
-    tiny.changed(Document(doc), 1);
+    filled(tiny, 2);
     EXPECT_EQ(tiny.undoCount(), 1u);
 }
