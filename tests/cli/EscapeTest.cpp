@@ -1,6 +1,7 @@
 // How names and values are shown on a terminal: escaped, and cut when echoed.
 #include <gmock/gmock.h>
 
+#include <cstdio>
 #include <set>
 
 #include "cli/Escape.h"
@@ -25,6 +26,21 @@ TEST(Escape, ControlBytesInvalidUtf8AndTheBackslashAreEscapedTheRestKept) {
         {"\xed\xa0\x80 \xf4\x90\x80\x80", "\\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80"},
     };
     for (const auto& c : kCases) EXPECT_EQ(escaped(c.text), c.shown) << c.shown;
+}
+
+// Every character that reorders or breaks a line is escaped; its neighbours are kept as they are.
+TEST(Escape, EveryDirectionAndLineBreakCharacterIsEscaped) {
+    auto utf8 = [](unsigned cp) {
+        return std::string{static_cast<char>(0xe0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3f)),
+                           static_cast<char>(0x80 | (cp & 0x3f))};
+    };
+    for (unsigned cp : {0x200eu, 0x200fu, 0x2028u, 0x2029u, 0x202au, 0x202bu, 0x202cu, 0x202du, 0x202eu, 0x2066u,
+                        0x2067u, 0x2068u, 0x2069u}) {
+        char shown[8];
+        std::snprintf(shown, sizeof shown, "\\u%04x", cp);
+        EXPECT_EQ(escaped(utf8(cp)), shown);
+    }
+    for (unsigned cp : {0x200du, 0x2010u, 0x2027u, 0x202fu, 0x2065u, 0x206au}) EXPECT_EQ(escaped(utf8(cp)), utf8(cp));
 }
 
 // No two texts look the same once escaped, and nothing shown can drive a terminal.
