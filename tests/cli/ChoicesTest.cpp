@@ -54,3 +54,22 @@ TEST(FileChoices, NamesTheModelsCatalogueLacksAreErrorsListingTheOfferedNames) {
         EXPECT_THAT(fc.errors[0], HasSubstr(c.expected));
     }
 }
+
+// A recipe saved from choices says just what was chosen: the ticked settings with their values
+// (a catalogue item by its name) and the Only lines of a list only when not every type is
+// ticked.
+TEST(FileChoices, ASavedRecipeNamesTheTickedSettingsAndOnlyTheTypesOfAPartlyTickedList) {
+    const struct { const char* recipe; const char* model; const char* saved; } kCases[] = {
+        {"[Amp]\nGain=33\n", "g5", "[Amp]\nGain = 33\n"},
+        {"[amp]\nonly=plexi stack\nGAIN=33\nOnly=Clean Glass\nCab=Short\n", "g5",
+         "[Amp]\nGain = 33\nCab = Short\nOnly = Clean Glass\nOnly = Plexi Stack\n"},
+        {"[Drive]\nOnly=Amber Drive\nOnly=Grit Box\n[Patch]\nCTRL SW=Tap Tempo\n", "g5", "[Patch]\nCTRL SW = Tap Tempo\n"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.recipe);
+        const FileChoices made = choices(c.recipe, c.model);
+        PatchGroup group;
+        group.loadBytes("", "set" + std::string(deviceModel(c.model).extension), catalogue());
+        EXPECT_EQ(recipeFor(made.choices, group), c.saved);
+    }
+}
