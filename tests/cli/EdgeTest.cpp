@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <map>
+#include <sstream>
 #include <thread>
 
 #include "cli/CliHarness.h"
@@ -186,6 +187,42 @@ TEST(Outputs, AReplacedFileKeepsItsOwnerAndADanglingLinkIsWrittenThrough) {
     EXPECT_EQ(st.st_gid, 4322u);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(readFile(theirs), expected);
+}
+
+// Durability in the right order: each temporary is flushed to disk before it is renamed over
+// its output, and the output folder is flushed after the last rename. (The calls are logged by a
+// library preloaded into the program.)
+TEST(Outputs, EachOutputIsFlushedBeforeItsRenameAndItsFolderAfterwards) {
+    Workspace ws;
+    const fs::path log = ws.capture / "calls";
+    const std::string asan = getenv("ASAN_OPTIONS") ? getenv("ASAN_OPTIONS") : "";
+    setenv("PF_CALL_LOG", log.c_str(), 1);
+    setenv("LD_PRELOAD", PF_CALL_LOG_LIBRARY, 1);
+    setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);
+    const CliRun run = ws.run({"--recipe", exampleRecipe("gig-ready"), "--out-dir", "out", kG5, kG3x, kB3});
+    unsetenv("LD_PRELOAD");
+    unsetenv("PF_CALL_LOG");
+    setenv("ASAN_OPTIONS", asan.c_str(), 1);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::vector<std::string> flushed;
+    size_t renames = 0;
+    bool folderFlushedAfterLastRename = false;
+    std::istringstream lines(readFile(log));
+    for (std::string what, a, b; lines >> what >> a;) {
+        if (what == "fsync") {
+            flushed.push_back(a);
+            folderFlushedAfterLastRename = renames > 0 && fs::path(a) == fs::canonical(ws / "out");
+            continue;
+        }
+        lines >> b;
+        ++renames;
+        const fs::path temporary = fs::canonical(ws.dir.path()) / a;
+        EXPECT_TRUE(std::ranges::find(flushed, temporary.string()) != flushed.end()) << a << " renamed unflushed";
+        EXPECT_TRUE(b == "out/" + std::string(kG5) || b == "out/" + std::string(kG3x) || b == "out/" + std::string(kB3)) << b;
+    }
+    EXPECT_EQ(renames, 3u);
+    EXPECT_TRUE(folderFlushedAfterLastRename);
 }
 
 // ---------------------------------------------------------------------------------------------
