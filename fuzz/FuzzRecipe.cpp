@@ -10,14 +10,14 @@
 #include "FuzzCheck.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/IniFile.h"
-#include "cli/Apply.h"
-#include "cli/Recipe.h"
+#include "recipe/Apply.h"
+#include "recipe/Recipe.h"
 #include "engine/PatchGroup.h"
 #include "engine/Settings.h"
 
 namespace {
 
-using pf::cli::Recipe;
+using pf::Recipe;
 
 bool sameRecipe(const Recipe& a, const Recipe& b) {
     if (a.values.size() != b.values.size() || a.only != b.only) return false;
@@ -41,7 +41,7 @@ std::string writeRecipe(const Recipe& r) {
             }
         if (section.typeList)
             if (const auto& only = r.only[static_cast<size_t>(*section.typeList)])
-                for (const auto& name : *only) out += std::string(pf::cli::kOnlyKey) + " = " + name + "\n";
+                for (const auto& name : *only) out += std::string(pf::kOnlyKey) + " = " + name + "\n";
     }
     return out;
 }
@@ -82,7 +82,7 @@ bool everyLineRead(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const pf::cli::RecipeResult result = pf::cli::parseRecipe(bytes);
+    const pf::RecipeResult result = pf::parseRecipe(bytes);
     for (const auto& e : result.errors) PF_FUZZ_CHECK(!e.text().empty() && !e.message.empty());
     if (!result.ok()) return 0;
 
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (const auto& name : *only) PF_FUZZ_CHECK(!name.empty() && pf::trimBlanks(name) == name);
 
     // Written out and read again, the recipe is the same.
-    const pf::cli::RecipeResult reread = pf::cli::parseRecipe(writeRecipe(r));
+    const pf::RecipeResult reread = pf::parseRecipe(writeRecipe(r));
     PF_FUZZ_CHECK(reread.ok());
     PF_FUZZ_CHECK(sameRecipe(reread.recipe, r));
 
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (std::string_view file : {"x.g5a", "x.g3xa", "x.b3a", "x.txt"}) {
         pf::PatchGroup group;
         group.loadBytes("", file, bundledCatalogue());
-        const pf::cli::FileChoices fc = pf::cli::choicesFor(r, group);
+        const pf::FileChoices fc = pf::choicesFor(r, group);
         PF_FUZZ_CHECK(fc.choices.model == group.model().code);
         if (!fc.ok()) continue;
         for (const auto& v : r.values)

@@ -34,8 +34,8 @@
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "catalogue/Catalogue.h"
-#include "cli/Apply.h"
-#include "cli/Recipe.h"
+#include "recipe/Apply.h"
+#include "recipe/Recipe.h"
 #include "io/FileIO.h"
 
 namespace pf::app {
@@ -804,7 +804,7 @@ void TPresetforger_Form::saveRecipeClick() {
     if (!loaded_) return;
     CommandScope command(*this);
     std::string error;
-    const std::string text = pf::cli::recipeFor(choices(), group_, &error);
+    const std::string text = pf::recipeFor(choices(), group_, &error);
     if (!error.empty()) {
         desktop_.errorBox(this, kAppTitle, tr("Cannot save a recipe: %1").arg(qs(error)));
         return;
@@ -852,12 +852,12 @@ bool TPresetforger_Form::applyRecipe(const QString& path) {
     // The batch tool's reader and the batch tool's choices for this file; any error in either
     // leaves every control as it was.
     constexpr size_t kShownErrors = 10;
-    const pf::cli::RecipeResult parsed = pf::cli::parseRecipe(bytes, kShownErrors);
+    const pf::RecipeResult parsed = pf::parseRecipe(bytes, kShownErrors);
     QStringList errors;
-    for (const pf::cli::RecipeError& e : parsed.errors) errors << qs(e.text());
-    pf::cli::FileChoices applied;
+    for (const pf::RecipeError& e : parsed.errors) errors << qs(e.text());
+    pf::FileChoices applied;
     if (parsed.ok()) {
-        applied = pf::cli::choicesFor(parsed.recipe, group_);
+        applied = pf::choicesFor(parsed.recipe, group_);
         for (const std::string& e : applied.errors) errors << qs(e);
     }
     if (!errors.isEmpty()) {

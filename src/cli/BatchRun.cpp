@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "catalogue/Catalogue.h"
-#include "cli/Apply.h"
+#include "recipe/Apply.h"
 #include "cli/Changes.h"
 
 namespace pf::cli {

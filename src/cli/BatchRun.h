@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/Apply.h"
-#include "cli/Recipe.h"
+#include "recipe/Apply.h"
+#include "recipe/Recipe.h"
 #include "engine/PatchGroup.h"
 #include "io/FileIO.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/Escape.h"
+#include "text/Escape.h"
 #include "document/Document.h"
 #include "engine/Settings.h"
 

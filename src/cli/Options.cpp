@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
-#include "cli/Escape.h"
-#include "cli/Recipe.h"
+#include "text/Escape.h"
+#include "recipe/Recipe.h"
 #include "engine/Settings.h"
 
 namespace pf::cli {

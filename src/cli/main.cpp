@@ -19,12 +19,12 @@
 #include "catalogue/Catalogue.h"
 #include "cli/BatchRun.h"
 #include "cli/Changes.h"
-#include "cli/Escape.h"
+#include "text/Escape.h"
 #include "cli/Options.h"
 #include "cli/OutputIdentity.h"
 #include "cli/ParallelRun.h"
 #include "cli/Progress.h"
-#include "cli/Recipe.h"
+#include "recipe/Recipe.h"
 #include "io/FileIO.h"
 
 namespace {
@@ -35,7 +35,7 @@ constexpr int kUsageOrRecipeError = 2;
 constexpr int kSomeInputFailed = 1;
 
 // Every message is one line: names and values in it are shown escaped.
-void message(const std::string& text) { std::cerr << "presetforger-cli: " + pf::cli::escaped(text) + "\n"; }
+void message(const std::string& text) { std::cerr << "presetforger-cli: " + pf::escaped(text) + "\n"; }
 
 // Standard output carries the report; it is written unbuffered, so a write that fails (a full
 // disk, a closed descriptor) is known at once and with the system's reason. A reader that has
@@ -61,7 +61,7 @@ int runError(const std::vector<std::string>& texts, bool json, bool usage = fals
         std::string doc = "{\"files\": [], \"errors\": [";
         for (size_t i = 0; i < texts.size(); ++i) {
             if (i) doc += ", ";
-            pf::cli::appendJsonString(doc, texts[i]);
+            pf::appendJsonString(doc, texts[i]);
         }
         writeOut(doc + "]}\n");
     }
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     // Everything that could stop the whole run is checked before any file is touched.
     std::string bytes, why;
     if (!readRunFile(o.recipe, bytes, why)) return runError({why}, o.json);
-    const pf::cli::RecipeResult recipe = pf::cli::parseRecipe(bytes, pf::cli::kErrorsShown);
+    const pf::RecipeResult recipe = pf::parseRecipe(bytes, pf::kErrorsShown);
     if (!recipe.ok()) {
         std::vector<std::string> errors;
         for (const auto& e : recipe.errors) errors.push_back(o.recipe.string() + ": " + e.text());
@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
                 });
                 report(json);
             } else {
-                if (!o.quiet || !outcome.ok) report(pf::cli::escaped(outcome.line) + "\n");
+                if (!o.quiet || !outcome.ok) report(pf::escaped(outcome.line) + "\n");
                 if (!outcome.diff.empty()) report(outcome.diff);
             }
             for (const auto& e : outcome.errors) fileMessage(o.inputs[i], e);

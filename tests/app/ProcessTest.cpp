@@ -4,7 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "app/Pages.h"
-#include "cli/Recipe.h"
+#include "recipe/Recipe.h"
 
 namespace pf::test {
 namespace {
@@ -78,10 +78,10 @@ const char* const kBassTypes = "[B3 Amp]\nPower = OFF\nAmp = flip top\nCab = org
 // its box and sets its value control; Only leaves just the named entries of a list ticked.
 class Recipes : public WindowTest {
 protected:
-    void choose(const pf::cli::Recipe& recipe) {
+    void choose(const pf::Recipe& recipe) {
         const pf::DeviceModel& model = pf::deviceModel(window->modelCode());
         const pf::CatalogueLists lists = pf::CatalogueLists::read(bundledCatalogue(), model.code);
-        for (const pf::cli::RecipeValue& v : recipe.values) {
+        for (const pf::RecipeValue& v : recipe.values) {
             if (!offeredFor(v.id, model)) continue;
             tick(pf::app::checkBoxName(v.id));
             const SettingDef& def = setting(v.id);
@@ -135,7 +135,7 @@ TEST_F(Recipes, TheWindowSavesTheBytesTheBatchToolWritesFromItsSavedRecipe) {
             EXPECT_FALSE(find<QToolButton>("butsaverecipe")->isEnabled());
             EXPECT_FALSE(find<QToolButton>("butapplyrecipe")->isEnabled());
             load(exampleFile(e.file));
-            const pf::cli::RecipeResult parsed = pf::cli::parseRecipe(source);
+            const pf::RecipeResult parsed = pf::parseRecipe(source);
             ASSERT_TRUE(parsed.ok());
             choose(parsed.recipe);
             if (name == "types-firsts")

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "cli/Changes.h"
-#include "cli/Escape.h"
+#include "text/Escape.h"
 #include "document/Document.h"
 #include "support/TempDir.h"
 
@@ -80,5 +80,5 @@ TEST(JsonString, EscapesWhatJsonNeedsAndEveryByteThatIsNotUtf8) {
         {"Gr\xc3\xbc\xc3\x9f" "e \xf0\x9f\x8e\xb8 \xc2\x9b", "\"Gr\xc3\xbc\xc3\x9f" "e \xf0\x9f\x8e\xb8 \xc2\x9b\""},
         {"\xff\xfe \xc3( \xed\xa0\x80", "\"\\u00ff\\u00fe \\u00c3( \\u00ed\\u00a0\\u0080\""},
     };
-    for (const auto& c : kCases) EXPECT_EQ(cli::jsonString(c.text), c.json) << c.json;
+    for (const auto& c : kCases) EXPECT_EQ(jsonString(c.text), c.json) << c.json;
 }

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/Recipe.h"
+#include "recipe/Recipe.h"
 #include "document/Document.h"
 #include "support/TempDir.h"
 
@@ -35,7 +35,7 @@ TEST(FuzzRegression, LineOfPositionFarPastTheEndGivesTheLastLine) {
 TEST(FuzzRegression, RecipeTextAfterALoneCrIsNotDroppedSilently) {
     const std::string bytes = input("recipe-lone-cr-after-value");
     ASSERT_NE(bytes.find('\r'), std::string::npos);
-    const pf::cli::RecipeResult result = pf::cli::parseRecipe(bytes);
+    const pf::RecipeResult result = pf::parseRecipe(bytes);
     EXPECT_FALSE(result.ok()) << "a recipe with a line the reader drops was accepted";
 }
 

@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/Recipe.h"
+#include "recipe/Recipe.h"
 #include "engine/Choices.h"
 
 namespace pf {
 class PatchGroup;
 }
 
-namespace pf::cli {
+namespace pf {
 
 // How many errors of one kind a message lists before it only counts the rest: the recipe's
 // errors, a file's catalogue errors, the names a catalogue section offers.
@@ -35,4 +35,4 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group);
 // be said in a recipe: then the result is empty and `error` says which list.
 std::string recipeFor(const Choices& choices, const PatchGroup& group, std::string* error = nullptr);
 
-}  // namespace pf::cli
+}  // namespace pf

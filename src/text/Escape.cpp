@@ -1,6 +1,6 @@
-#include "cli/Escape.h"
+#include "text/Escape.h"
 
-namespace pf::cli {
+namespace pf {
 
 namespace {
 
@@ -134,4 +134,4 @@ void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-}  // namespace pf::cli
+}  // namespace pf

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace pf::cli {
+namespace pf {
 
 // File names and values as the batch tool shows them on a terminal: every byte that could
 // move the cursor, end the line or drive the terminal is written as a C-style escape, so one
@@ -32,4 +32,4 @@ inline constexpr size_t kShownValueLength = 60;
 // escape it when it is shown.
 std::string cut(std::string_view text, size_t length = kShownValueLength);
 
-}  // namespace pf::cli
+}  // namespace pf

@@ -3,12 +3,11 @@
 #include <gmock/gmock.h>
 
 #include "catalogue/Catalogue.h"
-#include "cli/Apply.h"
-#include "cli/Recipe.h"
+#include "recipe/Apply.h"
+#include "recipe/Recipe.h"
 #include "engine/PatchGroup.h"
 
 using namespace pf;
-using namespace pf::cli;
 using ::testing::HasSubstr;
 
 namespace {

@@ -5,10 +5,9 @@
 #include <map>
 #include <set>
 
-#include "cli/Recipe.h"
+#include "recipe/Recipe.h"
 
 using namespace pf;
-using namespace pf::cli;
 
 namespace {
 

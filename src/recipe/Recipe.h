@@ -10,7 +10,7 @@
 #include "engine/Choices.h"
 #include "engine/Settings.h"
 
-namespace pf::cli {
+namespace pf {
 
 // The key that lists the effect types to leave ticked in a page's check list.
 inline constexpr std::string_view kOnlyKey = "Only";
@@ -59,4 +59,4 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors = SIZE_MAX);
 // Names separated by ", "; `whenEmpty` for no names.
 std::string joined(const std::vector<std::string>& names, std::string_view whenEmpty = {});
 
-}  // namespace pf::cli
+}  // namespace pf

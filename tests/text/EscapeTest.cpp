@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <set>
 
-#include "cli/Escape.h"
+#include "text/Escape.h"
 
-using pf::cli::cut;
-using pf::cli::escaped;
+using pf::cut;
+using pf::escaped;
 
 TEST(Escape, ControlBytesInvalidUtf8AndTheBackslashAreEscapedTheRestKept) {
     const struct { std::string text, shown; } kCases[] = {

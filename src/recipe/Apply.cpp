@@ -1,12 +1,12 @@
-#include "cli/Apply.h"
+#include "recipe/Apply.h"
 
 #include <algorithm>
 
-#include "cli/Escape.h"
+#include "text/Escape.h"
 #include "engine/PatchGroup.h"
 #include "text/Ascii.h"
 
-namespace pf::cli {
+namespace pf {
 
 namespace {
 
@@ -140,4 +140,4 @@ std::string recipeFor(const Choices& choices, const PatchGroup& group, std::stri
     return out;
 }
 
-}  // namespace pf::cli
+}  // namespace pf

@@ -1,4 +1,4 @@
-#include "cli/Recipe.h"
+#include "recipe/Recipe.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,9 +7,9 @@
 #include <set>
 
 #include "catalogue/IniFile.h"
-#include "cli/Escape.h"
+#include "text/Escape.h"
 
-namespace pf::cli {
+namespace pf {
 
 namespace {
 
@@ -214,4 +214,4 @@ std::string joined(const std::vector<std::string>& names, std::string_view whenE
     return out;
 }
 
-}  // namespace pf::cli
+}  // namespace pf
