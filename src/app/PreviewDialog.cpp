@@ -30,6 +30,12 @@ QString count(size_t n, const char* one, const char* many) {
 
 QString trimmed(const std::string& s) { return displayText(s).trimmed(); }
 
+// A value as the window shows it; one that is not a value of its setting as the line holds it.
+QString shownOrStored(const std::optional<pf::ShownValue>& shown, const std::string& line) {
+    if (shown) return displayText(pf::toText(*shown));
+    return tr("%1 (stored)").arg(displayText(pf::parameterValue(line)));
+}
+
 // Where a module's rewrites came from: each block once, with the effect type its hit had.
 QString originsOf(const pf::ChangeList& changes, const pf::ModuleChanges& module) {
     QStringList origins;
@@ -114,8 +120,9 @@ QVariant ChangesModel::data(const QModelIndex& index, int role) const {
         return text;
     }
     const pf::RecordedEdit& e = changes_.edit(module, static_cast<size_t>(index.row()));
+    const pf::ShownChange shown = pf::shownChange(e, changes_.reader());
     return QStringLiteral("%1: %2 -> %3")
-        .arg(qs(pf::setting(e.setting).caption), displayText(pf::parameterValue(e.before)), displayText(pf::parameterValue(e.after)));
+        .arg(qs(pf::setting(e.setting).caption), shownOrStored(shown.before, e.before), shownOrStored(shown.after, e.after));
 }
 
 bool ChangesModel::setData(const QModelIndex& index, const QVariant& value, int role) {

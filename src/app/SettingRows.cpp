@@ -9,6 +9,7 @@
 
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
+#include "engine/ValueCodec.h"
 
 namespace pf::app {
 
@@ -22,35 +23,35 @@ namespace {
 using S = SettingId;
 
 constexpr SettingLook kLooks[] = {
-    {S::AmpPower, "amppower", ""},         {S::AmpAmp, "ampamp", ""},
-    {S::AmpGain, "ampgain", ""},           {S::AmpTube, "amptube", ""},
-    {S::AmpLevel, "amplevel", ""},         {S::AmpTreble, "amptreble", ""},
-    {S::AmpMiddle, "ampmiddle", ""},       {S::AmpBass, "ampbass", ""},
-    {S::AmpPresence, "amppresence", ""},   {S::AmpCab, "ampcab", ""},
-    {S::B3AmpPower, "B3amppower", ""},     {S::B3AmpAmp, "B3ampamp", ""},
-    {S::B3AmpGain, "B3ampgain", ""},       {S::B3AmpLevel, "B3amplevel", ""},
-    {S::B3AmpTrebl, "B3amptrebl", ""},     {S::B3AmpMid, "B3ampmid", ""},
-    {S::B3AmpMidF, "B3ampmidf", ""},       {S::B3AmpBass, "B3ampbass", ""},
-    {S::B3AmpMix, "B3ampmix", ""},         {S::B3AmpCab, "B3ampcab", ""},
-    {S::DrivePower, "drivepower", ""},     {S::DriveDrive, "drivedrive", ""},
-    {S::DriveGain, "drivegain", ""},       {S::DriveTone, "drivetone", ""},
-    {S::DriveLevel, "drivelevel", ""},     {S::DriveBalance, "b3drivebalance", ""},
-    {S::DriveBass, "b3drivebass", "Booster only"},
-    {S::DriveTrebl, "b3drivetrebl", "Booster only"},
-    {S::DriveMode, "b3drivemode", "Bass Muff only"},
-    {S::ReverbPower, "reverbpower", ""},   {S::ReverbReverb, "reverbreverb", ""},
-    {S::ReverbDecay, "reverbdecay", ""},   {S::ReverbTone, "reverbtone", ""},
-    {S::ReverbMix, "reverbmix", ""},       {S::ReverbPreD, "reverbpred", ""},
-    {S::ReverbHpf, "reverbhpf", "HD Reverb only"},
-    {S::ReverbLevel, "reverblevel", ""},
-    {S::ReverbShape, "reverbshape", "Early Reflections only"},
-    {S::ReverbSize, "reverbsize", "Air only"},
-    {S::ReverbRef, "reverbref", "Air only"},
-    {S::PatchLevel, "patchlevel", ""},     {S::PatchFootswitch, "patchfootswitch", ""},
-    {S::PatchExpPedal, "patchexppedal", ""},
-    {S::MiscPower, "miscpower", ""},       {S::MiscThrsh, "miscthrsh", ""},
-    {S::MiscDetect, "miscdetect", ""},     {S::MiscLevel, "misclevel", ""},
-    {S::PatchBalance, "b3miscbalance", ""},
+    {S::AmpPower, "amppower"},         {S::AmpAmp, "ampamp"},
+    {S::AmpGain, "ampgain"},           {S::AmpTube, "amptube"},
+    {S::AmpLevel, "amplevel"},         {S::AmpTreble, "amptreble"},
+    {S::AmpMiddle, "ampmiddle"},       {S::AmpBass, "ampbass"},
+    {S::AmpPresence, "amppresence"},   {S::AmpCab, "ampcab"},
+    {S::B3AmpPower, "B3amppower"},     {S::B3AmpAmp, "B3ampamp"},
+    {S::B3AmpGain, "B3ampgain"},       {S::B3AmpLevel, "B3amplevel"},
+    {S::B3AmpTrebl, "B3amptrebl"},     {S::B3AmpMid, "B3ampmid"},
+    {S::B3AmpMidF, "B3ampmidf"},       {S::B3AmpBass, "B3ampbass"},
+    {S::B3AmpMix, "B3ampmix"},         {S::B3AmpCab, "B3ampcab"},
+    {S::DrivePower, "drivepower"},     {S::DriveDrive, "drivedrive"},
+    {S::DriveGain, "drivegain"},       {S::DriveTone, "drivetone"},
+    {S::DriveLevel, "drivelevel"},     {S::DriveBalance, "b3drivebalance"},
+    {S::DriveBass, "b3drivebass"},
+    {S::DriveTrebl, "b3drivetrebl"},
+    {S::DriveMode, "b3drivemode"},
+    {S::ReverbPower, "reverbpower"},   {S::ReverbReverb, "reverbreverb"},
+    {S::ReverbDecay, "reverbdecay"},   {S::ReverbTone, "reverbtone"},
+    {S::ReverbMix, "reverbmix"},       {S::ReverbPreD, "reverbpred"},
+    {S::ReverbHpf, "reverbhpf"},
+    {S::ReverbLevel, "reverblevel"},
+    {S::ReverbShape, "reverbshape"},
+    {S::ReverbSize, "reverbsize"},
+    {S::ReverbRef, "reverbref"},
+    {S::PatchLevel, "patchlevel"},     {S::PatchFootswitch, "patchfootswitch"},
+    {S::PatchExpPedal, "patchexppedal"},
+    {S::MiscPower, "miscpower"},       {S::MiscThrsh, "miscthrsh"},
+    {S::MiscDetect, "miscdetect"},     {S::MiscLevel, "misclevel"},
+    {S::PatchBalance, "b3miscbalance"},
 };
 static_assert(std::size(kLooks) == kSettingCount);
 
@@ -114,17 +115,19 @@ SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* 
     value->setFixedHeight(kControlHeight);
     value->setEnabled(false);
     // A value control without a hint may reach into the hint columns.
-    grid->addWidget(value, gridRow, 1, 1, look.hint.empty() ? 3 : 1, Qt::AlignLeft);
+    // Settings written into some effect types only say which.
+    const std::string hint = onlyForHint(def.id);
+    grid->addWidget(value, gridRow, 1, 1, hint.empty() ? 3 : 1, Qt::AlignLeft);
     QObject::connect(row.box, &QCheckBox::toggled, value, &QWidget::setEnabled);
 
-    if (!look.hint.empty()) {
+    if (!hint.empty()) {
         row.hintBar = new QFrame(parent);
         row.hintBar->setObjectName(QStringLiteral("bar") + qs(look.stem));
         row.hintBar->setFixedSize(3, kControlHeight - 2);
         row.hintBar->setStyleSheet(QStringLiteral("background-color: #1a2a80;"));
         grid->addWidget(row.hintBar, gridRow, 2, Qt::AlignRight);
         grid->setColumnMinimumWidth(2, 7);  // 8 pixels from the value control to the bar
-        row.hint = new QLabel(QCoreApplication::translate("Settings", std::string(look.hint).c_str()), parent);
+        row.hint = new QLabel(QCoreApplication::translate("Settings", hint.c_str()), parent);
         row.hint->setObjectName(QStringLiteral("hint") + qs(look.stem));
         row.hint->setMinimumHeight(kControlHeight);
         row.hint->setStyleSheet(QStringLiteral("color: #1a2a80;"));

@@ -17,11 +17,10 @@ namespace pf::app {
 class SpinEdit;
 
 // What the window adds to a setting: the stem of its widgets' names ("ck" + stem and "spin" +
-// stem or "cbo" + stem) and the hint label beside it, if any.
+// stem or "cbo" + stem). The hint label beside a setting comes from the engine (onlyForHint).
 struct SettingLook {
     SettingId id;
     std::string_view stem;
-    std::string_view hint;
 };
 const SettingLook& lookOf(SettingId id);
 QString checkBoxName(SettingId id);

@@ -4,6 +4,7 @@
 
 #include "text/Escape.h"
 #include "document/Document.h"
+#include "engine/Review.h"
 #include "engine/Settings.h"
 
 namespace pf::cli {
@@ -87,6 +88,13 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
     auto num = [&](std::string_view key, size_t value) {
         out.append(", \"").append(key).append("\": ").append(std::to_string(value));
     };
+    // A shown value: a number as a number, a list's text as a string, null when not readable.
+    auto value = [&](std::string_view key, const std::optional<ShownValue>& v) {
+        out.append(", \"").append(key).append("\": ");
+        if (!v) out += "null";
+        else if (const int* n = std::get_if<int>(&*v)) out += std::to_string(*n);
+        else appendJsonString(out, std::get<std::string>(*v));
+    };
     auto list = [&](std::string_view key, const std::vector<std::string>& items) {
         out.append(", \"").append(key).append("\": [");
         for (size_t i = 0; i < items.size(); ++i) {
@@ -139,6 +147,11 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
             str("module", e.module);
             str("old", e.before);
             str("new", e.after);
+            const ShownChange shown = shownChange(e, f.changes->reader());
+            value("oldValue", shown.before);
+            value("newValue", shown.after);
+            const std::optional<std::string> typeName = typeNameOf(e, f.changes->reader());
+            value("typeName", typeName ? std::optional<ShownValue>(*typeName) : std::nullopt);
             out += '}';
             if (out.size() >= kFlushAt) flush(out);
         }

@@ -4,30 +4,25 @@ namespace pf {
 
 namespace {
 
-// The G5 and G3X share their reverb and noise-reduction ids; the B3 has ids of its own and
-// writes PreD as shown.
-constexpr ReverbTypeIds kGuitarReverbs{.hdReverb = "105", .earlyReflections = "65", .air = "66"};
-constexpr ReverbTypeIds kBassReverbs{.hdReverb = "65", .earlyReflections = "54", .air = "55"};
-
 const DeviceModel kModels[] = {
     {.code = "g5", .extension = ".g5a", .saveFilter = "G5 Patch Groups",
-     .noiseReductionId = "27", .reverb = kGuitarReverbs, .preDelayShift = -1,
+     .noiseReductionId = "27", .family = ModelFamily::Guitar,
      .patchModule = PatchModule{.header = "  <Module9>", .level = 2, .footswitch = 3, .pedal = std::nullopt, .balance = 7},
      .ampPage = ShownWith::AmpPage, .pedalControls = false, .b3Controls = false},
     {.code = "g3x", .extension = ".g3xa", .saveFilter = "G3v2 Patch Groups",
-     .noiseReductionId = "27", .reverb = kGuitarReverbs, .preDelayShift = -1,
+     .noiseReductionId = "27", .family = ModelFamily::Guitar,
      .patchModule = PatchModule{.header = "  <Module6>", .level = 0, .footswitch = 1,
                                 .pedal = PatchModule::Pedal{.target = 3, .volume = 5}, .balance = 7},
      .ampPage = ShownWith::AmpPage, .pedalControls = true, .b3Controls = false},
     {.code = "b3", .extension = ".b3a", .saveFilter = "B3 Patch Groups",
-     .noiseReductionId = "19", .reverb = kBassReverbs, .preDelayShift = 0,
+     .noiseReductionId = "19", .family = ModelFamily::Bass,
      .patchModule = PatchModule{.header = "  <Module3>", .level = 0, .footswitch = 1,
                                 .pedal = PatchModule::Pedal{.target = 3, .volume = 5}, .balance = 7},
      .ampPage = ShownWith::B3AmpPage, .pedalControls = true, .b3Controls = true},
 };
 
 const DeviceModel kUnknown{.code = "", .extension = "", .saveFilter = "",
-                           .noiseReductionId = "27", .reverb = kGuitarReverbs, .preDelayShift = -1,
+                           .noiseReductionId = "27", .family = ModelFamily::Guitar,
                            .patchModule = std::nullopt, .ampPage = ShownWith::AmpPage,
                            .pedalControls = std::nullopt, .b3Controls = std::nullopt};
 

@@ -18,10 +18,9 @@ enum class ShownWith {
     B3Controls,     // the B3 drive panel and the patch Balance
 };
 
-// The reverb types that lay their parameters out differently, by their type ids on a model.
-struct ReverbTypeIds {
-    std::string_view hdReverb, earlyReflections, air;
-};
+// The guitar units (G5, G3X) and the bass unit (B3) give some effect types ids and layouts of
+// their own.
+enum class ModelFamily { Any, Guitar, Bass };
 
 // The module that holds each patch's own settings: its module header line and the parameter
 // number of every setting in it (parameter N stands N + 1 lines below the header).
@@ -43,8 +42,7 @@ struct DeviceModel {
     std::string_view extension;   // ".g5a", compared exactly
     std::string_view saveFilter;  // "G5 Patch Groups": the save dialog's entry for its files
     std::string_view noiseReductionId;  // type id of the noise-reduction module
-    ReverbTypeIds reverb;
-    int preDelayShift;            // PreD is written this much off the value shown
+    ModelFamily family;
     std::optional<PatchModule> patchModule;  // none: the patch-level block has nothing to look for
     ShownWith ampPage;            // AmpPage or B3AmpPage; its check list chooses the amp types
     // Whether a load shows or hides these controls; none: they are left as they were.

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <deque>
+#include <map>
+#include <vector>
 #include <functional>
 #include <span>
 #include <string>
@@ -10,6 +13,7 @@
 #include "engine/Choices.h"
 #include "engine/EditSession.h"
 #include "engine/Process.h"
+#include "engine/ValueCodec.h"
 
 namespace pf {
 
@@ -24,19 +28,6 @@ struct Module {
 inline Module moduleOfTypeIdLine(long long line) { return Module{line - 1}; }
 inline Module moduleOfHeaderLine(long long line) { return Module{line + 1}; }
 
-// One row of an edit table: the setting and the parameter it writes.
-struct ParameterEdit {
-    SettingId setting;
-    int parameter;
-};
-
-// The text each setting writes, by SettingId.
-struct SettingValues {
-    std::array<std::string, kSettingCount> texts;
-    std::string& operator[](SettingId id) { return texts[static_cast<size_t>(id)]; }
-    const std::string& operator[](SettingId id) const { return texts[static_cast<size_t>(id)]; }
-};
-
 // What every edit block is given.
 struct BlockInput {
     EditSession& session;
@@ -46,11 +37,10 @@ struct BlockInput {
 
     bool ticked(SettingId id) const { return choices[id].ticked; }
     const std::string& text(SettingId id) const { return choices[id].text; }
-    // A spin edit's number, held within its control's range.
-    int number(SettingId id) const;
-    std::string numberText(SettingId id, int shift = 0) const { return std::to_string(number(id) + shift); }
     // The catalogue value of `name` in the model's section with this suffix.
     std::string lookup(std::string_view suffix, std::string_view name) const;
+    // The text the setting's choice stores (see pf::stored).
+    std::string stored(SettingId id, Storage storage = Storage::OfSetting, std::string_view ampName = {}) const;
 
     // Writes the setting's parameter in the module when the setting is ticked; returns whether
     // the line was rewritten.
@@ -62,10 +52,37 @@ struct BlockInput {
         }
         return session.writeParameter(module.line(parameter), parameter, value);
     }
-    // Every row of an edit table, in table order.
-    void write(const Module& module, std::span<const ParameterEdit> edits, const SettingValues& values) const {
-        for (const auto& [id, parameter] : edits) write(id, module, parameter, values[id]);
-    }
+};
+
+// A block's rows (see layoutRows) with the text each ticked setting stores, placed for the
+// model; the places for a type are worked out the first time a module of that type is met.
+class PlacedRows {
+public:
+    PlacedRows(const BlockInput& in, std::span<const LayoutRow> rows);
+
+    // Writes the ticked rows into a module found holding `typeId`, in row order; the rows after
+    // a type row that rewrote the module's type follow the new type.
+    void writeAt(const Module& module, std::string_view typeId);
+    // Sets the text a setting stores (the amp's cab, when it follows the amp being edited).
+    void setText(SettingId id, const std::string& text);
+
+private:
+    struct Write {
+        SettingId setting;
+        int parameter;  // kNowhere: not written into this type
+        const std::string* text;
+        bool setsType;  // the module's type-id line
+    };
+    struct Placed {
+        std::string typeId;
+        std::vector<Write> writes;  // one per ticked row
+    };
+    const Placed& forType(std::string_view typeId);
+
+    const BlockInput& in_;
+    std::vector<LayoutRow> rows_;  // the ticked ones
+    std::map<std::pair<SettingId, Storage>, std::string> texts_;
+    std::deque<Placed> placed_;
 };
 
 // "        <Prm1>" + type id + "</Prm1>"

@@ -12,23 +12,36 @@ using namespace parameter_line;
 
 // Each rewrite: its line; its module's header line + 1 (0: none); how many rewrites back the
 // module's text is kept (0: here, its length and bytes follow when there is a module); the
-// setting; the block; the type's index; then the texts before and after, each as a kind (0: the
-// bytes follow; N + 1: the parameter line of number N, its value follows), a length and the
-// bytes. A rewrite keeps its module's text when the module is not the rewrite before's.
+// setting; the block; the type's index; the type ids (see putTypeIds); then the texts before
+// and after, each as a kind (0: the bytes follow; N + 1: the parameter line of number N, its
+// value follows), a length and the bytes. A rewrite keeps its module's text when the module is not the rewrite before's.
 
 namespace {
-// The most a rewrite's numbers take: nine numbers of at most ten bytes.
-constexpr size_t kNumbers = 9 * 10;
+// The most a rewrite's numbers take: eleven numbers of at most ten bytes.
+constexpr size_t kNumbers = 11 * 10;
 // Blocks are addressed by 32-bit offsets.
 constexpr size_t kLargestBlock = size_t{1} << 31;
 }  // namespace
 
-size_t EditRecord::typeIndex(std::string_view type) {
-    if (lastType_ < types_.size() && same(types_[lastType_], type)) return lastType_;
-    for (size_t i = 0; i < types_.size(); ++i)
-        if (types_[i] == type) return lastType_ = i;
-    types_.emplace_back(type);
-    return lastType_ = types_.size() - 1;
+size_t EditRecord::indexIn(std::vector<std::string>& table, size_t& last, std::string_view text) {
+    if (last < table.size() && same(table[last], text)) return last;
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i] == text) return last = i;
+    table.emplace_back(text);
+    return last = table.size() - 1;
+}
+
+// The two type ids: the index of the one before, then 0 when the other is the same, else its
+// index + 1.
+char* EditRecord::putTypeIds(char* out, std::string_view before, std::string_view after) {
+    const size_t b = indexIn(typeIds_, lastTypeId_, before);
+    out = putNumber(out, b);
+    return putNumber(out, same(before, after) ? 0 : indexIn(typeIds_, lastTypeId_, after) + 1);
+}
+
+const ValueReader& EditRecord::reader() const {
+    static const ValueReader none;
+    return reader_ ? *reader_ : none;
 }
 
 char* EditRecord::room(size_t size) {
@@ -43,7 +56,7 @@ char* EditRecord::room(size_t size) {
 
 char* EditRecord::putHead(char* out, size_t line, SettingId setting, Group group, std::string_view type,
                           long long moduleLine, std::string_view module) {
-    const size_t typeAt = typeIndex(type);
+    const size_t typeAt = indexIn(types_, lastType_, type);
     const size_t index = size();
     const bool newModule = needsModuleText(moduleLine);
     starts_.push_back(static_cast<uint64_t>(blocks_.size() - 1) << 32 | (out - blocks_.back().bytes.data()));
@@ -82,6 +95,7 @@ char* EditRecord::putParameter(char* out, int number, std::string_view value) {
 void EditRecord::push_back(const RecordedEdit& e) {
     char* const start = room(kNumbers + e.module.size() + e.before.size() + e.after.size());
     char* out = putHead(start, e.line, e.setting, e.group, e.type, e.moduleLine, e.module);
+    out = putTypeIds(out, e.typeIdBefore, e.typeId);
     out = putText(out, e.before);
     out = putText(out, e.after);
     blocks_.back().used += static_cast<size_t>(out - start);
@@ -93,6 +107,7 @@ void EditRecord::addParameterRewrite(size_t line, const EditOrigin& origin, std:
     char* const start = room(kNumbers + module.size() + before.size() + tags.head().size() + afterValue.size() +
                              tags.close().size());
     char* out = putHead(start, line, origin.setting, origin.group, origin.type, origin.moduleLine, module);
+    out = putTypeIds(out, origin.typeIdBefore, origin.typeId);
     if (number < 0) {
         out = putText(out, before);
         std::string after;
@@ -170,6 +185,9 @@ void EditRecord::read(size_t index, RecordedEdit& e) const {
     e.setting = static_cast<SettingId>(getNumber(in, at));
     e.group = static_cast<Group>(getNumber(in, at));
     e.type = types_[getNumber(in, at)];
+    e.typeIdBefore = typeIds_[getNumber(in, at)];
+    const size_t after = getNumber(in, at);
+    e.typeId = after == 0 ? e.typeIdBefore : typeIds_[after - 1];
     text(e.before);
     text(e.after);
 }

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <deque>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/Settings.h"
+#include "engine/ValueCodec.h"
 
 namespace pf {
 
@@ -21,6 +23,9 @@ struct RecordedEdit {
     long long moduleLine = -1;   // index of the module's header line; -1 when the hit had none above
     std::string module;          // that header line's text (empty when there is none)
     std::string before, after;   // the line's text before and after this rewrite
+    // The module's type id when the hit found it, and the one its layout followed at this
+    // rewrite (they differ after the block's type setting rewrote it); empty for the patch module.
+    std::string typeIdBefore, typeId;
 };
 
 // Where a rewrite comes from, as the edit blocks tell the session while they run. Only read
@@ -30,6 +35,7 @@ struct EditOrigin {
     std::string_view type;
     SettingId setting{};
     long long moduleLine = -1;
+    std::string_view typeIdBefore = {}, typeId = {};
 };
 
 // Every such rewrite in the order it was made; a line rewritten twice appears twice, the later
@@ -107,6 +113,10 @@ public:
         size_t count = 0, blocks = 0, used = 0, lastModuleEntry = 0;
         long long lastModuleLine = -1;
     };
+    // Reads the record's values as shown, for the model and catalogue of the command that made it.
+    void setReader(std::shared_ptr<const ValueReader> reader) { reader_ = std::move(reader); }
+    const ValueReader& reader() const;
+
     Mark mark() const {
         return {size(), blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastModuleEntry_, lastModuleLine_};
     }
@@ -121,9 +131,10 @@ private:
     void read(size_t index, RecordedEdit& into) const;
     std::string_view bytesOf(size_t index) const;  // from where the rewrite starts to its block's end
     char* room(size_t size);  // at least `size` bytes at the end of the last block
-    size_t typeIndex(std::string_view type);
+    static size_t indexIn(std::vector<std::string>& table, size_t& last, std::string_view text);
     char* putHead(char* out, size_t line, SettingId setting, Group group, std::string_view type,
                   long long moduleLine, std::string_view module);
+    char* putTypeIds(char* out, std::string_view before, std::string_view after);
     static char* putText(char* out, std::string_view text);  // kind 0, the length and the bytes
     static char* putParameter(char* out, int number, std::string_view value);  // kind N + 1, the value
 
@@ -133,6 +144,9 @@ private:
     long long lastModuleLine_ = -1;  // and that module's header line
     std::vector<std::string> types_;
     size_t lastType_ = 0;
+    std::vector<std::string> typeIds_;
+    size_t lastTypeId_ = 0;
+    std::shared_ptr<const ValueReader> reader_;
 };
 
 }  // namespace pf

@@ -73,6 +73,7 @@ ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, 
     EditSession session(document);
     const EditRecord::Mark recordedBefore = record ? record->mark() : EditRecord::Mark{};
     session.setRecord(record);
+    if (record) record->setReader(std::make_shared<const ValueReader>(catalogue, deviceModel(choices.model)));
     const BlockInput input{session, catalogue, choices, deviceModel(choices.model)};
     try {
         for (const auto& [group, run] : blocks)

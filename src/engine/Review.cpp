@@ -1,8 +1,10 @@
 #include "engine/Review.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "document/Document.h"
+#include "text/Ascii.h"
 
 namespace pf {
 
@@ -42,6 +44,33 @@ std::string_view parameterValue(std::string_view line) {
     if (line.rfind("<Prm", 0) != 0 || open == std::string_view::npos || close == std::string_view::npos || close < open)
         return line;
     return line.substr(open + 1, close - open - 1);
+}
+
+namespace {
+
+// The number N of a line that begins, after blanks and tabs, with "<PrmN>"; -1 for any other.
+int parameterNumber(std::string_view line) {
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (line.size() < 6 || !equalsNoCase(line.substr(0, 4), "<prm")) return -1;
+    int n = -1;
+    const auto [end, ec] = std::from_chars(line.data() + 4, line.data() + line.size(), n);
+    return ec == std::errc() && end < line.data() + line.size() && *end == '>' ? n : -1;
+}
+
+}  // namespace
+
+ShownChange shownChange(const RecordedEdit& e, const ValueReader& reader) {
+    const int number = parameterNumber(e.after);
+    if (number < 0) return {};
+    return {reader.readLine(e.setting, e.before, number, e.group, e.typeIdBefore),
+            reader.readLine(e.setting, e.after, number, e.group, e.typeId)};
+}
+
+std::optional<std::string> typeNameOf(const RecordedEdit& e, const ValueReader& reader) {
+    // A rewrite of the type-id line itself gives the module the type it writes.
+    if (byTypeList(e.group) && parameterNumber(e.after) == 1)
+        if (const auto written = parameterText(e.after, 1)) return reader.typeName(e.group, *written);
+    return reader.typeName(e.group, e.typeId);
 }
 
 std::string patchNameAbove(const Document& document, size_t line, size_t reach) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     RecordedEdit edit(const ModuleChanges& module, size_t i) const { return record_[order_[module.first + i]]; }
     // The header line's text as the record keeps it (empty for the group without a header).
     std::string header(const ModuleChanges& module) const { return edit(module, 0).module; }
+    // Reads the values of the record as shown.
+    const ValueReader& reader() const { return record_.reader(); }
 
     // Puts every line a rewrite of a module not kept (keep[i] false for modules()[i]) touched
     // back to its text before the command, as if that module had not been edited; a line
@@ -47,6 +50,16 @@ private:
 // The value of a parameter line ("        <Prm2>60</Prm2>" gives "60"); any other line whole,
 // without its leading blanks.
 std::string_view parameterValue(std::string_view line);
+
+// A rewrite's values as the window shows them: the old one read as the module's type had it
+// when the hit found it, the new one as the rewrite laid it out; none where not readable.
+struct ShownChange {
+    std::optional<ShownValue> before, after;
+};
+ShownChange shownChange(const RecordedEdit& edit, const ValueReader& reader);
+// The catalogue name of the module's type at a rewrite; none for modules the catalogue does not
+// list (the noise reduction, the patch module).
+std::optional<std::string> typeNameOf(const RecordedEdit& edit, const ValueReader& reader);
 
 // The name of the patch a line lies in, for people: the Name="..." of the nearest line above it
 // (the line itself included) that starts, after blanks, with "<Patch ", looked for at most

@@ -6,13 +6,58 @@
 
 namespace pf {
 
-int BlockInput::number(SettingId id) const {
-    const SettingDef& def = setting(id);
-    return std::clamp(choices[id].number, def.minimum, def.maximum);
-}
-
 std::string BlockInput::lookup(std::string_view suffix, std::string_view name) const {
     return catalogue.lookup(choices.model + std::string(suffix), name);
+}
+
+std::string BlockInput::stored(SettingId id, Storage storage, std::string_view ampName) const {
+    return pf::stored(id, choices[id], storage,
+                      [this](std::string_view suffix, std::string_view name) { return lookup(suffix, name); }, ampName);
+}
+
+PlacedRows::PlacedRows(const BlockInput& in, std::span<const LayoutRow> rows) : in_(in) {
+    for (const LayoutRow& row : rows)
+        if (in.ticked(row.setting)) rows_.push_back(row);
+}
+
+void PlacedRows::setText(SettingId id, const std::string& text) {
+    texts_[{id, Storage::OfSetting}] = text;
+    for (auto& [key, value] : texts_)
+        if (key.first == id) value = text;
+}
+
+const PlacedRows::Placed& PlacedRows::forType(std::string_view typeId) {
+    for (const Placed& p : placed_)
+        if (p.typeId == typeId) return p;
+    Placed& p = placed_.emplace_back();
+    p.typeId = typeId;
+    for (const LayoutRow& row : rows_) {
+        const Place* place = placeOf(row, in_.device, typeId);
+        if (place && place->storage == Storage::PedalVolume && !pedalVolumeFor(in_.text(row.setting))) place = nullptr;
+        const std::string* text = nullptr;
+        if (place) {
+            auto [at, made] = texts_.try_emplace({row.setting, place->storage});
+            if (made) at->second = in_.stored(row.setting, place->storage);
+            text = &at->second;
+        }
+        p.writes.push_back({row.setting, place ? place->parameter : kNowhere, text, place && place->parameter == 1 && byTypeList(setting(row.setting).group)});
+    }
+    return p;
+}
+
+void PlacedRows::writeAt(const Module& module, std::string_view typeId) {
+    const Placed* placed = &forType(typeId);
+    const bool recording = in_.session.recording();
+    for (size_t i = 0; i < placed->writes.size(); ++i) {
+        const Write& w = placed->writes[i];
+        if (w.parameter == kNowhere) continue;
+        if (recording) [[unlikely]] {
+            in_.session.origin().typeIdBefore = typeId;
+            in_.session.origin().typeId = placed->typeId;
+        }
+        if (in_.write(w.setting, module, w.parameter, *w.text) && w.setsType && *w.text != placed->typeId)
+            placed = &forType(*w.text);
+    }
 }
 
 std::string typeIdSearchString(std::string_view typeId) {

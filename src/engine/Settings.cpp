@@ -11,22 +11,34 @@ using S = SettingId;
 
 constexpr std::span<const std::string_view> onOff{kOnOff};
 
-SettingDef spin(S id, G group, std::string_view caption, int lo, int hi, int start, W shownWith = W::AnyModel) {
-    return SettingDef{id, group, caption, K::Spin, lo, hi, start, {}, {}, shownWith};
+SettingDef spin(S id, G group, std::string_view caption, int lo, int hi, int start, W shownWith = W::AnyModel,
+                Storage storage = Storage::AsShown) {
+    return SettingDef{id, group, caption, K::Spin, lo, hi, start, {}, {}, shownWith, storage, {}, {}};
 }
 
+// `stored`: the number each item is stored as; `other`: stored for any other text.
 SettingDef fixed(S id, G group, std::string_view caption, std::span<const std::string_view> items,
-                 W shownWith = W::AnyModel) {
-    return SettingDef{id, group, caption, K::FixedList, 0, 0, 0, items, {}, shownWith};
+                 std::span<const std::string_view> stored, std::string_view other, W shownWith = W::AnyModel) {
+    return SettingDef{id, group, caption, K::FixedList, 0, 0, 0, items, {}, shownWith, Storage::Listed, stored, other};
 }
 
-SettingDef listed(S id, G group, std::string_view caption, std::string_view suffix, W shownWith = W::AnyModel) {
-    return SettingDef{id, group, caption, K::CatalogueList, 0, 0, 0, {}, suffix, shownWith};
+SettingDef listed(S id, G group, std::string_view caption, std::string_view suffix, W shownWith = W::AnyModel,
+                  Storage storage = Storage::CatalogueValue) {
+    return SettingDef{id, group, caption, K::CatalogueList, 0, 0, 0, {}, suffix, shownWith, storage, {}, {}};
 }
+
+// Power: "ON" is 1 and "OFF" 0. On the amp pages only "ON" itself is on; elsewhere only "OFF"
+// itself is off.
+SettingDef power(S id, G group, std::string_view other) {
+    return fixed(id, group, "Power", onOff, kOnOffStored, other);
+}
+
+constexpr Storage kPlusTen = Storage::PlusTen;
+constexpr Storage kMinusOne = Storage::MinusOne;
 
 std::array<SettingDef, kSettingCount> makeTable() {
     return {{
-        fixed(S::AmpPower, G::Amp, "Power", onOff),
+        power(S::AmpPower, G::Amp, "0"),
         listed(S::AmpAmp, G::Amp, "Amp", section::kAmp),
         spin(S::AmpGain, G::Amp, "Gain", 0, 100, 50),
         spin(S::AmpTube, G::Amp, "Tube", 0, 100, 50),
@@ -35,47 +47,47 @@ std::array<SettingDef, kSettingCount> makeTable() {
         spin(S::AmpMiddle, G::Amp, "MID", 0, 100, 50),
         spin(S::AmpBass, G::Amp, "BASS", 0, 100, 50),
         spin(S::AmpPresence, G::Amp, "PRSNS", 0, 100, 50),
-        listed(S::AmpCab, G::Amp, "Cab", section::kCab),
+        listed(S::AmpCab, G::Amp, "Cab", section::kCab, W::AnyModel, Storage::CabOfAmp),
 
-        fixed(S::B3AmpPower, G::Amp, "Power", onOff),
+        power(S::B3AmpPower, G::Amp, "0"),
         listed(S::B3AmpAmp, G::Amp, "Amp", section::kAmp),
         spin(S::B3AmpGain, G::Amp, "Gain", 0, 100, 50),
         spin(S::B3AmpLevel, G::Amp, "Level", 0, 150, 50),
-        spin(S::B3AmpTrebl, G::Amp, "Trebl", -10, 10, 0),
-        spin(S::B3AmpMid, G::Amp, "Mid", -10, 10, 0),
+        spin(S::B3AmpTrebl, G::Amp, "Trebl", -10, 10, 0, W::AnyModel, kPlusTen),
+        spin(S::B3AmpMid, G::Amp, "Mid", -10, 10, 0, W::AnyModel, kPlusTen),
         listed(S::B3AmpMidF, G::Amp, "Mid-F", section::kMidF),
-        spin(S::B3AmpBass, G::Amp, "Bass", -10, 10, 0),
+        spin(S::B3AmpBass, G::Amp, "Bass", -10, 10, 0, W::AnyModel, kPlusTen),
         spin(S::B3AmpMix, G::Amp, "Mix", 0, 100, 50),
-        listed(S::B3AmpCab, G::Amp, "Cab", section::kCab),
+        listed(S::B3AmpCab, G::Amp, "Cab", section::kCab, W::AnyModel, Storage::CabOrOrgan),
 
-        fixed(S::DrivePower, G::Drive, "Power", onOff),
+        power(S::DrivePower, G::Drive, "1"),
         listed(S::DriveDrive, G::Drive, "Drive", section::kDrive),
         spin(S::DriveGain, G::Drive, "Gain", 0, 100, 50),
         spin(S::DriveTone, G::Drive, "Tone", 0, 100, 50),
         spin(S::DriveLevel, G::Drive, "Level", 0, 150, 75),
         spin(S::DriveBalance, G::Drive, "Balance", 0, 100, 50, W::B3Controls),
-        spin(S::DriveBass, G::Drive, "Bass", -10, 10, 0, W::B3Controls),
-        spin(S::DriveTrebl, G::Drive, "Trebl", -10, 10, 0, W::B3Controls),
-        fixed(S::DriveMode, G::Drive, "Mode", kModeItems, W::B3Controls),
+        spin(S::DriveBass, G::Drive, "Bass", -10, 10, 0, W::B3Controls, kPlusTen),
+        spin(S::DriveTrebl, G::Drive, "Trebl", -10, 10, 0, W::B3Controls, kPlusTen),
+        fixed(S::DriveMode, G::Drive, "Mode", kModeItems, kInOrderStored, "1", W::B3Controls),
 
-        fixed(S::ReverbPower, G::Reverb, "Power", onOff),
+        power(S::ReverbPower, G::Reverb, "1"),
         listed(S::ReverbReverb, G::Reverb, "Reverb", section::kReverb),
-        spin(S::ReverbDecay, G::Reverb, "Decay", 0, 100, 50),
+        spin(S::ReverbDecay, G::Reverb, "Decay", 0, 100, 50, W::AnyModel, kMinusOne),
         spin(S::ReverbTone, G::Reverb, "Tone", 0, 10, 5),
         spin(S::ReverbMix, G::Reverb, "Mix", 0, 100, 50),
-        spin(S::ReverbPreD, G::Reverb, "PreD", 1, 200, 100),
+        spin(S::ReverbPreD, G::Reverb, "PreD", 1, 200, 100, W::AnyModel, kMinusOne),
         spin(S::ReverbHpf, G::Reverb, "HPF", 0, 10, 5),
         spin(S::ReverbLevel, G::Reverb, "Level", 0, 150, 75),
-        spin(S::ReverbShape, G::Reverb, "Shape", -10, 10, 5),
+        spin(S::ReverbShape, G::Reverb, "Shape", -10, 10, 5, W::AnyModel, kPlusTen),
         spin(S::ReverbSize, G::Reverb, "Size", 1, 100, 50),
         spin(S::ReverbRef, G::Reverb, "Ref", 0, 10, 5),
 
         spin(S::PatchLevel, G::PatchLevel, "Patch Level", 0, 120, 60),
         listed(S::PatchFootswitch, G::PatchLevel, "CTRL SW", section::kFootswitch),
         listed(S::PatchExpPedal, G::PatchLevel, "CTRL PDL", section::kExpPedal, W::PedalControls),
-        fixed(S::MiscPower, G::NoiseReduction, "Power", onOff),
-        spin(S::MiscThrsh, G::NoiseReduction, "THRSH", 1, 25, 10),
-        fixed(S::MiscDetect, G::NoiseReduction, "Detect", kDetectItems),
+        power(S::MiscPower, G::NoiseReduction, "1"),
+        spin(S::MiscThrsh, G::NoiseReduction, "THRSH", 1, 25, 10, W::AnyModel, kMinusOne),
+        fixed(S::MiscDetect, G::NoiseReduction, "Detect", kDetectItems, kInOrderStored, "1"),
         spin(S::MiscLevel, G::NoiseReduction, "Level", 0, 150, 100),
         spin(S::PatchBalance, G::PatchLevel, "Balance", 0, 100, 50, W::B3Controls),
     }};

@@ -37,6 +37,19 @@ inline constexpr size_t kTypeListCount = 4;
 
 enum class ValueKind { Spin, FixedList, CatalogueList };
 
+// How a shown value is stored in its parameter line (see ValueCodec.h).
+enum class Storage {
+    OfSetting,       // in a module's layout: the setting's own storage
+    AsShown,         // a number as shown
+    PlusTen,         // a number plus 10: -10..10 as 0..20
+    MinusOne,        // a number less one, never below 0
+    Listed,          // a fixed list's text as its stored number
+    CatalogueValue,  // a name as its catalogue value
+    CabOfAmp,        // a cab item as its value less its label; "Match-Amp": the amp's own cab
+    CabOrOrgan,      // a cab item as its value less its label; "ORGN" as 0
+    PedalVolume,     // the control pedal's volume line: 100 for the volume targets, else not written
+};
+
 // What the engine knows of a setting. Where the window puts it is the window's business.
 struct SettingDef {
     SettingId id;
@@ -47,6 +60,9 @@ struct SettingDef {
     std::span<const std::string_view> items;   // fixed lists, in list order
     std::string_view catalogueSuffix;          // catalogue lists: "-amp", "-cab", ...
     ShownWith shownWith = ShownWith::AnyModel; // beyond what its section is shown with
+    Storage storage = Storage::AsShown;
+    std::span<const std::string_view> storedItems;  // fixed lists: the stored number of each item
+    std::string_view storedOther;                   // fixed lists: stored for any other text
 };
 
 // The one table of setting pairs, indexed by SettingId.
@@ -84,9 +100,11 @@ inline constexpr std::string_view kExpPedal = "-exppedal";
 // The catalogue section of an effect-type list's names: "-amp" (both amp pages), "-drive", "-reverb".
 std::string_view typeListSuffix(TypeList list);
 
-// Fixed item lists.
+// Fixed item lists, and the number each item is stored as.
 inline constexpr std::array<std::string_view, 2> kOnOff{"ON", "OFF"};
+inline constexpr std::array<std::string_view, 2> kOnOffStored{"1", "0"};
 inline constexpr std::array<std::string_view, 2> kDetectItems{"GtrIn", "EfxIn"};
 inline constexpr std::array<std::string_view, 2> kModeItems{"NORM", "BsBST"};
+inline constexpr std::array<std::string_view, 2> kInOrderStored{"0", "1"};
 
 }  // namespace pf

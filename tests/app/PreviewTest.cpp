@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <variant>
 
 #include "AppTestSupport.h"
 #include "app/PreviewDialog.h"
@@ -216,6 +217,48 @@ TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
         EXPECT_EQ(dialog.kept(), expected);
         QTest::keyClick(tree, enter ? Qt::Key_Return : Qt::Key_Escape);
         EXPECT_EQ(dialog.result(), enter ? QDialog::Accepted : QDialog::Rejected);
+    }
+}
+
+// Each change shows its setting's value before and after as the window shows it: THRSH one more
+// than stored, the B3's Bass 10 less, PreD one more on the G5, cabs and types by the texts
+// of their lists; a value that is none of its setting's, as stored.
+TEST_F(Preview, ChangesShowValuesAsTheWindowShowsThem) {
+    using S = pf::SettingId;
+    struct Example {
+        const char* file;
+        std::vector<std::pair<S, std::variant<int, const char*>>> set;
+        std::vector<QString> shown;
+    };
+    const Example examples[] = {
+        {"evening-set.g5a",
+         {{S::MiscThrsh, 8}, {S::AmpAmp, "Plexi Stack"}, {S::AmpCab, " Closed4x12  C412"}, {S::ReverbPreD, 120}},
+         {"THRSH: 17 -> 8", "Amp: Clean Glass -> Plexi Stack", "Cab: OpenBack  OB12 -> Closed4x12  C412",
+          "PreD: xy (stored) -> 120"}},
+        {"low-end.b3a", {{S::B3AmpBass, -3}, {S::MiscPower, "OFF"}, {S::PatchFootswitch, "Tuner"}},
+         {"Bass: 3 -> -3", "Power: ON -> OFF", "CTRL SW: Bypass -> Tuner"}},
+    };
+    for (const Example& e : examples) {
+        std::string bytes = exampleBytes(e.file);
+        const bool g5 = std::string(e.file) == "evening-set.g5a";
+        if (g5) bytes.replace(bytes.find("<Prm5>100</Prm5>"), 16, "<Prm5>xy</Prm5>");  // its Hall's PreD: no number
+        pf::Document doc = pf::Document::fromBytes(bytes);
+        pf::PatchGroup group;
+        group.loadBytes(bytes, e.file, bundledCatalogue());
+        pf::Choices c = group.afterLoad();
+        for (const auto& [id, value] : e.set) {
+            c[id].ticked = true;
+            if (const int* n = std::get_if<int>(&value)) c[id].number = *n;
+            else c[id].text = std::get<const char*>(value);
+        }
+        pf::EditRecord record;
+        pf::process(doc, bundledCatalogue(), c, &record);
+        const pf::ChangeList changes(record);
+        pf::app::ChangesModel model(changes, &doc);
+        QStringList rows;
+        for (int m = 0; m < model.rowCount(); ++m)
+            for (int i = 0; i < model.rowCount(model.index(m, 0)); ++i) rows << model.index(i, 0, model.index(m, 0)).data().toString();
+        for (const QString& text : e.shown) EXPECT_TRUE(rows.contains(text)) << text.toStdString() << " in " << e.file;
     }
 }
 

@@ -530,8 +530,10 @@ FILE = {'input': str, 'output': str, 'status': str, 'message': str, 'linesChange
         'notApplied': list, 'errors': list, 'blocks': list, 'changes': list, 'diff': str}
 BLOCK = {'block': str, 'hits': int, 'editsMade': int, 'editsSkipped': int, 'types': list}
 TYPE = {'type': str, 'hits': int}
+V = (int, str, type(None))
 CHANGE = {'line': int, 'setting': str, 'section': str, 'block': str, 'type': str, 'moduleLine': N,
-          'module': str, 'old': str, 'new': str}
+          'module': str, 'old': str, 'new': str, 'oldValue': V, 'newValue': V, 'typeName': (str, type(None))}
+shown = {}
 def fields(obj, shape):
     assert set(obj) == set(shape), sorted(obj)
     for k, t in shape.items(): assert isinstance(obj[k], t), k
@@ -554,14 +556,20 @@ for f in doc['files']:
         assert before[c['moduleLine'] - 1] == c['module'], c
         assert c['block'] in [b['block'] for b in f['blocks']], c
         lines[c['line'] - 1] = c['new']
+        assert (c['typeName'] is None) == (c['block'] in ('ZNR', 'Patch')), c
+        shown.setdefault(c['setting'], (c['oldValue'], c['newValue']))
     assert ''.join(l + '\r\n' for l in lines).encode() == open(sys.argv[2] + '/' + f['output'], 'rb').read(), f['input']
     assert f['linesChanged'] == sum(a != b for a, b in zip(before, lines)) > 0
 print(' '.join(f['status'] for f in doc['files']), doc['files'][-1]['input'])
+print(sorted((k, v[1]) for k, v in shown.items() if k in ('THRSH', 'Bass', 'CTRL SW', 'Cab', 'Mix')))
 )");
     const std::string command = "python3 '" + (ws.capture / "check.py").string() + "' '" + (ws.capture / "run.json").string() +
                                 "' '" + ws.dir.path().string() + "' > '" + (ws.capture / "checked").string() + "' 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << readFile(ws.capture / "checked") << run.out.substr(0, 2000);
-    EXPECT_EQ(readFile(ws.capture / "checked"), "written written written written failed missing\u00ff.g5a\n");
+    // The recipe's values as the window shows them, not as stored (THRSH 8 is stored as 7, Bass 2 as 12).
+    EXPECT_EQ(readFile(ws.capture / "checked"),
+              "written written written written failed missing\u00ff.g5a\n"
+              "[('Bass', 2), ('CTRL SW', 'Tap Tempo'), ('Cab', 'Clean Glass  CG12'), ('Mix', 30), ('THRSH', 8)]\n");
 }
 
 // A replaced output is kept as NAME~ (an older NAME~ replaced) or under the next number as
