@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <set>
+#include <variant>
 
 #include "catalogue/IniFile.h"
 #include "text/Escape.h"
@@ -103,6 +104,60 @@ std::string RecipeError::text() const {
     return out + ": " + message;
 }
 
+namespace {
+
+// The setting section a recipe section names, ignoring letter case; nullptr for none.
+const SettingSection* sectionNamed(std::string_view name) {
+    for (const auto& s : settingSections())
+        if (equalsNoCase(s.name, name)) return &s;
+    return nullptr;
+}
+
+// The setting a key of the section names, ignoring letter case; nullptr for none.
+const SettingDef* settingNamed(const SettingSection& section, std::string_view key) {
+    for (SettingId id : section.settings)
+        if (equalsNoCase(setting(id).caption, key)) return &setting(id);
+    return nullptr;
+}
+
+std::string unknownKeyMessage(const SettingSection& section) {
+    std::vector<std::string> keys;
+    for (SettingId id : section.settings) keys.emplace_back(setting(id).caption);
+    if (section.typeList) keys.emplace_back(kOnlyKey);
+    return "unknown key; the keys of this section are " + joined(keys);
+}
+
+// A key's value as the setting's kind takes it (a whole number in range, one of the fixed
+// items, a catalogue name to be checked per file); else the message saying why not.
+std::variant<RecipeValue, std::string> settingValue(const SettingDef& def, const std::string& value) {
+    RecipeValue v{def.id, 0, {}};
+    switch (def.kind) {
+        case ValueKind::Spin: {
+            const auto number = wholeNumber(value);
+            const std::string range = std::to_string(def.minimum) + " to " + std::to_string(def.maximum);
+            if (!number) return "\"" + cut(value) + "\" is not a whole number (" + range + ")";
+            if (*number < def.minimum || *number > def.maximum) return cut(value) + " is out of range " + range;
+            v.number = static_cast<int>(*number);
+            break;
+        }
+        case ValueKind::FixedList: {
+            auto item = std::find_if(def.items.begin(), def.items.end(),
+                                     [&](std::string_view i) { return equalsNoCase(i, value); });
+            if (item == def.items.end())
+                return "\"" + cut(value) + "\" is not one of " + joined(std::vector<std::string>(def.items.begin(), def.items.end()));
+            v.text = std::string(*item);
+            break;
+        }
+        case ValueKind::CatalogueList:
+            if (value.empty()) return std::string("needs a name from the catalogue");
+            v.text = value;
+            break;
+    }
+    return v;
+}
+
+}  // namespace
+
 RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
     RecipeResult result;
     ErrorList errors(result, keptErrors);
@@ -115,26 +170,19 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
     const IniFile ini = IniFile::fromBytes(bytes);
     std::map<SettingId, RecipeValue> values;
     std::set<SettingId> seen;
-
     for (const IniSection& iniSection : ini.sections()) {
         const std::string_view sectionName = trimBlanks(iniSection.name);
-        const SettingSection* section = nullptr;
-        for (const auto& s : settingSections())
-            if (equalsNoCase(s.name, sectionName)) section = &s;
+        const SettingSection* section = sectionNamed(sectionName);
         if (section == nullptr) {
             std::vector<std::string> names;
             for (const auto& s : settingSections()) names.emplace_back(s.name);
             errors.add(sectionName, "", "unknown section; the sections are " + joined(names));
             continue;
         }
-
         for (const IniEntry& entry : iniSection.entries) {
             const std::string_view key = trimBlanks(entry.name);
             const std::string value(trimBlanks(entry.value));
-            auto error = [&](std::string message) {
-                errors.add(sectionName, key, std::move(message));
-            };
-
+            auto error = [&](std::string message) { errors.add(sectionName, key, std::move(message)); };
             if (section->typeList && equalsNoCase(key, kOnlyKey)) {
                 if (value.empty()) {
                     error("needs the name of an effect type");
@@ -145,61 +193,20 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
                 only->push_back(value);
                 continue;
             }
-
-            const SettingDef* def = nullptr;
-            for (SettingId id : section->settings)
-                if (equalsNoCase(setting(id).caption, key)) def = &setting(id);
+            const SettingDef* def = settingNamed(*section, key);
             if (def == nullptr) {
-                std::vector<std::string> keys;
-                for (SettingId id : section->settings) keys.emplace_back(setting(id).caption);
-                if (section->typeList) keys.emplace_back(kOnlyKey);
-                error("unknown key; the keys of this section are " + joined(keys));
+                error(unknownKeyMessage(*section));
                 continue;
             }
             if (!seen.insert(def->id).second) {
                 error("is given more than once");
                 continue;
             }
-
-            RecipeValue v{def->id, 0, {}};
-            switch (def->kind) {
-                case ValueKind::Spin: {
-                    const auto number = wholeNumber(value);
-                    const std::string range = std::to_string(def->minimum) + " to " + std::to_string(def->maximum);
-                    if (!number) {
-                        error("\"" + cut(value) + "\" is not a whole number (" + range + ")");
-                        continue;
-                    }
-                    if (*number < def->minimum || *number > def->maximum) {
-                        error(cut(value) + " is out of range " + range);
-                        continue;
-                    }
-                    v.number = static_cast<int>(*number);
-                    break;
-                }
-                case ValueKind::FixedList: {
-                    auto item = std::find_if(def->items.begin(), def->items.end(),
-                                             [&](std::string_view i) { return equalsNoCase(i, value); });
-                    if (item == def->items.end()) {
-                        std::vector<std::string> items(def->items.begin(), def->items.end());
-                        error("\"" + cut(value) + "\" is not one of " + joined(items));
-                        continue;
-                    }
-                    v.text = std::string(*item);
-                    break;
-                }
-                case ValueKind::CatalogueList:
-                    if (value.empty()) {
-                        error("needs a name from the catalogue");
-                        continue;
-                    }
-                    v.text = value;
-                    break;
-            }
-            values.emplace(def->id, std::move(v));
+            auto read = settingValue(*def, value);
+            if (auto* message = std::get_if<std::string>(&read)) error(std::move(*message));
+            else values.emplace(def->id, std::get<RecipeValue>(std::move(read)));
         }
     }
-
     for (auto& [id, v] : values) result.recipe.values.push_back(std::move(v));
     return result;
 }
