@@ -62,7 +62,7 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     if (options.diff)
         outcome.diff = unifiedDiff(group.document(), inputEndedWithBreak, details->record, input.string(), output.string());
     if (!options.record) details->record = {};  // kept for the diff only
-    const std::string changed = std::to_string(report.linesChanged) + (report.linesChanged == 1 ? " line" : " lines");
+    const std::string changed = linesText(report.linesChanged);
     std::string reason;
     if (options.dryRun) {
         // Everything a write would check, short of writing.

@@ -56,9 +56,11 @@ std::string ProcessReport::summary() const {
         if (b.editsSkipped > 0) out << ", " << b.editsSkipped << " edits skipped";
         out << '\n';
     }
-    out << linesChanged << (linesChanged == 1 ? " line changed" : " lines changed");
+    out << linesText(linesChanged) << " changed";
     return out.str();
 }
+
+std::string linesText(size_t count) { return std::to_string(count) + (count == 1 ? " line" : " lines"); }
 
 ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices, EditRecord* record) {
     return processWithBlocks(document, catalogue, choices, kBlocks, record);

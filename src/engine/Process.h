@@ -40,6 +40,9 @@ struct ProcessReport {
     std::string summary() const; // a few lines of text for people
 };
 
+// "1 line" or "N lines": how a count of lines changed is told in the core's texts.
+std::string linesText(size_t count);
+
 // The Process command's edit passes over the document: group flags, then the noise-reduction,
 // amp, drive, reverb and patch-level blocks in that order, each when its flag is set. All or
 // nothing: should anything fail, the document is left as it was and the exception passes on.
