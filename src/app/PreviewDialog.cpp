@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -11,6 +12,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <map>
 
 #include "app/Pages.h"
@@ -79,6 +81,12 @@ QStringList warningsOf(const pf::ProcessOutcome& o) {
 ChangesModel::ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent)
     : QAbstractItemModel(parent), changes_(changes), document_(document), kept_(changes.modules().size(), true) {}
 
+void ChangesModel::toggleModuleOf(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    const QModelIndex module = index.internalId() == kModuleRow ? index.siblingAtColumn(0) : parent(index);
+    setData(module, kept_[static_cast<size_t>(module.row())] ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+}
+
 void ChangesModel::keepAll(bool keep) {
     kept_.assign(kept_.size(), keep);
     if (!kept_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
@@ -102,23 +110,38 @@ int ChangesModel::rowCount(const QModelIndex& parent) const {
 
 int ChangesModel::columnCount(const QModelIndex&) const { return 2; }
 
+// "patch"  header  origins; a long patch name cut short when `elided`, so that the header and
+// the origins stay in view.
+QString ChangesModel::moduleText(const pf::ModuleChanges& module, long long line, bool elided) const {
+    constexpr int kPatchNameShown = 32;
+    const QString header = trimmed(changes_.header(module));
+    QString text = QStringLiteral("%1  %2").arg(header.isEmpty() ? tr("(no module header)") : header, originsOf(changes_, module));
+    if (document_ && line >= 0)
+        if (const std::string patch = pf::patchNameAbove(*document_, static_cast<size_t>(line)); !patch.empty()) {
+            QString name = displayText(patch);
+            if (elided && name.size() > kPatchNameShown) name = name.left(kPatchNameShown - 1) + QChar(0x2026);
+            text = tr("\"%1\"  %2").arg(name, text);
+        }
+    return text;
+}
+
+QVariant ChangesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    return section == 0 ? tr("Module / change") : tr("Line");
+}
+
 QVariant ChangesModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const bool moduleRow = index.internalId() == kModuleRow;
     const size_t m = moduleRow ? static_cast<size_t>(index.row()) : static_cast<size_t>(index.internalId());
     const pf::ModuleChanges& module = changes_.modules()[m];
     if (moduleRow && index.column() == 0 && role == Qt::CheckStateRole) return kept_[m] ? Qt::Checked : Qt::Unchecked;
-    if (role != Qt::DisplayRole) return {};
+    if (index.column() == 1 && role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     const long long line = moduleRow ? module.headerLine : static_cast<long long>(changes_.edit(module, static_cast<size_t>(index.row())).line);
+    if (moduleRow && index.column() == 0 && role == Qt::ToolTipRole) return moduleText(module, line, false);
+    if (role != Qt::DisplayRole) return {};
     if (index.column() == 1) return line < 0 ? QString() : QString::number(line + 1);
-    if (moduleRow) {
-        const QString header = trimmed(changes_.header(module));
-        QString text = QStringLiteral("%1  %2").arg(header.isEmpty() ? tr("(no module header)") : header, originsOf(changes_, module));
-        if (document_ && line >= 0)
-            if (const std::string patch = pf::patchNameAbove(*document_, static_cast<size_t>(line)); !patch.empty())
-                text = tr("\"%1\"  %2").arg(displayText(patch), text);
-        return text;
-    }
+    if (moduleRow) return moduleText(module, line, true);
     const pf::RecordedEdit& e = changes_.edit(module, static_cast<size_t>(index.row()));
     const pf::ShownChange shown = pf::shownChange(e, changes_.reader());
     return QStringLiteral("%1: %2 -> %3")
@@ -183,8 +206,14 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree->header()->setStretchLastSection(false);
     tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    tree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    tree->setHeaderHidden(true);
+    // Room for seven digits (a file of millions of lines) or the heading, whichever is wider.
+    tree->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    const QFontMetrics digits(tree->font());
+    tree->header()->resizeSection(1, std::max(digits.horizontalAdvance(QStringLiteral("0000000")),
+                                              digits.horizontalAdvance(model_->headerData(1, Qt::Horizontal).toString())) +
+                                         2 * digits.averageCharWidth());
+    // Space ticks or unticks the module of the row in focus, its own row or one of its lines.
+    tree->installEventFilter(this);
     if (model_->rowCount() > 0) tree->setCurrentIndex(model_->index(0, 0));
     if (model_->rowCount() <= 50) tree->expandAll();
     changesLayout->addWidget(tree, 1);
@@ -231,6 +260,18 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     const QFontMetrics metrics(font());
     resize(metrics.averageCharWidth() * 70, metrics.height() * 26);
     tree->setFocus();
+    tree_ = tree;
+}
+
+bool PreviewDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            model_->toggleModuleOf(tree_->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace pf::app

@@ -32,17 +32,21 @@ public:
 
     const std::vector<bool>& kept() const { return kept_; }
     void keepAll(bool keep);
+    // Ticks or unticks the module of a row, a module's own or one of its lines'.
+    void toggleModuleOf(const QModelIndex& index);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     static constexpr quintptr kModuleRow = ~quintptr{0};  // internal id of a module row
+    QString moduleText(const pf::ModuleChanges& module, long long line, bool elided) const;
     const pf::ChangeList& changes_;
     const pf::Document* document_;
     std::vector<bool> kept_;
@@ -58,8 +62,12 @@ public:
     explicit PreviewDialog(const ChangeReview& review, QWidget* parent = nullptr);
     std::vector<bool> kept() const { return model_->kept(); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     ChangesModel* model_ = nullptr;
+    QTreeView* tree_ = nullptr;
 };
 
 }  // namespace pf::app

@@ -1,6 +1,7 @@
 // Process as the user goes through it: the preview of the changes with a tick per module, its
 // summary and warnings, Cancel, and undo and redo of whole Processes.
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -176,15 +177,22 @@ TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
 
 // The dialog itself, from the keyboard: Space unticks the module in focus, Enter saves, Esc
 // cancels; the summary, warnings and the report per block and type are on show.
+// The dialog from the keyboard: Space ticks or unticks the module of the row in focus, its own
+// row or one of its lines; Enter saves, Esc cancels. The changes have a heading, line numbers
+// counted from 1 as an editor does, and a long patch name cut short with the whole row as its
+// tool tip; the Details tab reports per block and type.
 TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
     // A patch name in 8-bit text that is not UTF-8 shows byte for byte, as the lists show it.
     std::string bytes = exampleBytes("evening-set.g5a");
     bytes.replace(bytes.find("Glass Morning"), 5, "Gl\xE4ss");
+    const std::string longName(60, 'L');
+    bytes.replace(bytes.find("Crunch Rhythm"), 13, longName);
     pf::Document doc = pf::Document::fromBytes(bytes);
     pf::PatchGroup group;
     group.loadBytes(bytes, "evening-set.g5a", bundledCatalogue());
     pf::Choices c = group.afterLoad();
     c[pf::SettingId::AmpGain].ticked = true;
+    c[pf::SettingId::AmpGain].number = 61;
     c[pf::SettingId::DriveLevel].ticked = true;
     pf::EditRecord record;
     const pf::ProcessReport report = pf::process(doc, bundledCatalogue(), c, &record);
@@ -202,18 +210,39 @@ TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
         EXPECT_EQ(details->topLevelItem(0)->text(0), QStringLiteral("Amp"));
         EXPECT_EQ(details->topLevelItem(0)->childCount(), 10) << "one row per ticked amp type";
         auto* tree = dialog.findChild<QTreeView*>("previewchanges");
-        EXPECT_TRUE(tree->model()->index(0, 0).data().toString().startsWith(QString::fromUtf8("\"Gl\u00E4ss Morning\"  <Module")));
-        EXPECT_TRUE(tree->model()->index(0, 0, tree->model()->index(0, 0)).data().toString().contains(QStringLiteral(" -> ")));
+        const QAbstractItemModel* model = tree->model();
+        EXPECT_FALSE(tree->isHeaderHidden());
+        EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Line"));
+        EXPECT_GE(tree->header()->sectionSize(1), QFontMetrics(tree->font()).horizontalAdvance(QStringLiteral("0000000")));
+        EXPECT_TRUE(model->index(0, 0).data().toString().startsWith(QString::fromUtf8("\"Gl\u00E4ss Morning\"  <Module")));
+        // Each line row's number is the line's place in the file, from 1.
+        for (int m = 0; m < model->rowCount(); ++m)
+            for (int i = 0; i < model->rowCount(model->index(m, 0)); ++i) {
+                const QModelIndex row = model->index(i, 0, model->index(m, 0));
+                if (!row.data().toString().startsWith(QStringLiteral("Gain: "))) continue;
+                const size_t number = row.siblingAtColumn(1).data().toString().toULongLong();
+                ASSERT_GE(number, 1u);
+                EXPECT_EQ(doc.line(number - 1), "        <Prm2>61</Prm2>");
+            }
+        QModelIndex crunch;
+        for (int m = 0; m < model->rowCount() && !crunch.isValid(); ++m)
+            if (model->index(m, 0).data(Qt::ToolTipRole).toString().contains(QString::fromStdString(longName)))
+                crunch = model->index(m, 0);
+        ASSERT_TRUE(crunch.isValid());
+        EXPECT_TRUE(crunch.data(Qt::ToolTipRole).toString().contains(QString::fromStdString(longName) + QStringLiteral("\"  <Module")));
+        EXPECT_FALSE(crunch.data().toString().contains(QString::fromStdString(longName)));
+        EXPECT_TRUE(crunch.data().toString().contains(QStringLiteral("<Module"))) << "the header stays in view";
+
+        tree->setCurrentIndex(model->index(0, 0));
         QTest::keyClick(tree, Qt::Key_Space);  // the first module
-        QTest::keyClick(tree, Qt::Key_Down);   // into its first line: Space there changes nothing
+        QTest::keyClick(tree, Qt::Key_Down);   // into its first line: Space there ticks its module again
         QTest::keyClick(tree, Qt::Key_Space);
-        tree->setCurrentIndex(tree->model()->index(2, 0));
+        tree->setCurrentIndex(model->index(2, 1));  // the line-number column of the third module
         QTest::keyClick(tree, Qt::Key_Space);
-        QTest::keyClick(tree, Qt::Key_Space);  // ticked again
-        tree->setCurrentIndex(tree->model()->index(3, 0));
+        tree->setCurrentIndex(model->index(3, 0));
         QTest::keyClick(tree, Qt::Key_Space);
         std::vector<bool> expected(n, true);
-        expected[0] = expected[3] = false;
+        expected[2] = expected[3] = false;
         EXPECT_EQ(dialog.kept(), expected);
         QTest::keyClick(tree, enter ? Qt::Key_Return : Qt::Key_Escape);
         EXPECT_EQ(dialog.result(), enter ? QDialog::Accepted : QDialog::Rejected);
