@@ -70,6 +70,9 @@ std::string patchNameAbove(const Document& document, size_t line, size_t reach =
 struct ProcessOutcome {
     size_t linesChanged = 0;
     size_t modulesChanged = 0;
+    // Lines in which the document already differed, before this Process, from the file it was
+    // loaded from or last saved to (earlier Processes not saved yet).
+    size_t linesUnsaved = 0;
     size_t editsSkipped = 0;                 // targets outside the document or not parameter lines of their number
     // Searches that found nothing: a ticked type (its check-list name) no module of the file
     // holds, or, for the blocks that search a fixed line, an empty name: no such module at all.

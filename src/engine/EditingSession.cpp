@@ -1,0 +1,119 @@
+#include "engine/EditingSession.h"
+
+#include <algorithm>
+
+namespace pf {
+
+bool EditingSession::load(const std::filesystem::path& path, const Catalogue& catalogue, std::string* error) {
+    if (!group_.load(path, catalogue, error)) return false;
+    loaded(path);
+    return true;
+}
+
+bool EditingSession::load(const std::filesystem::path& path, ListsByModel& lists, std::string* error) {
+    if (!group_.load(path, lists, error)) return false;
+    loaded(path);
+    return true;
+}
+
+void EditingSession::loaded(const std::filesystem::path& path) {
+    history_.clear();
+    state_ = State{path, std::nullopt, true};
+    onDisk_ = group_.document();
+}
+
+EditingSession::Pending& EditingSession::Pending::operator=(Pending&& other) noexcept {
+    if (this != &other) {
+        if (session_) session_->discard(std::move(*this));
+        session_ = std::exchange(other.session_, nullptr);
+        report_ = std::move(other.report_);
+        record_ = std::move(other.record_);
+        changes_ = std::move(other.changes_);
+        outcome_ = std::move(other.outcome_);
+        before_ = std::move(other.before_);
+    }
+    return *this;
+}
+
+EditingSession::Pending::~Pending() {
+    if (session_) session_->discard(std::move(*this));
+}
+
+EditingSession::Pending EditingSession::process(const Choices& choices, const Catalogue& catalogue) {
+    Pending p(*this);
+    const size_t unsaved = state_.saved ? 0 : linesDifferingFromFile();
+    p.before_ = group_.document();
+    p.report_ = group_.process(choices, catalogue, p.record_.get());
+    p.changes_ = std::make_unique<ChangeList>(*p.record_);
+    p.outcome_ = outcomeOf(p.report_, *p.changes_);
+    p.outcome_.linesUnsaved = unsaved;
+    return p;
+}
+
+void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
+    if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
+    if (!kept.empty()) group_.restore(*p.changes_, kept);
+    // What is kept: the lines that now differ from before this Process, in the modules kept.
+    ProcessOutcome outcome = p.outcome_;
+    if (!kept.empty()) {
+        outcome.modulesChanged = static_cast<size_t>(std::count(kept.begin(), kept.end(), true));
+        std::vector<size_t> lines;
+        lines.reserve(p.record_->size());
+        for (size_t i = 0; i < p.record_->size(); ++i) lines.push_back(p.record_->line(i));
+        std::sort(lines.begin(), lines.end());
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+        const Document& now = group_.document();
+        outcome.linesChanged = static_cast<size_t>(
+            std::count_if(lines.begin(), lines.end(), [&](size_t l) { return now.line(l) != p.before_.line(l); }));
+    }
+    State made{state_.file, std::move(outcome), false};
+    history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
+}
+
+void EditingSession::discard(Pending&& p) {
+    if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
+    group_.exchangeDocument(p.before_);
+}
+
+bool EditingSession::undo() {
+    Document current;
+    group_.exchangeDocument(current);
+    const bool stepped = history_.undo(current, state_);
+    group_.exchangeDocument(current);
+    return stepped;
+}
+
+bool EditingSession::redo() {
+    Document current;
+    group_.exchangeDocument(current);
+    const bool stepped = history_.redo(current, state_);
+    group_.exchangeDocument(current);
+    return stepped;
+}
+
+bool EditingSession::startSave(io::AtomicWrite& write, const std::filesystem::path& path, std::string* reason) const {
+    return write.start(path, reason) && write.write([&](int fd) { return group_.document().writeTo(fd); }, reason);
+}
+
+bool EditingSession::save(const std::filesystem::path& path, std::string* error, const io::AtomicWriteOptions& options) {
+    io::AtomicWrite write;
+    std::string reason;
+    if (!startSave(write, path, &reason) || !write.finish(&reason, options)) {
+        if (error) *error = io::cannotCreate(path, reason);
+        return false;
+    }
+    state_.file = path;
+    state_.saved = true;
+    onDisk_ = group_.document();
+    return true;
+}
+
+size_t EditingSession::linesDifferingFromFile() const {
+    const Document& now = group_.document();
+    if (now.lineCount() != onDisk_.lineCount()) return std::max(now.lineCount(), onDisk_.lineCount());
+    size_t differing = 0;
+    for (size_t i = 0; i < now.lineCount(); ++i) differing += now.line(i) != onDisk_.line(i);
+    return differing;
+}
+
+}  // namespace pf
