@@ -18,13 +18,18 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
+#include <sys/stat.h>
 #include <utility>
 
 #include "app/Desktop.h"
@@ -125,20 +130,60 @@ QString captionFor(const QString& path) {
     return TPresetforger_Form::tr("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
 }
 
-std::unique_ptr<QSettings> userSettings() {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("presetforger"),
-                                       QStringLiteral("presetforger"));
+namespace {
+
+QString userSettingsPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(QStringLiteral("presetforger/presetforger.ini")));
 }
 
-QStringList recentFiles() { return userSettings()->value(QStringLiteral("load/recent")).toStringList(); }
+// Whether the settings file may be read: it is a regular file, or there is none yet. Anything
+// else there (a named pipe would hold the window up before it ever shows) is moved aside to
+// NAME.not-a-file, once, and the user is told; what cannot be moved aside means no settings
+// for this run.
+bool settingsFileReadable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || S_ISREG(st.st_mode)) return true;
+    if (S_ISLNK(st.st_mode) && (::stat(name.constData(), &st) != 0 || S_ISREG(st.st_mode))) return true;
+    const QByteArray aside = name + ".not-a-file";
+    if (::rename(name.constData(), aside.constData()) == 0) {
+        std::fprintf(stderr, "presetforger: settings file %s is not a regular file; moved aside to %s\n", name.constData(),
+                     aside.constData());
+        return true;
+    }
+    const int error = errno;
+    static QByteArray toldOf;  // said once per run, not at every use of the settings
+    if (toldOf != name) {
+        toldOf = name;
+        std::fprintf(stderr, "presetforger: settings file %s is not a regular file and cannot be moved aside: %s; "
+                             "no settings are read or kept in this run\n", name.constData(), std::strerror(error));
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<QSettings> userSettings() {
+    const QString path = userSettingsPath();
+    if (!settingsFileReadable(path)) return nullptr;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+QStringList recentFiles() {
+    const std::unique_ptr<QSettings> settings = userSettings();
+    return settings ? settings->value(QStringLiteral("load/recent")).toStringList().mid(0, kRecentFiles) : QStringList();
+}
 
 QString TPresetforger_Form::rememberedFolder(const char* key, const QString& otherwise) const {
-    const QString folder = userSettings()->value(QLatin1String(key)).toString();
+    const std::unique_ptr<QSettings> settings = userSettings();
+    const QString folder = settings ? settings->value(QLatin1String(key)).toString() : QString();
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : otherwise;
 }
 
 void TPresetforger_Form::rememberFolder(const char* key, const QString& file) const {
-    userSettings()->setValue(QLatin1String(key), QFileInfo(file).absolutePath());
+    if (const std::unique_ptr<QSettings> settings = userSettings())
+        settings->setValue(QLatin1String(key), QFileInfo(file).absolutePath());
 }
 
 QIcon applicationIcon() {
@@ -541,7 +586,8 @@ bool TPresetforger_Form::loadFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     recent.removeAll(absolute);
     recent.prepend(absolute);
-    userSettings()->setValue(QStringLiteral("load/recent"), recent.mid(0, kRecentFiles));
+    if (const std::unique_ptr<QSettings> settings = userSettings())
+        settings->setValue(QStringLiteral("load/recent"), recent.mid(0, kRecentFiles));
     fillRecentMenu();
     history_.clear();  // the file as it is on disk: nothing to undo
     state_ = StateNote{captionFor(path), QString(), true};

@@ -64,10 +64,12 @@ QIcon applicationIcon();
 QUrl webPageUrl();
 
 // The user's own settings of the program: the folders last used by Load, Save and the recipe
-// dialogs, and the recently loaded files (kRecentFiles at most, newest first).
+// dialogs, and the recently loaded files (kRecentFiles at most, newest first). They lie in
+// "presetforger/presetforger.ini" in the user's configuration folder; none (nullptr) when
+// something else than a file lies there and cannot be moved aside.
 std::unique_ptr<QSettings> userSettings();
 inline constexpr int kRecentFiles = 5;
-QStringList recentFiles();
+QStringList recentFiles();  // the first kRecentFiles of those kept, however many that is
 
 // The one window of the program: an adapter between its controls and a PatchGroup. Every
 // control carries its name as object name.
