@@ -16,6 +16,7 @@
 #include "engine/PatchGroup.h"
 
 class QDragEnterEvent;
+class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QListWidget;
@@ -123,8 +124,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Esc and the close box press the Close button
-    void dragEnterEvent(QDragEnterEvent* event) override;  // one local file may be dropped
-    void dropEvent(QDropEvent* event) override;            // and is then opened
+    // Local files may be dropped, as copies only: one patch group is loaded as openFile()
+    // loads it, one recipe applied as applyRecipe() applies it; anything else is refused with
+    // a message.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void fitToContents();  // sizes the window to what its texts need
