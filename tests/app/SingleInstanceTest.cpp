@@ -8,7 +8,6 @@
 #include <cstring>
 #include <functional>
 #include <optional>
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -34,17 +33,12 @@ protected:
         qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
     }
     void TearDown() override {
-        restore("XDG_RUNTIME_DIR", oldRuntime);
-        restore("TMPDIR", oldTemp);
+        for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", oldRuntime}, std::pair{"TMPDIR", oldTemp}})
+            value.isNull() ? void(qunsetenv(name)) : void(qputenv(name, value));
     }
-    static void restore(const char* name, const std::optional<QByteArray>& value) {
-        if (value) qputenv(name, *value);
-        else qunsetenv(name);
-    }
-    static std::optional<QByteArray> env(const char* name) { return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt; }
     QString file(const char* suffix) const { return QDir(qpath(runtime.path())).filePath(QStringLiteral("presetforger-%1.").arg(::getuid()) + suffix); }
 
-    std::optional<QByteArray> oldRuntime = env("XDG_RUNTIME_DIR"), oldTemp = env("TMPDIR");
+    QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTemp = qgetenv("TMPDIR");
     TempDir runtime, temp;
 };
 
@@ -168,49 +162,35 @@ TEST_F(Guard, LockAndSocketLiveOnlyInAFolderOfTheUsersOwnThatNobodyElseMayWrite)
     EXPECT_TRUE(QDir(qpath(runtime.path())).isEmpty());
 }
 
-// Idle connections to `path` from a child process, `count` at most, held until the object goes.
-class IdleClients {
+// A child process running `body`, which gives its exit status; ended with the object.
+class Child {
 public:
-    IdleClients(const QString& path, int count) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof address.sun_path - 1);
-        if (::pipe(made_) != 0 || ::pipe(release_) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // Nothing of the parent's stays open here, its listening socket least of all.
-            for (int fd = 3; fd < 1024; ++fd)
-                if (fd != made_[1] && fd != release_[0]) ::close(fd);
-            int made = 0;
-            for (int fd; made < count && (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0 &&
-                         ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;)
-                ++made;
-            char c;
-            if (::write(made_[1], &made, sizeof made) == sizeof made) (void)!::read(release_[0], &c, 1);
-            ::_exit(0);
-        }
-        ::close(made_[1]);
-        ::close(release_[0]);
+    explicit Child(const std::function<int()>& body) : pid_(::fork()) {
+        if (pid_ == 0) ::_exit(body());
     }
-    ~IdleClients() {
-        ::close(release_[1]);
-        ::close(made_[0]);
+    ~Child() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
-    // How many the child made, once it is done; the event loop runs meanwhile.
-    int made() {
-        int n = -1;
-        pollfd p{made_[0], POLLIN, 0};
-        if (QTest::qWaitFor([&] { return ::poll(&p, 1, 0) > 0; }, 30000)) (void)!::read(made_[0], &n, sizeof n);
-        return n;
+    // Its exit status once it has ended by itself; the event loop runs meanwhile.
+    int result() {
+        int status = 0;
+        if (!QTest::qWaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, 30000)) return -1;
+        pid_ = -1;
+        return WEXITSTATUS(status);
     }
 
 private:
-    pid_t pid_ = -1;
-    int made_[2] = {-1, -1}, release_[2] = {-1, -1};
+    pid_t pid_;
 };
+
+sockaddr_un unixAddress(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+    return address;
+}
 
 // A burst of idle connections, more than the server takes at once and with the process out of
 // file descriptors meanwhile, leaves the running copy reachable: a later copy hands over.
@@ -218,53 +198,28 @@ TEST_F(Guard, ABurstOfIdleConnectionsPastTheFileLimitLeavesTheHandOverWorking) {
     SingleInstance first(QStringLiteral("pf-test"));
     ASSERT_TRUE(first.claim());
     QSignalSpy opened(&first, &SingleInstance::openRequested);
-    {
-        IdleClients burst(first.serverName(), 64);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_NOFILE, &limit);
-        const rlim_t usual = limit.rlim_cur;
-        limit.rlim_cur = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) + 6;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-        const int made = burst.made();
-        limit.rlim_cur = usual;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-        EXPECT_GT(made, 6);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(first.serverName()); }, 5000)) << "listening again";
-        SingleInstance second(QStringLiteral("pf-test"));
-        EXPECT_FALSE(second.claim(QStringLiteral("/x/a.g5a"))) << second.problem().toStdString();
-        EXPECT_TRUE(opened.wait(5000)) << "while the burst still waits";
-    }
-    SingleInstance third(QStringLiteral("pf-test"));
-    EXPECT_FALSE(third.claim());
-    EXPECT_EQ(opened.count(), 1);
+    const sockaddr_un address = unixAddress(first.serverName());
+    Child burst([&] {  // connects up to 64 times and ends, never having said a word
+        for (int fd = 3; fd < 1024; ++fd) ::close(fd);  // the server's listening socket too
+        int made = 0;
+        for (int fd; made < 64 && (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0 &&
+                     ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;)
+            ++made;
+        return made;
+    });
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    const rlim_t usual = limit.rlim_cur;
+    limit.rlim_cur = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) + 6;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_GT(burst.result(), 6);
+    limit.rlim_cur = usual;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(first.serverName()); }, 5000)) << "listening again";
+    SingleInstance second(QStringLiteral("pf-test"));
+    EXPECT_FALSE(second.claim(QStringLiteral("/x/a.g5a"))) << second.problem().toStdString();
+    EXPECT_TRUE(opened.wait(5000));
 }
-
-// A server at `path` run by user `uid`, in a child process: bound here, listened on as that user,
-// which is what its clients see of it.
-class ForeignServer {
-public:
-    ForeignServer(const QString& path, uid_t uid) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof address.sun_path - 1);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            if (::syscall(SYS_setuid, uid) == 0 && ::listen(fd, 8) == 0) ::pause();
-            ::_exit(1);
-        }
-        ::close(fd);
-    }
-    ~ForeignServer() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-
-private:
-    pid_t pid_ = -1;
-};
 
 // A copy whose running copy cannot be reached, or is a server of another user, goes on alone
 // and says why.
@@ -276,7 +231,14 @@ TEST_F(Guard, ASecondStartThatCannotHandOverSafelySaysWhyAndGoesOnAlone) {
     const std::string cannot = "Cannot hand over to the window already running at " + file("socket").toStdString() + ": ";
     EXPECT_EQ(second.problem().toStdString(), cannot + "No such file or directory");
     if (::getuid() != 0) return;  // only the superuser can start a server as another user
-    ForeignServer other(file("socket"), 65534);
+    const sockaddr_un address = unixAddress(file("socket"));
+    Child other([&] {  // what clients see of a server is the user it listened as
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && ::syscall(SYS_setuid, 65534) == 0 &&
+            ::listen(fd, 8) == 0)
+            ::pause();
+        return 1;
+    });
     SingleInstance third(QStringLiteral("presetforger"));
     EXPECT_TRUE(third.claim(QStringLiteral("/x/a.g5a")));
     EXPECT_EQ(third.problem().toStdString(), cannot + "it is run by another user");
