@@ -6,9 +6,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QListWidget>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Pictures of a first run: no remembered files, and the user's settings left alone.
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     QStringList args = QApplication::arguments().mid(1);
     if (args.size() == 3 && args[0] == QLatin1String("--points") && args[1].toInt() > 0) {
         QFont font = QApplication::font();

@@ -108,7 +108,7 @@ bool acceptAsCopy(QDropEvent* event) {
 }
 
 // The files Load offers, by name: every model's own, and the G3's, which load without a model
-// of their own. Letter case does not matter here, as in the Load dialog.
+// of their own. Letter case does not matter: a file named LOUD.G5A is a patch group too.
 const QStringList& patchGroupExtensions() {
     static const QStringList extensions = [] {
         QStringList list;
@@ -127,6 +127,36 @@ bool isPatchGroupName(const QString& path) {
 bool isRecipeName(const QString& path) { return QFileInfo(path).fileName().endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive); }
 
 const UiText kRecipeFilter{QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Recipes (*.recipe.ini *.ini)")};
+
+QString userSettingsPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(QStringLiteral("presetforger/presetforger.ini")));
+}
+
+// Whether the settings file may be read: it is a regular file, or there is none yet. Anything
+// else there (a named pipe would hold the window up before it ever shows) is moved aside to
+// NAME.not-a-file, once, and the user is told; what cannot be moved aside means no settings
+// for this run.
+bool settingsFileReadable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || S_ISREG(st.st_mode)) return true;
+    if (S_ISLNK(st.st_mode) && (::stat(name.constData(), &st) != 0 || S_ISREG(st.st_mode))) return true;
+    const QByteArray aside = name + ".not-a-file";
+    if (::rename(name.constData(), aside.constData()) == 0) {
+        std::fprintf(stderr, "presetforger: settings file %s is not a regular file; moved aside to %s\n", name.constData(),
+                     aside.constData());
+        return true;
+    }
+    const int error = errno;
+    static QByteArray toldOf;  // said once per run, not at every use of the settings
+    if (toldOf != name) {
+        toldOf = name;
+        std::fprintf(stderr, "presetforger: settings file %s is not a regular file and cannot be moved aside: %s; "
+                             "no settings are read or kept in this run\n", name.constData(), std::strerror(error));
+    }
+    return false;
+}
 
 QString missingFolderMessage(const QString& path) {
     return TPresetforger_Form::tr("Cannot create file %1: its folder does not exist").arg(path);
@@ -162,40 +192,6 @@ QStringList saveFilters() {
 QString captionFor(const QString& path) {
     return TPresetforger_Form::tr("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName());
 }
-
-namespace {
-
-QString userSettingsPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir::cleanPath(QDir(folder).absoluteFilePath(QStringLiteral("presetforger/presetforger.ini")));
-}
-
-// Whether the settings file may be read: it is a regular file, or there is none yet. Anything
-// else there (a named pipe would hold the window up before it ever shows) is moved aside to
-// NAME.not-a-file, once, and the user is told; what cannot be moved aside means no settings
-// for this run.
-bool settingsFileReadable(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
-    if (::lstat(name.constData(), &st) != 0 || S_ISREG(st.st_mode)) return true;
-    if (S_ISLNK(st.st_mode) && (::stat(name.constData(), &st) != 0 || S_ISREG(st.st_mode))) return true;
-    const QByteArray aside = name + ".not-a-file";
-    if (::rename(name.constData(), aside.constData()) == 0) {
-        std::fprintf(stderr, "presetforger: settings file %s is not a regular file; moved aside to %s\n", name.constData(),
-                     aside.constData());
-        return true;
-    }
-    const int error = errno;
-    static QByteArray toldOf;  // said once per run, not at every use of the settings
-    if (toldOf != name) {
-        toldOf = name;
-        std::fprintf(stderr, "presetforger: settings file %s is not a regular file and cannot be moved aside: %s; "
-                             "no settings are read or kept in this run\n", name.constData(), std::strerror(error));
-    }
-    return false;
-}
-
-}  // namespace
 
 std::unique_ptr<QSettings> userSettings() {
     const QString path = userSettingsPath();
