@@ -6,9 +6,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QListWidget>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Pictures of a first run: no remembered files, and the user's settings left alone.
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     QStringList args = QApplication::arguments().mid(1);
     constexpr const char* kUsage = "usage: app_screenshots [--points N] <output folder>\n";
     if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {

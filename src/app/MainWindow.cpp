@@ -18,13 +18,19 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
+#include <sys/stat.h>
 #include <utility>
 
 #include "app/Desktop.h"
@@ -78,17 +84,79 @@ std::filesystem::path fsPath(const QString& path) {
 
 QString saveFilterOf(const DeviceModel& model) { return QStringLiteral("%1 (*%2)").arg(qs(model.saveFilter), qs(model.extension)); }
 
-// The one local file a drag carries, or an empty text (several files, a folder, a web
-// address, no address at all).
-QString droppedFile(const QMimeData* data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
-    const QUrl url = data->urls().front();
-    if (!url.isLocalFile()) return {};
-    const QString path = url.toLocalFile();
-    return QFileInfo(path).isDir() ? QString() : path;
+// The local files a drag carries; none when it carries anything else (a web address, no
+// address at all).
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data && data->hasUrls() ? data->urls() : QList<QUrl>()) {
+        if (!url.isLocalFile()) return {};
+        files << url.toLocalFile();
+    }
+    return files;
 }
 
+// A drag of local files is taken as a copy, never as a move, so that the program the files
+// come from keeps them; true when taken.
+bool acceptAsCopy(QDropEvent* event) {
+    if (droppedFiles(event->mimeData()).isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+// The files Load offers, by name: every model's own, and the G3's, which load without a model
+// of their own. Letter case does not matter: a file named LOUD.G5A is a patch group too.
+const QStringList& patchGroupExtensions() {
+    static const QStringList extensions = [] {
+        QStringList list;
+        for (const DeviceModel& m : deviceModels()) list << qs(m.extension);
+        return list << QStringLiteral(".g3a");
+    }();
+    return extensions;
+}
+
+bool isPatchGroupName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    return std::any_of(patchGroupExtensions().begin(), patchGroupExtensions().end(),
+                       [&](const QString& extension) { return name.endsWith(extension, Qt::CaseInsensitive); });
+}
+
+bool isRecipeName(const QString& path) { return QFileInfo(path).fileName().endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive); }
+
 const UiText kRecipeFilter{QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Recipes (*.recipe.ini *.ini)")};
+
+QString userSettingsPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(QStringLiteral("presetforger/presetforger.ini")));
+}
+
+// Whether the settings file may be read: it is a regular file, or there is none yet. Anything
+// else there (a named pipe would hold the window up before it ever shows) is moved aside to
+// NAME.not-a-file, once, and the user is told; what cannot be moved aside means no settings
+// for this run.
+bool settingsFileReadable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || S_ISREG(st.st_mode)) return true;
+    if (S_ISLNK(st.st_mode) && (::stat(name.constData(), &st) != 0 || S_ISREG(st.st_mode))) return true;
+    const QByteArray aside = name + ".not-a-file";
+    if (::rename(name.constData(), aside.constData()) == 0) {
+        std::fprintf(stderr, "presetforger: settings file %s is not a regular file; moved aside to %s\n", name.constData(),
+                     aside.constData());
+        return true;
+    }
+    const int error = errno;
+    static QByteArray toldOf;  // said once per run, not at every use of the settings
+    if (toldOf != name) {
+        toldOf = name;
+        std::fprintf(stderr, "presetforger: settings file %s is not a regular file and cannot be moved aside: %s; "
+                             "no settings are read or kept in this run\n", name.constData(), std::strerror(error));
+    }
+    return false;
+}
 
 QString missingFolderMessage(const QString& path) {
     return TPresetforger_Form::tr("Cannot create file %1: its folder does not exist").arg(path);
@@ -126,19 +194,25 @@ QString captionFor(const QString& path) {
 }
 
 std::unique_ptr<QSettings> userSettings() {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("presetforger"),
-                                       QStringLiteral("presetforger"));
+    const QString path = userSettingsPath();
+    if (!settingsFileReadable(path)) return nullptr;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
-QStringList recentFiles() { return userSettings()->value(QStringLiteral("load/recent")).toStringList(); }
+QStringList recentFiles() {
+    const std::unique_ptr<QSettings> settings = userSettings();
+    return settings ? settings->value(QStringLiteral("load/recent")).toStringList().mid(0, kRecentFiles) : QStringList();
+}
 
 QString TPresetforger_Form::rememberedFolder(const char* key, const QString& otherwise) const {
-    const QString folder = userSettings()->value(QLatin1String(key)).toString();
+    const std::unique_ptr<QSettings> settings = userSettings();
+    const QString folder = settings ? settings->value(QLatin1String(key)).toString() : QString();
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : otherwise;
 }
 
 void TPresetforger_Form::rememberFolder(const char* key, const QString& file) const {
-    userSettings()->setValue(QLatin1String(key), QFileInfo(file).absolutePath());
+    if (const std::unique_ptr<QSettings> settings = userSettings())
+        settings->setValue(QLatin1String(key), QFileInfo(file).absolutePath());
 }
 
 QIcon applicationIcon() {
@@ -156,7 +230,7 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
     setObjectName(QStringLiteral("Presetforger_Form"));
     setWindowTitle(kAppTitle);
     setWindowIcon(applicationIcon());
-    setAcceptDrops(true);  // a patch group dropped on the window is loaded
+    setAcceptDrops(true);  // a patch group dropped on the window is loaded, a recipe applied
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setSizeGripEnabled(false);
@@ -494,17 +568,32 @@ void TPresetforger_Form::openFile(const QString& path) {
     loadFile(path);
 }
 
-void TPresetforger_Form::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
+void TPresetforger_Form::dragEnterEvent(QDragEnterEvent* event) { acceptAsCopy(event); }
+
+void TPresetforger_Form::dragMoveEvent(QDragMoveEvent* event) { acceptAsCopy(event); }
 
 void TPresetforger_Form::dropEvent(QDropEvent* event) {
-    const QString path = droppedFile(event->mimeData());
-    if (path.isEmpty()) return;
-    event->acceptProposedAction();
-    // Loaded once the drop has ended, so that the program the file came from is not kept
-    // waiting by a message.
-    QTimer::singleShot(0, this, [this, path] { openFile(path); });
+    if (!acceptAsCopy(event)) return;
+    const QStringList files = droppedFiles(event->mimeData());
+    const QString path = files.front();
+    // What cannot be taken is refused; the message, like the load or the recipe, waits until
+    // the drop has ended, so that the program the files came from is not kept waiting by it.
+    QString refusal;
+    if (files.size() > 1)
+        refusal = tr("Cannot open %1 files at once: drop one patch group to load or one recipe to apply").arg(files.size());
+    else if (isRecipeName(path) && !loaded_)
+        refusal = tr("Cannot apply recipe %1: load a patch group first").arg(path);
+    else if (!isRecipeName(path) && !isPatchGroupName(path))
+        refusal = tr("Cannot open %1: only a patch group (%2) or a recipe (.ini) can be dropped here")
+                      .arg(path, patchGroupExtensions().join(QStringLiteral(", ")));
+    if (!refusal.isEmpty()) {
+        event->ignore();
+        QTimer::singleShot(0, this, [this, refusal] { desktop_.errorBox(this, kAppTitle, refusal); });
+    } else if (isRecipeName(path)) {
+        QTimer::singleShot(0, this, [this, path] { applyRecipe(path); });
+    } else {
+        QTimer::singleShot(0, this, [this, path] { openFile(path); });
+    }
 }
 
 // ---- Load -----------------------------------------------------------------------------------
@@ -541,7 +630,8 @@ bool TPresetforger_Form::loadFile(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     recent.removeAll(absolute);
     recent.prepend(absolute);
-    userSettings()->setValue(QStringLiteral("load/recent"), recent.mid(0, kRecentFiles));
+    if (const std::unique_ptr<QSettings> settings = userSettings())
+        settings->setValue(QStringLiteral("load/recent"), recent.mid(0, kRecentFiles));
     fillRecentMenu();
     history_.clear();  // the file as it is on disk: nothing to undo
     state_ = StateNote{captionFor(path), QString(), true};

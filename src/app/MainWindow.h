@@ -16,6 +16,7 @@
 #include "engine/PatchGroup.h"
 
 class QDragEnterEvent;
+class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QListWidget;
@@ -64,10 +65,12 @@ QIcon applicationIcon();
 QUrl webPageUrl();
 
 // The user's own settings of the program: the folders last used by Load, Save and the recipe
-// dialogs, and the recently loaded files (kRecentFiles at most, newest first).
+// dialogs, and the recently loaded files (kRecentFiles at most, newest first). They lie in
+// "presetforger/presetforger.ini" in the user's configuration folder; none (nullptr) when
+// something else than a file lies there and cannot be moved aside.
 std::unique_ptr<QSettings> userSettings();
 inline constexpr int kRecentFiles = 5;
-QStringList recentFiles();
+QStringList recentFiles();  // the first kRecentFiles of those kept, however many that is
 
 // The one window of the program: an adapter between its controls and a PatchGroup. Every
 // control carries its name as object name.
@@ -121,8 +124,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Esc and the close box press the Close button
-    void dragEnterEvent(QDragEnterEvent* event) override;  // one local file may be dropped
-    void dropEvent(QDropEvent* event) override;            // and is then opened
+    // Local files may be dropped, as copies only: one patch group is loaded as openFile()
+    // loads it, one recipe applied as applyRecipe() applies it; anything else is refused with
+    // a message.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void fitToContents();  // sizes the window to what its texts need

@@ -43,10 +43,12 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.presetforger"));  // its desktop entry
 
     // One copy per user: a second start brings the running window forward, hands it the file
-    // it was given, and ends.
+    // it was given, and ends. One that cannot do so safely says why and opens its own window.
     const QString file = pf::app::fileArgument(QCoreApplication::arguments());
     pf::app::SingleInstance guard(QStringLiteral("presetforger"));
     if (!guard.claim(file)) return 0;
+    if (!guard.problem().isEmpty())
+        std::fprintf(stderr, "presetforger: %s; this window runs on its own\n", guard.problem().toLocal8Bit().constData());
 
     pf::app::QtDesktop desktop;
     pf::app::TPresetforger_Form form(desktop);

@@ -37,8 +37,10 @@ inline void ensureApplication() {
     new QApplication(argc, argv);
     // The window's remembered folders and recent files go to a folder of the test's own.
     static TempDir settings;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settings.path().string()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(settings.path().string()));
 }
+// Where the window keeps its settings.
+inline QString settingsFile() { return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/presetforger/presetforger.ini"); }
 
 inline QString qpath(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
 inline QString exampleFile(const char* name) { return QStringLiteral(PF_SOURCE_DIR "/examples/") + QLatin1String(name); }

@@ -1,6 +1,8 @@
 // The Load command in the window: tabs, caption, prompt, model code, unticking, lists rebuilt
 // from the bundled catalogue, model-bound controls.
 #include <QMenu>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 
@@ -117,6 +119,66 @@ TEST_F(Load, FoldersAndRecentFilesAreRememberedAcrossRuns) {
     window->findChild<QMenu*>("recentmenu")->actions().at(1)->trigger();
     EXPECT_EQ(window->windowTitle(), caption("set0.g5a"));
     EXPECT_EQ(desktop.requests.size(), 3) << "no dialog for a recent file";
+}
+
+// The settings file's path, its folder made.
+std::string settingsPath() {
+    const std::string path = settingsFile().toStdString();
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    return path;
+}
+
+// Ends the test program, failed, should the scope take longer than `seconds`: a window that
+// hangs fails the run instead of holding it up.
+struct Deadline {
+    explicit Deadline(unsigned seconds) { ::alarm(seconds); }
+    ~Deadline() { ::alarm(0); }
+};
+
+QStringList recentMenu(const pf::app::TPresetforger_Form& window) {
+    QStringList shown;
+    for (const QAction* a : window.findChild<QMenu*>("recentmenu")->actions()) shown << a->text();
+    return shown;
+}
+
+// A named pipe where the settings file belongs would keep the window from ever showing: it is
+// moved aside, said so, and the window starts as on a first run and remembers anew.
+TEST_F(Load, ASettingsFileThatIsNoFileIsMovedAsideAndTheWindowStarts) {
+    const std::string path = settingsPath();
+    std::filesystem::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    {
+        Deadline deadline(10);
+        window = std::make_unique<pf::app::TPresetforger_Form>(desktop);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "presetforger: settings file " + path + " is not a regular file; moved aside to " + path + ".not-a-file\n");
+    struct stat st {};
+    EXPECT_TRUE(::lstat((path + ".not-a-file").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    std::filesystem::remove(path + ".not-a-file");
+    EXPECT_TRUE(recentMenu(*window).isEmpty());
+    load(exampleFile("low-end.b3a"));
+    EXPECT_EQ(recentMenu(*window), QStringList{"&1  " + exampleFile("low-end.b3a")});
+    EXPECT_TRUE(::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode));
+}
+
+// A list of 200,000 recent files costs the start next to nothing: the menu shows the newest
+// five, and the next load writes five back.
+TEST_F(Load, AHugeRecentListCostsTheStartLittleAndTheMenuShowsFive) {
+    const std::string path = settingsPath();
+    std::string recent = "[load]\nrecent=";
+    for (int i = 0; i < 200000; ++i) recent += "/sets/" + std::to_string(i) + ".g5a, ";
+    writeFile(path, recent + "/sets/last.g5a\n");
+    {
+        Deadline deadline(10);
+        window = std::make_unique<pf::app::TPresetforger_Form>(desktop);
+        window->show();
+        EXPECT_EQ(recentMenu(*window), (QStringList{"&1  /sets/0.g5a", "&2  /sets/1.g5a", "&3  /sets/2.g5a", "&4  /sets/3.g5a", "&5  /sets/4.g5a"}));
+        load(exampleFile("low-end.b3a"));
+    }
+    EXPECT_EQ(recentMenu(*window), (QStringList{"&1  " + exampleFile("low-end.b3a"), "&2  /sets/0.g5a", "&3  /sets/1.g5a", "&4  /sets/2.g5a", "&5  /sets/3.g5a"}));
+    EXPECT_LT(std::filesystem::file_size(path), 1000u);
 }
 
 }  // namespace

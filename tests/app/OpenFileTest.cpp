@@ -29,17 +29,28 @@ QStringList state(const pf::app::TPresetforger_Form& form) {
 
 class Opening : public WindowTest {
 protected:
-    // A drag carrying `urls` enters the window and, when accepted, is dropped; true when accepted.
-    bool drop(const QList<QUrl>& urls) {
+    // A drag carrying `urls` and offering `actions` (Shift held: the user asks for a move)
+    // enters the window, moves over it and is dropped, as far as each step is taken. Every step
+    // taken is taken as a copy; the action of the drop, IgnoreAction when a step was refused.
+    Qt::DropAction drop(const QList<QUrl>& urls, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction) {
         QMimeData data;
         data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &enter);
-        if (!enter.isAccepted()) return false;
-        QDropEvent dropped(QPointF(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &dropped);
-        QTest::qWait(20);  // the load follows once the drop has ended
-        return dropped.isAccepted();
+        QDragEnterEvent enter(QPoint(40, 40), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QDragMoveEvent move(QPoint(50, 50), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QDropEvent dropped(QPointF(50, 50), actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QDropEvent* before = nullptr;
+        for (QDropEvent* step : {static_cast<QDropEvent*>(&enter), static_cast<QDropEvent*>(&move), &dropped}) {
+            if (before) {  // each step starts as the one before ended, as the toolkit passes them on
+                step->setAccepted(true);
+                step->setDropAction(before->dropAction());
+            }
+            QApplication::sendEvent(window.get(), step);
+            if (!step->isAccepted()) break;
+            EXPECT_EQ(step->dropAction(), Qt::CopyAction) << "never a move";
+            before = step;
+        }
+        QTest::qWait(20);  // the load, recipe or message follows once the drop has ended
+        return before == &dropped ? dropped.dropAction() : Qt::IgnoreAction;
     }
 };
 
@@ -70,7 +81,7 @@ TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
         } else if (QLatin1String(o.how) == QLatin1String("hand-over")) {
             window->openFile(o.path);
         } else {
-            ASSERT_TRUE(drop({QUrl::fromLocalFile(o.path)}));
+            ASSERT_EQ(drop({QUrl::fromLocalFile(o.path)}), Qt::CopyAction);
         }
         EXPECT_EQ(state(*window), state(reference));
         ASSERT_EQ(desktop.boxes.size(), referenceDesktop.boxes.size());
@@ -87,20 +98,62 @@ TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
     EXPECT_EQ(desktop.boxes.front().text, QStringLiteral("Cannot open file /nonexistent/gone.g5a: No such file or directory"));
 }
 
-// Only one local file is taken; several files, a folder, a web address or plain text are refused
-// and change nothing.
-TEST_F(Opening, DropsTakeOneLocalFileOnly) {
+// A drop is taken as a copy of one local file, never as a move: a drag offering only a move,
+// a web address or no address is not taken at all; several files, a file that is neither a
+// patch group nor a recipe, or a recipe before any load are refused with a message. None of it
+// changes anything.
+TEST_F(Opening, DropsAreCopiesOfOnePatchGroupOrRecipeAndAnythingElseIsRefused) {
+    const QUrl recipe = QUrl::fromLocalFile(exampleFile("gig-ready.recipe.ini"));
+    EXPECT_EQ(drop({recipe}), Qt::IgnoreAction);
+    ASSERT_EQ(desktop.boxes.size(), 1);
+    EXPECT_EQ(desktop.boxes.back().text, "Cannot apply recipe " + recipe.toLocalFile() + ": load a patch group first");
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("The Presetforger 2000"));
     load(exampleFile("low-end.b3a"));
     const QStringList before = state(*window);
     TempDir dir;
-    const QList<QUrl> kRefused[] = {
-        {QUrl::fromLocalFile(exampleFile("evening-set.g5a")), QUrl::fromLocalFile(exampleFile("rehearsal.g3xa"))},
-        {QUrl::fromLocalFile(qpath(dir.path()))}, {QUrl(QStringLiteral("https://presetforger.example.org/a.g5a"))}, {}};
-    for (const QList<QUrl>& urls : kRefused) EXPECT_FALSE(drop(urls)) << urls.size();
+    writeFile(dir / "notes.txt", "x");
+    const QUrl g5 = QUrl::fromLocalFile(exampleFile("evening-set.g5a"));
+    for (const QList<QUrl>& urls : {QList<QUrl>{QUrl(QStringLiteral("https://presetforger.example.org/a.g5a"))}, QList<QUrl>{}})
+        EXPECT_EQ(drop(urls), Qt::IgnoreAction) << urls.size();
+    EXPECT_EQ(drop({g5}, Qt::MoveAction), Qt::IgnoreAction) << "only a move offered";
+    EXPECT_EQ(desktop.boxes.size(), 1);
+    const QString notAFile = QStringLiteral(": only a patch group (.g5a, .g3xa, .b3a, .g3a) or a recipe (.ini) can be dropped here");
+    const struct { QList<QUrl> urls; QString message; } kRefused[] = {
+        {{g5, recipe}, QStringLiteral("Cannot open 2 files at once: drop one patch group to load or one recipe to apply")},
+        {{QUrl::fromLocalFile(qpath(dir / "notes.txt"))}, "Cannot open " + qpath(dir / "notes.txt") + notAFile},
+        {{QUrl::fromLocalFile(qpath(dir.path()))}, "Cannot open " + qpath(dir.path()) + notAFile}};
+    for (const auto& r : kRefused) {
+        SCOPED_TRACE(r.message.toStdString());
+        const qsizetype shown = desktop.boxes.size();
+        EXPECT_EQ(drop(r.urls), Qt::IgnoreAction);
+        ASSERT_EQ(desktop.boxes.size(), shown + 1);
+        EXPECT_EQ(desktop.boxes.back().text, r.message);
+    }
     EXPECT_EQ(state(*window), before);
-    EXPECT_TRUE(desktop.boxes.isEmpty());
-    EXPECT_TRUE(drop({QUrl::fromLocalFile(exampleFile("evening-set.g5a"))}));
+    EXPECT_EQ(drop({g5}, Qt::CopyAction), Qt::CopyAction);
     EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
+}
+
+// A dropped recipe is applied as Apply recipe applies it: the same choices and messages, the
+// caption and the document as they were.
+TEST_F(Opening, ADroppedRecipeIsAppliedAsApplyRecipeAppliesIt) {
+    FakeDesktop referenceDesktop;
+    pf::app::TPresetforger_Form reference(referenceDesktop);
+    reference.show();
+    for (const char* recipe : {"gig-ready.recipe.ini", "b3-amp.recipe.ini"}) {
+        SCOPED_TRACE(recipe);
+        window->loadFile(exampleFile("evening-set.g5a"));
+        reference.loadFile(exampleFile("evening-set.g5a"));
+        referenceDesktop.answers = {exampleFile(recipe)};
+        reference.applyRecipeClick();
+        EXPECT_EQ(drop({QUrl::fromLocalFile(exampleFile(recipe))}), Qt::CopyAction);
+        EXPECT_EQ(state(*window), state(reference));
+        EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
+        ASSERT_EQ(desktop.boxes.size(), referenceDesktop.boxes.size());
+        if (!desktop.boxes.isEmpty()) {
+            EXPECT_EQ(desktop.boxes.back().text, referenceDesktop.boxes.back().text);
+        }
+    }
 }
 
 // A file handed over while Load or Process still has its dialog open waits until that command

@@ -1,7 +1,19 @@
 // One copy per user: the guard in process, and the real program started twice.
 #include <QDir>
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "AppTestSupport.h"
@@ -11,18 +23,23 @@
 namespace pf::test {
 namespace {
 
-// Points the runtime folder, where lock and socket live, at a fresh folder.
+// Points the runtime folder, where lock and socket live, at a fresh folder, and the temporary
+// folder, where they go when there is no safe runtime folder, at another.
 class Guard : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureApplication();
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path().string()));
+        qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
     }
-    void TearDown() override { qputenv("XDG_RUNTIME_DIR", oldRuntime); }
+    void TearDown() override {
+        for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", oldRuntime}, std::pair{"TMPDIR", oldTemp}})
+            value.isNull() ? void(qunsetenv(name)) : void(qputenv(name, value));
+    }
     QString file(const char* suffix) const { return QDir(qpath(runtime.path())).filePath(QStringLiteral("presetforger-%1.").arg(::getuid()) + suffix); }
 
-    QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    TempDir runtime;
+    QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTemp = qgetenv("TMPDIR");
+    TempDir runtime, temp;
 };
 
 using pf::app::SingleInstance;
@@ -88,6 +105,145 @@ TEST_F(Guard, ALaterCopyAsksTheFirstToComeForwardOrToOpenItsFileAndAnythingElseI
     EXPECT_EQ(opened.front().front().toString(), QStringLiteral("/some where/b.g3xa"));
 }
 
+// The private folder the guard falls back on for key "pf-test".
+QString ownFolder(const TempDir& temp) { return qpath(temp / ("pf-test-" + std::to_string(::getuid()))); }
+
+// Lock and socket go only where nobody else may write: a runtime folder that is missing, open
+// to others (where someone else's lock and server wait) or a link gives way to the user's own
+// folder in the temporary folder, made for them; the hand-over works there. A folder of that
+// name that is a link, open to others or no folder is refused: the copy goes on alone and says
+// why.
+TEST_F(Guard, LockAndSocketLiveOnlyInAFolderOfTheUsersOwnThatNobodyElseMayWrite) {
+    TempDir shared;
+    ::chmod(shared.path().c_str(), 0777);
+    const QString squatted = QDir(qpath(shared.path())).filePath(QStringLiteral("pf-test-%1.").arg(::getuid()));
+    QLockFile squatterLock(squatted + "lock");
+    ASSERT_TRUE(squatterLock.tryLock(0));
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(squatted + "socket"));
+    QSignalSpy reached(&squatter, &QLocalServer::newConnection);
+    std::filesystem::create_directory_symlink(runtime.path(), temp / "link");
+    const QString own = ownFolder(temp);
+    for (const QString& runtimeFolder : {QString(), qpath(shared.path()), qpath(temp / "link"), QStringLiteral("relative")}) {
+        SCOPED_TRACE(runtimeFolder.toStdString());
+        if (runtimeFolder.isEmpty()) qunsetenv("XDG_RUNTIME_DIR");
+        else qputenv("XDG_RUNTIME_DIR", runtimeFolder.toLocal8Bit());
+        SingleInstance first(QStringLiteral("pf-test"));
+        ASSERT_TRUE(first.claim());
+        EXPECT_EQ(first.problem().toStdString(), "");
+        EXPECT_EQ(QFileInfo(first.lockPath()).path().toStdString(), own.toStdString());
+        struct stat st {};
+        ASSERT_EQ(::lstat(own.toLocal8Bit().constData(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0700u);
+        QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+        SingleInstance second(QStringLiteral("pf-test"));
+        EXPECT_FALSE(second.claim());
+        EXPECT_TRUE(raised.wait(5000));
+    }
+    QTest::qWait(20);
+    EXPECT_EQ(reached.count(), 0) << "the lock and server in the shared folder are never used";
+
+    qunsetenv("XDG_RUNTIME_DIR");
+    const std::filesystem::path ownPath = own.toStdString();
+    const struct { const char* what; std::function<void()> make; const char* reason; } kRefused[] = {
+        {"link", [&] { std::filesystem::create_directory_symlink(runtime.path(), ownPath); }, "it is a symbolic link"},
+        {"open to others", [&] { std::filesystem::create_directory(ownPath); ::chmod(ownPath.c_str(), 0777); }, "others may write to it"},
+        {"a file", [&] { writeFile(ownPath, "x"); }, "it is not a folder"}};
+    for (const auto& c : kRefused) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(ownPath);
+        c.make();
+        SingleInstance alone(QStringLiteral("pf-test"));
+        EXPECT_TRUE(alone.claim());
+        EXPECT_EQ(alone.lockPath().toStdString(), "");
+        EXPECT_EQ(alone.problem().toStdString(), QStringLiteral("Cannot keep the lock and socket in folder %1: %2").arg(own, QLatin1String(c.reason)).toStdString());
+    }
+    EXPECT_TRUE(QDir(qpath(runtime.path())).isEmpty());
+}
+
+// A child process running `body`, which gives its exit status; ended with the object.
+class Child {
+public:
+    explicit Child(const std::function<int()>& body) : pid_(::fork()) {
+        if (pid_ == 0) ::_exit(body());
+    }
+    ~Child() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    // Its exit status once it has ended by itself; the event loop runs meanwhile.
+    int result() {
+        int status = 0;
+        if (!QTest::qWaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, 30000)) return -1;
+        pid_ = -1;
+        return WEXITSTATUS(status);
+    }
+
+private:
+    pid_t pid_;
+};
+
+sockaddr_un unixAddress(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+    return address;
+}
+
+// A burst of idle connections, more than the server takes at once and with the process out of
+// file descriptors meanwhile, leaves the running copy reachable: a later copy hands over.
+TEST_F(Guard, ABurstOfIdleConnectionsPastTheFileLimitLeavesTheHandOverWorking) {
+    SingleInstance first(QStringLiteral("pf-test"));
+    ASSERT_TRUE(first.claim());
+    QSignalSpy opened(&first, &SingleInstance::openRequested);
+    const sockaddr_un address = unixAddress(first.serverName());
+    Child burst([&] {  // connects up to 64 times and ends, never having said a word
+        for (int fd = 3; fd < 1024; ++fd) ::close(fd);  // the server's listening socket too
+        int made = 0;
+        for (int fd; made < 64 && (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0 &&
+                     ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;)
+            ++made;
+        return made;
+    });
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    const rlim_t usual = limit.rlim_cur;
+    limit.rlim_cur = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) + 6;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_GT(burst.result(), 6);
+    limit.rlim_cur = usual;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(first.serverName()); }, 5000)) << "listening again";
+    SingleInstance second(QStringLiteral("pf-test"));
+    EXPECT_FALSE(second.claim(QStringLiteral("/x/a.g5a"))) << second.problem().toStdString();
+    EXPECT_TRUE(opened.wait(5000));
+}
+
+// A copy whose running copy cannot be reached, or is a server of another user, goes on alone
+// and says why.
+TEST_F(Guard, ASecondStartThatCannotHandOverSafelySaysWhyAndGoesOnAlone) {
+    QLockFile held(file("lock"));  // a running copy without a server
+    ASSERT_TRUE(held.tryLock(0));
+    SingleInstance second(QStringLiteral("presetforger"));
+    EXPECT_TRUE(second.claim(QStringLiteral("/x/a.g5a")));
+    const std::string cannot = "Cannot hand over to the window already running at " + file("socket").toStdString() + ": ";
+    EXPECT_EQ(second.problem().toStdString(), cannot + "No such file or directory");
+    if (::getuid() != 0) return;  // only the superuser can start a server as another user
+    const sockaddr_un address = unixAddress(file("socket"));
+    Child other([&] {  // what clients see of a server is the user it listened as
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && ::syscall(SYS_setuid, 65534) == 0 &&
+            ::listen(fd, 8) == 0)
+            ::pause();
+        return 1;
+    });
+    SingleInstance third(QStringLiteral("presetforger"));
+    EXPECT_TRUE(third.claim(QStringLiteral("/x/a.g5a")));
+    EXPECT_EQ(third.problem().toStdString(), cannot + "it is run by another user");
+}
+
 class RealProgram : public Guard {
 protected:
     // Starts the program with `args` on `platform`, in `folder` (default: this one); `display`
@@ -145,6 +301,19 @@ TEST_F(RealProgram, ASecondStartEndsAtOnceWhileTheFirstRunsEvenAfterACrashedCopy
     ASSERT_EQ(first->state(), QProcess::Running) << "the start was not blocked";
     endsAtOnce(start());
     EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+// A start that cannot hand over says why on its error output and opens its own window.
+TEST_F(RealProgram, ASecondStartThatCannotHandOverSaysWhyAndOpensItsOwnWindow) {
+    QLockFile held(file("lock"));  // a running copy that does not answer
+    ASSERT_TRUE(held.tryLock(0));
+    QProcess* p = start();
+    QByteArray err;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (err += p->readAllStandardError()).contains('\n') || p->state() != QProcess::Running; }, 30000));
+    EXPECT_EQ(err.toStdString(), "presetforger: Cannot hand over to the window already running at " + file("socket").toStdString() +
+                                     ": No such file or directory; this window runs on its own\n");
+    QTest::qWait(200);
+    EXPECT_EQ(p->state(), QProcess::Running);
 }
 
 TEST_F(RealProgram, CopiesStartedAtTheSameMomentEndWithExactlyOneWindow) {
