@@ -34,9 +34,11 @@ size_t EditRecord::indexIn(std::vector<std::string>& table, size_t& last, std::s
 // The two type ids: the index of the one before, then 0 when the other is the same, else its
 // index + 1.
 char* EditRecord::putTypeIds(char* out, std::string_view before, std::string_view after) {
-    const size_t b = indexIn(typeIds_, lastTypeId_, before);
+    // Each with a last-used index of its own: they alternate within a module whose type the
+    // block rewrites, and each stays the same for the module's rewrites.
+    const size_t b = indexIn(typeIds_, lastTypeIdBefore_, before);
     out = putNumber(out, b);
-    return putNumber(out, same(before, after) ? 0 : indexIn(typeIds_, lastTypeId_, after) + 1);
+    return putNumber(out, same(before, after) ? 0 : indexIn(typeIds_, lastTypeIdAfter_, after) + 1);
 }
 
 const ValueReader& EditRecord::reader() const {

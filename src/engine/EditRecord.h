@@ -145,7 +145,7 @@ private:
     std::vector<std::string> types_;
     size_t lastType_ = 0;
     std::vector<std::string> typeIds_;
-    size_t lastTypeId_ = 0;
+    size_t lastTypeIdBefore_ = 0, lastTypeIdAfter_ = 0;
     std::shared_ptr<const ValueReader> reader_;
 };
 

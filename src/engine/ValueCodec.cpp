@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
@@ -247,38 +248,57 @@ std::optional<std::string_view> pedalVolumeFor(std::string_view target) {
 
 std::optional<std::string_view> parameterText(std::string_view line, int number) {
     line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-    const std::string n = std::to_string(number);
-    const std::string open = "<prm" + n + ">", close = "</prm" + n + ">";
-    if (line.size() < open.size() + close.size() || !equalsNoCase(line.substr(0, open.size()), open) ||
-        !equalsNoCase(line.substr(line.size() - close.size()), close))
+    // "<prmN>" and "</prmN>", made without allocating: this runs for every change read.
+    char open[24] = "<prm", close[24] = "</prm";
+    const auto digits = std::to_chars(open + 4, open + sizeof open - 1, number).ptr;
+    *digits = '>';
+    const size_t openLength = static_cast<size_t>(digits + 1 - open);
+    std::memcpy(close + 5, open + 4, openLength - 4);
+    const size_t closeLength = openLength + 1;
+    if (line.size() < openLength + closeLength || !equalsNoCase(line.substr(0, openLength), {open, openLength}) ||
+        !equalsNoCase(line.substr(line.size() - closeLength), {close, closeLength}))
         return std::nullopt;
-    return line.substr(open.size(), line.size() - open.size() - close.size());
+    return line.substr(openLength, line.size() - openLength - closeLength);
 }
 
-ValueReader::ValueReader(const Catalogue& catalogue, const DeviceModel& model) : model_(&model) {
+ValueReader::ValueReader(const Catalogue& catalogue, const DeviceModel& model)
+    : model_(&model), patchRows_(patchRows(model)) {
     for (std::string_view suffix : {section::kAmp, section::kCab, section::kMidF, section::kDrive, section::kReverb,
                                     section::kFootswitch, section::kExpPedal}) {
-        auto& entries = sections_[std::string(suffix)];
+        Section& s = sections_[std::string(suffix)];
         for (const IniEntry& e : catalogue.readSection(std::string(model.code) + std::string(suffix))) {
-            if (suffix == section::kCab) entries.emplace_back(cabStored(e.value), cabShown(e.name, e.value));
-            else entries.emplace_back(e.value, e.name);
+            if (suffix == section::kCab) s.inOrder.emplace_back(cabStored(e.value), cabShown(e.name, e.value));
+            else s.inOrder.emplace_back(e.value, e.name);
         }
+        s.byValue = s.inOrder;
+        std::stable_sort(s.byValue.begin(), s.byValue.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        s.byValue.erase(std::unique(s.byValue.begin(), s.byValue.end(),
+                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
+                        s.byValue.end());
     }
 }
 
 std::optional<std::string> ValueReader::nameOf(std::string_view suffix, std::string_view value, bool cab) const {
     if (value.empty()) return std::nullopt;
-    if (const auto s = sections_.find(suffix); s != sections_.end())
-        for (const auto& [storedValue, shown] : s->second)
-            if (storedValue == value) return shown;
+    const auto s = sections_.find(suffix);
+    if (s != sections_.end()) {
+        const auto& byValue = s->second.byValue;
+        const auto it = std::lower_bound(byValue.begin(), byValue.end(), value,
+                                         [](const auto& entry, std::string_view v) { return entry.first < v; });
+        if (it != byValue.end() && it->first == value) return it->second;
+    }
     if (cab && value == kOrganStored) {
         // "ORGN" is stored as 0 whatever its catalogue value.
-        if (const auto s = sections_.find(suffix); s != sections_.end())
-            for (const auto& [storedValue, shown] : s->second)
+        if (s != sections_.end())
+            for (const auto& [storedValue, shown] : s->second.inOrder)
                 if (cabWord(shown + " ") == kOrgan) return shown;
         return std::string(kOrgan);
     }
     return "id " + std::string(value);
+}
+
+std::span<const LayoutRow> ValueReader::rowsOf(Group group) const {
+    return group == Group::PatchLevel ? std::span<const LayoutRow>(patchRows_) : layoutRows(group);
 }
 
 std::optional<ShownValue> ValueReader::read(SettingId id, std::string_view text, Storage storage) const {
@@ -313,8 +333,7 @@ std::optional<ShownValue> ValueReader::read(SettingId id, std::string_view text,
 
 std::optional<ShownValue> ValueReader::readLine(SettingId id, std::string_view line, int parameter, Group group,
                                                 std::string_view typeId) const {
-    const std::vector<LayoutRow> patch = group == Group::PatchLevel ? patchRows(*model_) : std::vector<LayoutRow>();
-    for (const LayoutRow& row : group == Group::PatchLevel ? std::span<const LayoutRow>(patch) : layoutRows(group)) {
+    for (const LayoutRow& row : rowsOf(group)) {
         if (row.setting != id) continue;
         const Place* place = placeOf(row, *model_, typeId);
         if (!place || place->parameter != parameter) continue;
@@ -335,9 +354,8 @@ std::optional<std::string> ValueReader::typeName(Group group, std::string_view t
 
 std::vector<ValueReader::Read> ValueReader::readModule(const Document& document, long long prm0Line, Group group,
                                                        std::string_view typeId) const {
-    const std::vector<LayoutRow> patch = group == Group::PatchLevel ? patchRows(*model_) : std::vector<LayoutRow>();
     std::vector<Read> out;
-    for (const LayoutRow& row : group == Group::PatchLevel ? std::span<const LayoutRow>(patch) : layoutRows(group)) {
+    for (const LayoutRow& row : rowsOf(group)) {
         if (!offeredFor(row.setting, *model_)) continue;
         const Place* place = placeOf(row, *model_, typeId);
         if (!place || place->storage == Storage::PedalVolume) continue;

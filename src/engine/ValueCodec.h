@@ -108,11 +108,17 @@ public:
                                  std::string_view typeId) const;
 
 private:
+    // A catalogue section's (stored value, shown text) pairs, in section order, and the same
+    // sorted by stored value (the first of equal values only) for lookups.
+    struct Section {
+        std::vector<std::pair<std::string, std::string>> inOrder, byValue;
+    };
     std::optional<std::string> nameOf(std::string_view suffix, std::string_view value, bool cab) const;
+    std::span<const LayoutRow> rowsOf(Group group) const;
 
     const DeviceModel* model_ = &unknownModel();
-    // Per catalogue section: (stored value, shown text), in section order.
-    std::map<std::string, std::vector<std::pair<std::string, std::string>>, std::less<>> sections_;
+    std::map<std::string, Section, std::less<>> sections_;
+    std::vector<LayoutRow> patchRows_;  // the patch module's rows for this model
 };
 
 }  // namespace pf
