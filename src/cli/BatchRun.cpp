@@ -30,10 +30,11 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     auto done = [](FileOutcome o) { return FinishStep([o = std::move(o)] { return o; }); };
 
     // A fresh group: a file of unknown kind leaves it without a model, as in a fresh window.
-    PatchGroup group;
+    // Nothing is taken back in a batch: the session keeps no undo.
+    EditingSession session(EditingSession::Undo::None);
     std::string error;
-    if (!group.load(input, choices.lists(), &error)) return done(fail("cannot be read", {error}, true));
-    const FileChoices& fc = choices.forGroup(group);
+    if (!session.load(input, choices.lists(), &error)) return done(fail("cannot be read", {error}, true));
+    const FileChoices& fc = choices.forGroup(session.group());
     if (!fc.ok()) {
         std::vector<std::string> errors = fc.errors;
         if (fc.errorsNotShown > 0) errors.push_back("... and " + std::to_string(fc.errorsNotShown) + " more errors");
@@ -41,9 +42,12 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     }
 
     auto details = std::make_shared<FileDetails>();
-    const bool inputEndedWithBreak = group.document().endedWithLineBreak();
+    const bool inputEndedWithBreak = session.document().endedWithLineBreak();
     try {
-        details->report = group.process(fc.choices, catalogue, options.record || options.diff ? &details->record : nullptr);
+        EditingSession::Pending processed = session.process(fc.choices, catalogue, options.record || options.diff);
+        details->report = processed.report();
+        details->record = processed.record();
+        session.keep(std::move(processed));
     } catch (const std::exception& e) {
         return done(fail("processing failed", {std::string("processing failed: ") + e.what()}));
     }
@@ -60,8 +64,8 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     }
 
     if (options.diff)
-        outcome.diff = unifiedDiff(group.document(), inputEndedWithBreak, details->record, input.string(), output.string());
-    if (!options.record) details->record = {};  // kept for the diff only
+        outcome.diff = unifiedDiff(session.document(), inputEndedWithBreak, *details->record, input.string(), output.string());
+    if (!options.record) details->record.reset();  // kept for the diff only
     const std::string changed = linesText(report.linesChanged);
     std::string reason;
     if (options.dryRun) {
@@ -73,8 +77,7 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
         return done(outcome);
     }
     auto write = std::make_shared<io::AtomicWrite>();
-    if (!write->start(output, &reason) ||
-        !write->write([&](int fd) { return group.document().writeTo(fd); }, &reason))
+    if (!session.startSave(*write, output, &reason))
         return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
     write->startFlush();
     outcome.ok = true;

@@ -10,6 +10,7 @@
 
 #include "recipe/Apply.h"
 #include "recipe/Recipe.h"
+#include "engine/EditingSession.h"
 #include "engine/PatchGroup.h"
 #include "io/FileIO.h"
 
@@ -30,7 +31,7 @@ struct RunOptions {
 // The input's processing, when it got that far.
 struct FileDetails {
     ProcessReport report;
-    EditRecord record;  // with RunOptions::record or diff
+    std::shared_ptr<const EditRecord> record;  // with RunOptions::record
     std::vector<std::string> notApplied;
 };
 

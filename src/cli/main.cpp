@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
                 f.errors = outcome.errors;
                 if (outcome.details) {
                     f.report = &outcome.details->report;
-                    if (outcome.ok) f.changes = &outcome.details->record;
+                    if (outcome.ok) f.changes = outcome.details->record.get();
                     f.notApplied = outcome.details->notApplied;
                 }
                 if (o.diff) f.diff = &outcome.diff;

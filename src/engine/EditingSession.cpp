@@ -19,7 +19,7 @@ bool EditingSession::load(const std::filesystem::path& path, ListsByModel& lists
 void EditingSession::loaded(const std::filesystem::path& path) {
     history_.clear();
     state_ = State{path, std::nullopt, true};
-    onDisk_ = group_.document();
+    if (undo_ == Undo::Kept) onDisk_ = group_.document();
 }
 
 EditingSession::Pending& EditingSession::Pending::operator=(Pending&& other) noexcept {
@@ -39,23 +39,29 @@ EditingSession::Pending::~Pending() {
     if (session_) session_->discard(std::move(*this));
 }
 
-EditingSession::Pending EditingSession::process(const Choices& choices, const Catalogue& catalogue) {
+EditingSession::Pending EditingSession::process(const Choices& choices, const Catalogue& catalogue, bool record) {
     Pending p(*this);
-    const size_t unsaved = state_.saved ? 0 : linesDifferingFromFile();
-    p.before_ = group_.document();
-    p.report_ = group_.process(choices, catalogue, p.record_.get());
-    p.changes_ = std::make_unique<ChangeList>(*p.record_);
-    p.outcome_ = outcomeOf(p.report_, *p.changes_);
+    const size_t unsaved = state_.saved || undo_ == Undo::None ? 0 : linesDifferingFromFile();
+    if (undo_ == Undo::Kept) p.before_ = group_.document();
+    auto made = record ? std::make_shared<EditRecord>() : nullptr;
+    p.report_ = group_.process(choices, catalogue, made.get());
+    if (made) {
+        p.record_ = made;
+        p.changes_ = std::make_unique<ChangeList>(*made);
+        p.outcome_ = outcomeOf(p.report_, *p.changes_);
+    } else {
+        p.outcome_ = outcomeOf(p.report_, ChangeList(EditRecord()));  // no modules to count
+    }
     p.outcome_.linesUnsaved = unsaved;
     return p;
 }
 
 void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
     if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
-    if (!kept.empty()) group_.restore(*p.changes_, kept);
+    if (!kept.empty() && p.changes_) group_.restore(*p.changes_, kept);
     // What is kept: the lines that now differ from before this Process, in the modules kept.
     ProcessOutcome outcome = p.outcome_;
-    if (!kept.empty()) {
+    if (!kept.empty() && p.record_) {
         outcome.modulesChanged = static_cast<size_t>(std::count(kept.begin(), kept.end(), true));
         std::vector<size_t> lines;
         lines.reserve(p.record_->size());
@@ -67,12 +73,14 @@ void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
             std::count_if(lines.begin(), lines.end(), [&](size_t l) { return now.line(l) != p.before_.line(l); }));
     }
     State made{state_.file, std::move(outcome), false};
-    history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
+    if (undo_ == Undo::Kept) history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
+    else state_ = std::move(made);
 }
 
 void EditingSession::discard(Pending&& p) {
     if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
-    group_.exchangeDocument(p.before_);
+    if (undo_ == Undo::Kept) group_.exchangeDocument(p.before_);
+    else if (p.changes_) group_.restore(*p.changes_, std::vector<bool>(p.changes_->modules().size(), false));
 }
 
 bool EditingSession::undo() {
@@ -104,7 +112,7 @@ bool EditingSession::save(const std::filesystem::path& path, std::string* error,
     }
     state_.file = path;
     state_.saved = true;
-    onDisk_ = group_.document();
+    if (undo_ == Undo::Kept) onDisk_ = group_.document();
     return true;
 }
 

@@ -22,6 +22,11 @@ class Catalogue;
 // (Not to be mixed up with EditSession, the log one Process keeps of the lines it rewrites.)
 class EditingSession {
 public:
+    // Whether Processes can be taken back: the window's (the document before each one is kept
+    // for undo, and the file's own for comparing); a run of the batch tool keeps neither.
+    enum class Undo { Kept, None };
+    explicit EditingSession(Undo undo = Undo::Kept) : undo_(undo) {}
+
     // What the front ends tell of the current document.
     struct State {
         std::filesystem::path file;            // the file it was loaded from or last saved to
@@ -39,6 +44,9 @@ public:
         ~Pending();
 
         const ProcessReport& report() const { return report_; }
+        // The record of every rewrite and the changes by module; only for a Process asked to
+        // keep a record.
+        const std::shared_ptr<const EditRecord>& record() const { return record_; }
         const ChangeList& changes() const { return *changes_; }
         // As Process wrote it; linesUnsaved tells what earlier Processes left unsaved.
         const ProcessOutcome& outcome() const { return outcome_; }
@@ -49,7 +57,7 @@ public:
         explicit Pending(EditingSession& session) : session_(&session) {}
         EditingSession* session_ = nullptr;  // none once decided
         ProcessReport report_;
-        std::unique_ptr<EditRecord> record_ = std::make_unique<EditRecord>();
+        std::shared_ptr<const EditRecord> record_;
         std::unique_ptr<ChangeList> changes_;
         ProcessOutcome outcome_;
         Document before_;
@@ -63,15 +71,16 @@ public:
     bool load(const std::filesystem::path& path, const Catalogue& catalogue, std::string* error = nullptr);
     bool load(const std::filesystem::path& path, ListsByModel& lists, std::string* error = nullptr);
 
-    // Runs Process on the document with a record of every rewrite. With nothing ticked nothing
-    // changes and the result says nothingToSave(). Should Process fail, the document is as it
-    // was and the exception passes on.
-    Pending process(const Choices& choices, const Catalogue& catalogue);
+    // Runs Process on the document, with a record of every rewrite unless told not to keep
+    // one. With nothing ticked nothing changes and the result says nothingToSave(). Should
+    // Process fail, the document is as it was and the exception passes on.
+    Pending process(const Choices& choices, const Catalogue& catalogue, bool record = true);
     // The modules ticked in `kept` (one per changes().modules(), all when empty) stay as
     // Process wrote them, the others go back as they were; the result is a new state that undo
     // can take back. Its outcome counts what was kept.
     void keep(Pending&& pending, const std::vector<bool>& kept = {});
-    // Takes the whole Process back: no trace, nothing to undo.
+    // Takes the whole Process back: no trace, nothing to undo. (Without undo, only a Process
+    // that kept a record can be taken back; any other stays.)
     void discard(Pending&& pending);
 
     bool canUndo() const { return history_.canUndo(); }
@@ -94,6 +103,7 @@ public:
 private:
     void loaded(const std::filesystem::path& path);
 
+    Undo undo_;
     PatchGroup group_;
     History<State> history_;
     State state_;
