@@ -38,8 +38,7 @@ void ChangeList::restore(Document& document, const std::vector<bool>& keep) cons
 }
 
 std::string_view parameterValue(std::string_view line) {
-    const size_t start = line.find_first_not_of(" \t");
-    line.remove_prefix(start == std::string_view::npos ? line.size() : start);
+    line = skipLeadingBlanks(line);
     const size_t open = line.find('>'), close = line.rfind("</");
     if (line.rfind("<Prm", 0) != 0 || open == std::string_view::npos || close == std::string_view::npos || close < open)
         return line;
@@ -50,7 +49,7 @@ namespace {
 
 // The number N of a line that begins, after blanks and tabs, with "<PrmN>"; -1 for any other.
 int parameterNumber(std::string_view line) {
-    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    line = skipLeadingBlanks(line);
     if (line.size() < 6 || !equalsNoCase(line.substr(0, 4), "<prm")) return -1;
     int n = -1;
     const auto [end, ec] = std::from_chars(line.data() + 4, line.data() + line.size(), n);
@@ -77,7 +76,7 @@ std::string patchNameAbove(const Document& document, size_t line, size_t reach) 
     constexpr std::string_view kPatch = "<Patch ", kName = "Name=\"";
     for (size_t i = std::min(line + 1, document.lineCount()), seen = 0; i > 0 && seen <= reach; --i, ++seen) {
         std::string_view text = document.line(i - 1);
-        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        text = skipLeadingBlanks(text);
         if (text.rfind(kPatch, 0) != 0) continue;
         const size_t at = text.find(kName);
         if (at == std::string_view::npos) return {};

@@ -247,7 +247,7 @@ std::optional<std::string_view> pedalVolumeFor(std::string_view target) {
 // ---- Reading -------------------------------------------------------------------------------
 
 std::optional<std::string_view> parameterText(std::string_view line, int number) {
-    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    line = skipLeadingBlanks(line);
     // "<prmN>" and "</prmN>", made without allocating: this runs for every change read.
     char open[24] = "<prm", close[24] = "</prm";
     const auto digits = std::to_chars(open + 4, open + sizeof open - 1, number).ptr;

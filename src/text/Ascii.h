@@ -18,5 +18,11 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 std::string_view trimBlanks(std::string_view s);  // removes ' ' and '\t' at both ends
+// Removes ' ' and '\t' at the start; inline, as reading every changed line back calls it.
+inline std::string_view skipLeadingBlanks(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    return s.substr(i);
+}
 
 }  // namespace pf
