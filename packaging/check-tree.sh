@@ -25,7 +25,9 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
 
 # Layout.
+pages="window batch-tool json recipes guarantees development"
 for f in bin/presetforger-cli share/presetforger/Presetforger2000.ini share/presetforger/README.md \
+         $(printf 'share/presetforger/docs/%s.md ' $pages) \
          share/presetforger/docs/screenshots/start.png share/doc/presetforger/copyright \
          share/doc/presetforger/examples/gig-ready.recipe.ini; do
   [ -e "$usr/$f" ] || fail "missing $f"
@@ -33,6 +35,15 @@ done
 [ -x "$usr/bin/presetforger-cli" ] || fail "bin/presetforger-cli is not executable"
 [ ! -e "$usr/bin/Presetforger2000.ini" ] || fail "the catalogue lies in bin/"
 ok "layout"
+
+# The page and the docs/ pages it links to: every relative link (a page, a picture) is installed.
+for page in "$usr/share/presetforger/README.md" "$usr/share/presetforger/docs/"*.md; do
+  dir=$(dirname "$page")
+  while IFS= read -r target; do
+    [ -e "$dir/$target" ] || fail "${page#"$usr/"} links to $target, which is not installed"
+  done < <(grep -oE '\]\([^)#:]+(#[^)]*)?\)' "$page" | sed -E 's/^\]\(//; s/[)]$//; s/#.*//')
+done
+ok "page: every link of README.md and docs/*.md is installed"
 
 # The README's batch example, from a folder holding the installed examples; its report must
 # be the one the README prints.

@@ -22,7 +22,7 @@ namespace pf::cli {
 std::string unifiedDiff(const Document& result, bool inputEndedWithBreak, const EditRecord& record,
                         std::string_view oldName, std::string_view newName);
 
-// What the JSON form of the report says of one input (see the README for the fields).
+// What the JSON form of the report says of one input (docs/json.md lists the fields).
 struct JsonFile {
     std::string input, output, status, message;
     const ProcessReport* report = nullptr;  // null when the input was not processed

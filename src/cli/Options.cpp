@@ -86,7 +86,7 @@ std::string helpText() {
            "  --diff             after each report line, a unified diff of the input against the result\n"
            "                     (three lines of context, line ends left out)\n"
            "  --json             one JSON document for the whole run instead of the report lines: per input\n"
-           "                     its output, status, counts and every changed line (fields: see the README)\n"
+           "                     its output, status, counts and every changed line (fields: see docs/json.md)\n"
            "  --backup[=simple|numbered]\n"
            "                     keep an output that is replaced as OUTPUT~ (numbered: OUTPUT.~1~, OUTPUT.~2~ ...)\n"
            "  -j, --jobs N       inputs processed at a time, 1 to 128 (default: the number of processors);\n"
