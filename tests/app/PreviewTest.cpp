@@ -206,14 +206,12 @@ TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
     EXPECT_FALSE(find<QToolButton>("butchanges")->isEnabled()) << "no Process made this document";
 }
 
-// While a command runs (here the save dialog of a Process), Undo and Redo are refused however
-// they are asked for: the save writes what that Process made.
-TEST_F(History, UndoAndRedoAreRefusedWhileACommandRuns) {
+// While a command runs (here the save dialog of a Process), Undo is refused however it is asked
+// for: the save writes what that Process made.
+TEST_F(History, UndoIsRefusedWhileACommandRuns) {
     load(exampleFile("evening-set.g5a"));
     tick("ckampgain");
     process();
-    find<QToolButton>("butundo")->click();  // something to redo as well
-    find<QToolButton>("butredo")->click();
     find<QSpinBox>("spinampgain")->setValue(12);
     TempDir dir;
     QApplication::setActiveWindow(window.get());
@@ -223,7 +221,6 @@ TEST_F(History, UndoAndRedoAreRefusedWhileACommandRuns) {
         EXPECT_FALSE(find<QToolButton>("butundo")->isEnabled());
         QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
         window->undoClick();
-        window->redoClick();
         EXPECT_EQ(window->document().toBytes(), made);
     };
     process(qpath(dir / "out.g5a"));
