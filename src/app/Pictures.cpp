@@ -302,8 +302,7 @@ QPixmap home(QSize size, qreal ratio) {
     const QRectF frame(0.5, 0.5, W - 1, H - 1);
 
     QLinearGradient back(frame.topLeft(), frame.bottomLeft());
-    // The flat buttons' light blues, so that the picture sits with them.
-    back.setColorAt(0, kHoverFill);
+    back.setColorAt(0, kHoverFill);  // the flat buttons' light blues: the picture sits with them
     back.setColorAt(1, kPressedFill);
     p.setPen(QPen(kHoverBorder, 1));
     p.setBrush(back);
