@@ -35,6 +35,9 @@ struct ChangeReview {
     QString summary;
     QStringList warnings;
     const pf::Document* document = nullptr;  // as Process left it: the patch names shown come from it
+    // A Process kept earlier, shown again to be read: the modules it kept, one flag per module
+    // of `changes`. None: a Process to review, its modules to be ticked.
+    const std::vector<bool>* kept = nullptr;
 };
 
 // Everything the window shows outside itself: file dialogs, message boxes and the web page.
@@ -49,7 +52,7 @@ public:
     virtual void infoBox(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void openUrl(const QUrl& url) = 0;
     // Shows the changes of a Process for review. The modules to keep, one flag per module of
-    // review.changes, or nothing when the user cancels.
+    // review.changes, or nothing when the user cancels (or closes a review that is only read).
     virtual std::optional<std::vector<bool>> reviewChanges(QWidget* parent, const ChangeReview& review) = 0;
 };
 

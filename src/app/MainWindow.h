@@ -4,24 +4,26 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "app/ChoiceControls.h"
+#include "app/FileNames.h"
 #include "app/SettingRows.h"
+#include "app/UserSettings.h"
 #include "engine/Choices.h"
-#include "engine/History.h"
-#include "engine/PatchGroup.h"
+#include "engine/EditingSession.h"
 
+class QAction;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QSettings;
 class QTabWidget;
 class QTimer;
 class QToolButton;
@@ -30,7 +32,6 @@ class QWidget;
 namespace pf::app {
 
 class ClickableLabel;
-class CommandScope;
 class Desktop;
 class HomePage;
 class SettingsPage;
@@ -47,15 +48,7 @@ inline constexpr UiText kProcessPrompt{
     QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Adjust settings and then click PROCESS.")};
 inline constexpr UiText kOpenTitle{
     QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "Load a G5, G3X,, G3, or B3 Patch Group File")};
-inline constexpr UiText kOpenFilter{
-    QT_TRANSLATE_NOOP("pf::app::TPresetforger_Form", "G5 G3X G3 B3 Patch Group (*.g5a *.g3xa *.g3a *.b3a)")};
 inline constexpr int kPictureStepMs = 2000;
-
-// The save dialog's filters, one per device model: "G5 Patch Groups (*.g5a)".
-QStringList saveFilters();
-
-// The caption after a load or a save: "Presetforging:  " and the quoted file name.
-QString captionFor(const QString& path);
 
 // The application icon at every size it was drawn in (the window's icon too).
 QIcon applicationIcon();
@@ -64,28 +57,20 @@ QIcon applicationIcon();
 // tree's data folder).
 QUrl webPageUrl();
 
-// The user's own settings of the program: the folders last used by Load, Save and the recipe
-// dialogs, and the recently loaded files (kRecentFiles at most, newest first). They lie in
-// "presetforger/presetforger.ini" in the user's configuration folder; none (nullptr) when
-// something else than a file lies there and cannot be moved aside.
-std::unique_ptr<QSettings> userSettings();
-inline constexpr int kRecentFiles = 5;
-QStringList recentFiles();  // the first kRecentFiles of those kept, however many that is
-
-// The one window of the program: an adapter between its controls and a PatchGroup. Every
-// control carries its name as object name.
+// The one window of the program: it draws the editing session and maps its controls to the
+// choices Process reads. Every control carries its name as object name.
 class TPresetforger_Form : public QDialog {
     Q_OBJECT
 public:
     explicit TPresetforger_Form(Desktop& desktop, QWidget* parent = nullptr);
     ~TPresetforger_Form() override;
 
-    const pf::Document& document() const { return group_.document(); }
-    std::string_view modelCode() const { return group_.model().code; }
+    const pf::Document& document() const { return session_.document(); }
+    std::string_view modelCode() const { return session_.group().model().code; }
 
     // Everything the Process command reads, as it stands now (spin texts brought into range
     // first).
-    pf::Choices choices();
+    pf::Choices choices() { return controls_->read(modelCode()); }
 
     // Brings the window to the front, restoring it when minimised (a second start asks this).
     void bringToFront();
@@ -102,22 +87,26 @@ public:
     // front and loads it. While a command is still running (its dialog or message open), the
     // load waits until the command has ended; of several such files the last one wins.
     void openFile(const QString& path);
-    void butprocessClick();               // the Process button: runs the edits, then asks where to save
+    // The Process button: runs the edits, shows them for review, then asks where to save.
+    void butprocessClick();
     void Label1Click();          // the status prompt: runs the command it names
     void SpeedButton1Click();    // every "Legal" button: shows the notice
     void RxGIFAnimator5Click();  // the Home page's pictures and the date: open the web page (README)
     void Timer1Timer();          // steps the Home page's device picture
     // "Save recipe...": writes the current choices as a recipe the batch tool reads.
     void saveRecipeClick();
-    // "Apply recipe...": reads a recipe with the batch tool's reader and shows the choices the
-    // batch tool would make of it for the loaded file; an error changes nothing.
+    // "Apply recipe...": reads a recipe and shows the choices the batch tool would make of it
+    // for the loaded file; an error changes nothing.
     void applyRecipeClick();
     // Applies recipe text as applyRecipeClick() does once its dialog has answered.
     bool applyRecipe(const QString& path);
     // Undo (Ctrl+Z) takes the last Process back, Redo (Ctrl+Shift+Z, Ctrl+Y) does it again,
-    // one Process at a time, until the next load; the caption goes with the document.
+    // one Process at a time, until the next load; the caption goes with the document. Neither
+    // acts while a command is running.
     void undoClick();
     void redoClick();
+    // "Changes...": the changes of the Process that made the document, to read again.
+    void changesClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,66 +121,84 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void fitToContents();  // sizes the window to what its texts need
-    void placeOverlays();  // the buttons over the page shown
-    void placeProcessSummary(const TabPage& page, QRect room);
-    QStringList summaryParts() const;  // the summary of the Process that made the document, and whether it is saved
-    void stepHistory(bool back);       // one step of undo (back) or redo
+    // Load and Process count as running from start to end, dialogs and messages included; the
+    // window shows the session's state when each has ended. A file handed over meanwhile is
+    // opened once the last running command has ended.
+    class CommandScope {
+    public:
+        explicit CommandScope(TPresetforger_Form& window);
+        ~CommandScope();
+        CommandScope(const CommandScope&) = delete;
+        CommandScope& operator=(const CommandScope&) = delete;
+
+    private:
+        TPresetforger_Form& window_;
+    };
+
+    // Making (MainWindow.cpp).
+    void addPages();
+    void addCommandButtons();
+    void addBottomRow();
+    void addTabShortcuts();
     std::vector<TabPage*> pages() const;
+    ChoiceControls::TypeLists typeLists() const;
+
+    // Size and places (WindowLayout.cpp).
+    void sizeForEveryModel();  // once, at start: the largest lists of every model
+    void fitToContents();      // sizes the window to what its texts need
+    void placeOverlays();      // the buttons over the page shown
+    void placeProcessSummary(const TabPage& page, QRect room);
+    QStringList summaryParts() const;
+
+    // Tabs (MainWindow.cpp).
     void Resettabs(bool loadForm);  // the start form's tabs, or the loaded model's
     void pageActivated(int index);
-    void showAfterLoad(const pf::Choices& fresh);
-    void showChoices(const pf::Choices& chosen);
-    void fillRecentMenu();
-    QString rememberedFolder(const char* key, const QString& otherwise) const;
-    void rememberFolder(const char* key, const QString& file) const;
     void setBoldPage(QWidget* page);
-    QListWidget* typeList(TypeList list) const;
+
+    // Commands (Commands.cpp).
+    void showLoaded();
+    std::optional<pf::EditingSession::Pending> runProcess();
+    void saveAs();
+    void stepHistory(bool back);
+    // The session's state in the window: the caption, the summary, and which of Undo, Redo
+    // and Changes can be used. Called at the start and the end of every command.
+    void showState();
+    void fillRecentMenu();
 
     Desktop& desktop_;
-    pf::PatchGroup group_;    // the patch group being edited; never shown
-    bool loaded_ = false;     // a file was loaded: the prompt names Process
-    QString lastOpenPath_;    // the open dialog offers it again
-    QString loadedPath_;      // the save dialog opens in its folder
-    QString saveFilter_;      // the save dialog's filter and default extension, as last set
+    pf::EditingSession session_;  // the patch group being edited; never shown
+    bool loaded_ = false;         // a file was loaded: the prompt names Process
+    QString lastOpenPath_;        // the open dialog offers it again
+    QString loadedPath_;          // the save dialog opens in its folder
+    QString saveFilter_;          // the save dialog's filter and default extension, as last set
     QString saveSuffix_;
 
     ClickableLabel* statusPrompt_ = nullptr;
-    QTabWidget* pages_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
     ClickableLabel* dateLink_ = nullptr;
     QToolButton* loadButton_ = nullptr;
     QToolButton* processButton_ = nullptr;
     QToolButton* closeButton_ = nullptr;
-    QToolButton* saveRecipeButton_ = nullptr;
-    QToolButton* applyRecipeButton_ = nullptr;
+    QToolButton* changesButton_ = nullptr;  // under the command buttons, and the summary under it
+    QLabel* processSummary_ = nullptr;
+    // The bottom row, left to right.
+    QToolButton* undoButton_ = nullptr;
+    QToolButton* redoButton_ = nullptr;
     QToolButton* recentButton_ = nullptr;  // its menu loads a recently loaded file
+    QToolButton* applyRecipeButton_ = nullptr;
+    QToolButton* saveRecipeButton_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QTimer* pictureTimer_ = nullptr;
     HomePage* home_ = nullptr;
     std::vector<SettingsPage*> settingsPages_;
 
     std::array<SettingRow, pf::kSettingCount> rows_{};
+    std::optional<ChoiceControls> controls_;
     bool shownOnce_ = false;
     bool resettingTabs_ = false;
 
-    // Each document state with its caption, the summary of the Process that made it and
-    // whether it is saved (it is the loaded file or was saved since); the states before the
-    // current one and those undone.
-    struct StateNote {
-        QString caption;
-        QString summary;
-        bool saved = true;
-    };
-    void addHistoryControls();
-    void showState();
-    pf::History<StateNote> history_;
-    StateNote state_;
-    QToolButton* undoButton_ = nullptr;
-    QToolButton* redoButton_ = nullptr;
-    QLabel* processSummary_ = nullptr;
-
-    // Load and Process count as running from start to end, dialogs and messages included;
-    // a file handed over meanwhile waits in pendingOpen_.
     friend class CommandScope;
     int commandsRunning_ = 0;
     QString pendingOpen_;

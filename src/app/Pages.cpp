@@ -121,9 +121,9 @@ QToolButton* flatButton(const QString& text, const char* name, QWidget* parent) 
     b->setAutoRaise(true);
     b->setCursor(Qt::PointingHandCursor);
     b->setStyleSheet(QStringLiteral("QToolButton { color: %1; border: 1px solid transparent; border-radius: 3px; }"
-                                    "QToolButton:hover { border-color: #8a9cbc; background: #eef2f9; }"
-                                    "QToolButton:pressed { background: #c9d4e6; }")
-                         .arg(kPromptBlue.name()));
+                                    "QToolButton:hover { border-color: %2; background: %3; }"
+                                    "QToolButton:pressed { background: %4; }")
+                         .arg(kPromptBlue.name(), kHoverBorder.name(), kHoverFill.name(), kPressedFill.name()));
     return b;
 }
 

@@ -302,9 +302,9 @@ QPixmap home(QSize size, qreal ratio) {
     const QRectF frame(0.5, 0.5, W - 1, H - 1);
 
     QLinearGradient back(frame.topLeft(), frame.bottomLeft());
-    back.setColorAt(0, QColor(0xee, 0xf2, 0xf9));
-    back.setColorAt(1, QColor(0xc9, 0xd4, 0xe6));
-    p.setPen(QPen(QColor(0x8a, 0x9c, 0xbc), 1));
+    back.setColorAt(0, kHoverFill);  // the flat buttons' light blues: the picture sits with them
+    back.setColorAt(1, kPressedFill);
+    p.setPen(QPen(kHoverBorder, 1));
     p.setBrush(back);
     p.drawRoundedRect(frame, 8, 8);
 

@@ -72,14 +72,22 @@ QStringList warningsOf(const pf::ProcessOutcome& o) {
                         .arg(qs(pf::groupName(group)), types.join(QStringLiteral(", ")));
     for (pf::Group g : o.blocksWithoutTypes)
         warnings << tr("%1: no type is ticked, so no module is edited.").arg(qs(pf::groupName(g)));
-    if (o.linesChanged == 0) warnings << tr("Nothing would change: saving writes the document as it is.");
+    if (o.linesChanged == 0 && o.linesUnsaved == 0) warnings << tr("Nothing would change: saving writes the document as it is.");
+    if (o.linesChanged == 0 && o.linesUnsaved > 0)
+        warnings << count(o.linesUnsaved,
+                          "Nothing would change now, but the document differs from the file in 1 line not saved yet; "
+                          "saving writes it.",
+                          "Nothing would change now, but the document differs from the file in %1 lines not saved yet; "
+                          "saving writes them.");
     return warnings;
 }
 
 // ---- ChangesModel ---------------------------------------------------------------------------
 
-ChangesModel::ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent)
-    : QAbstractItemModel(parent), changes_(changes), document_(document), kept_(changes.modules().size(), true) {}
+ChangesModel::ChangesModel(const pf::ChangeList& changes, const pf::Document* document, const std::vector<bool>* kept,
+                           QObject* parent)
+    : QAbstractItemModel(parent), changes_(changes), document_(document),
+      kept_(kept ? *kept : std::vector<bool>(changes.modules().size(), true)), readOnly_(kept != nullptr) {}
 
 void ChangesModel::toggleModuleOf(const QModelIndex& index) {
     if (!index.isValid()) return;
@@ -88,6 +96,7 @@ void ChangesModel::toggleModuleOf(const QModelIndex& index) {
 }
 
 void ChangesModel::keepAll(bool keep) {
+    if (readOnly_) return;
     kept_.assign(kept_.size(), keep);
     if (!kept_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
 }
@@ -149,7 +158,8 @@ QVariant ChangesModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ChangesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || index.internalId() != kModuleRow || index.column() != 0 || role != Qt::CheckStateRole) return false;
+    if (readOnly_ || !index.isValid() || index.internalId() != kModuleRow || index.column() != 0 || role != Qt::CheckStateRole)
+        return false;
     kept_[static_cast<size_t>(index.row())] = value.toInt() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
@@ -158,7 +168,7 @@ bool ChangesModel::setData(const QModelIndex& index, const QVariant& value, int 
 Qt::ItemFlags ChangesModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.internalId() == kModuleRow && index.column() == 0) f |= Qt::ItemIsUserCheckable;
+    if (!readOnly_ && index.internalId() == kModuleRow && index.column() == 0) f |= Qt::ItemIsUserCheckable;
     return f;
 }
 
@@ -184,7 +194,7 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     auto* warnings = new QLabel(review.warnings.join(u'\n'), this);
     warnings->setObjectName(QStringLiteral("previewwarnings"));
     QPalette amber = warnings->palette();
-    amber.setColor(QPalette::WindowText, QColor(0xa0, 0x40, 0x00));
+    amber.setColor(QPalette::WindowText, kWarningAmber);
     warnings->setPalette(amber);
     warnings->setWordWrap(true);
     warnings->setVisible(!review.warnings.isEmpty());
@@ -197,7 +207,9 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     // The changes, a tick per module.
     auto* changesPage = new QWidget(tabs);
     auto* changesLayout = new QVBoxLayout(changesPage);
-    model_ = new ChangesModel(review.changes, review.document, this);
+    const bool readOnly = review.kept != nullptr;
+    if (readOnly) setWindowTitle(tr("Changes of the Process that made the document"));
+    model_ = new ChangesModel(review.changes, review.document, review.kept, this);
     auto* tree = new QTreeView(changesPage);
     tree->setObjectName(QStringLiteral("previewchanges"));
     tree->setModel(model_);
@@ -225,9 +237,12 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     ticks->addWidget(all);
     ticks->addWidget(none);
     ticks->addStretch(1);
-    auto* hint = new QLabel(tr("Unticked modules are saved as they were."), changesPage);
+    auto* hint = new QLabel(readOnly ? tr("Unticked modules were kept as they were.")
+                                     : tr("Unticked modules are saved as they were."), changesPage);
     hint->setEnabled(false);
     ticks->addWidget(hint);
+    all->setVisible(!readOnly);
+    none->setVisible(!readOnly);
     changesLayout->addLayout(ticks);
     tabs->addTab(changesPage, tr("Changes"));
 
@@ -249,10 +264,12 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     for (int c = 1; c < 4; ++c) details->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     tabs->addTab(details, tr("Details"));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(readOnly ? QDialogButtonBox::Close : QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("previewbuttons"));
-    buttons->button(QDialogButtonBox::Save)->setText(tr("Save..."));
-    buttons->button(QDialogButtonBox::Save)->setDefault(true);
+    if (!readOnly) {
+        buttons->button(QDialogButtonBox::Save)->setText(tr("Save..."));
+        buttons->button(QDialogButtonBox::Save)->setDefault(true);
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

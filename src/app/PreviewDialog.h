@@ -20,6 +20,8 @@ namespace pf::app {
 // The one-line summary of a Process ("44 lines changed in 12 modules; 2 edits skipped") and
 // its warnings, one per line.
 QString summaryOf(const pf::ProcessOutcome& outcome);
+// Besides what was found nowhere: a Process that changes nothing says so, and how many lines of
+// the document, not saved yet, differ from its file.
 QStringList warningsOf(const pf::ProcessOutcome& outcome);
 
 // The changes of a Process as a tree: one checkable row per module, under it one row per
@@ -28,7 +30,9 @@ QStringList warningsOf(const pf::ProcessOutcome& outcome);
 class ChangesModel : public QAbstractItemModel {
     Q_OBJECT
 public:
-    ChangesModel(const pf::ChangeList& changes, const pf::Document* document, QObject* parent = nullptr);
+    // Every module ticked; with `kept`, those ticks, which cannot be changed.
+    ChangesModel(const pf::ChangeList& changes, const pf::Document* document, const std::vector<bool>* kept = nullptr,
+                 QObject* parent = nullptr);
 
     const std::vector<bool>& kept() const { return kept_; }
     void keepAll(bool keep);
@@ -50,12 +54,13 @@ private:
     const pf::ChangeList& changes_;
     const pf::Document* document_;
     std::vector<bool> kept_;
+    bool readOnly_ = false;
 };
 
 // The preview after a Process: the summary and warnings at the top, the changes by module with
 // a tick per module, and the report per block and type on a second tab. Save (the default
 // button, Enter) goes on to the save dialog with the ticked modules; Cancel (Esc) takes the
-// Process back.
+// Process back. A Process kept earlier is shown the same way, to be read only, with Close.
 class PreviewDialog : public QDialog {
     Q_OBJECT
 public:

@@ -124,13 +124,13 @@ SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* 
         row.hintBar = new QFrame(parent);
         row.hintBar->setObjectName(QStringLiteral("bar") + qs(look.stem));
         row.hintBar->setFixedSize(3, kControlHeight - 2);
-        row.hintBar->setStyleSheet(QStringLiteral("background-color: #1a2a80;"));
+        row.hintBar->setStyleSheet(QStringLiteral("background-color: %1;").arg(kHintBlue.name()));
         grid->addWidget(row.hintBar, gridRow, 2, Qt::AlignRight);
         grid->setColumnMinimumWidth(2, 7);  // 8 pixels from the value control to the bar
         row.hint = new QLabel(QCoreApplication::translate("Settings", hint.c_str()), parent);
         row.hint->setObjectName(QStringLiteral("hint") + qs(look.stem));
         row.hint->setMinimumHeight(kControlHeight);
-        row.hint->setStyleSheet(QStringLiteral("color: #1a2a80;"));
+        row.hint->setStyleSheet(QStringLiteral("color: %1;").arg(kHintBlue.name()));
         grid->addWidget(row.hint, gridRow, 3);
     }
     return row;

@@ -8,21 +8,26 @@
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "document/DeviceModels.h"
 
 namespace {
 
-constexpr const char* kHelp =
-    "usage: presetforger [FILE]\n"
-    "       presetforger --help | --version\n"
-    "\n"
-    "Opens the window of the Presetforger 2000: load a patch group (.g5a, .g3xa, .b3a), tick the\n"
-    "settings to overwrite and their values, and Process rewrites every matching patch and asks\n"
-    "where to save the result. With FILE the window starts with that patch group loaded. Only one\n"
-    "window runs per user; starting the program again brings it to the front, and with FILE has\n"
-    "it load that file.\n"
-    "\n"
-    "  -h, --help   this text\n"
-    "  --version    the program's name and version\n";
+// The usage, with the files a load takes as the device-model table lists them.
+std::string helpText() {
+    std::string extensions;
+    for (const pf::DeviceModel& m : pf::deviceModels()) extensions += (extensions.empty() ? "" : ", ") + std::string(m.extension);
+    return "usage: presetforger [FILE]\n"
+           "       presetforger --help | --version\n"
+           "\n"
+           "Opens the window of the Presetforger 2000: load a patch group (" + extensions + "), tick the\n"
+           "settings to overwrite and their values, and Process rewrites every matching patch and asks\n"
+           "where to save the result. With FILE the window starts with that patch group loaded. Only one\n"
+           "window runs per user; starting the program again brings it to the front, and with FILE has\n"
+           "it load that file.\n"
+           "\n"
+           "  -h, --help   this text\n"
+           "  --version    the program's name and version\n";
+}
 
 // Prints `text` and gives the exit status: 0 once it is all written.
 int print(const char* text) {
@@ -36,7 +41,7 @@ int main(int argc, char** argv) {
     // "--" every argument is a file name, as for the file the window opens.
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) return print(("presetforger " + std::string(pf::kVersion) + "\n").c_str());
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return print(kHelp);
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return print(helpText().c_str());
     }
 
     QApplication app(argc, argv);

@@ -72,9 +72,17 @@ void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
         outcome.linesChanged = static_cast<size_t>(
             std::count_if(lines.begin(), lines.end(), [&](size_t l) { return now.line(l) != p.before_.line(l); }));
     }
-    State made{state_.file, std::move(outcome), false};
-    if (undo_ == Undo::Kept) history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
-    else state_ = std::move(made);
+    if (undo_ == Undo::None) {
+        state_ = State{state_.file, std::move(outcome), false};
+        return;
+    }
+    auto process = std::make_shared<KeptProcess>();
+    process->report = std::move(p.report_);
+    if (p.changes_) process->kept = kept.empty() ? std::vector<bool>(p.changes_->modules().size(), true) : kept;
+    process->changes = std::move(p.changes_);
+    process->record = std::move(p.record_);
+    State made{state_.file, std::move(outcome), false, std::move(process)};
+    history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
 }
 
 void EditingSession::discard(Pending&& p) {

@@ -27,11 +27,21 @@ public:
     enum class Undo { Kept, None };
     explicit EditingSession(Undo undo = Undo::Kept) : undo_(undo) {}
 
+    // A kept Process as the front ends show it again: its report, its changes and which of
+    // their modules were kept.
+    struct KeptProcess {
+        ProcessReport report;
+        std::shared_ptr<const EditRecord> record;  // what `changes` reads
+        std::unique_ptr<const ChangeList> changes;
+        std::vector<bool> kept;                    // one per changes->modules()
+    };
+
     // What the front ends tell of the current document.
     struct State {
         std::filesystem::path file;            // the file it was loaded from or last saved to
         std::optional<ProcessOutcome> made;    // the Process that made it, as kept; none as loaded
         bool saved = true;                     // it is what `file` held when last read or written
+        std::shared_ptr<const KeptProcess> process;  // that Process itself; none as loaded
     };
 
     // A Process that has changed the document and waits for the front end's word: keep() or

@@ -23,7 +23,8 @@ struct FakeDesktop : pf::app::Desktop {
     QVector<Box> boxes;
     QVector<QUrl> urls;
     std::function<void()> whileOpen;  // runs while a dialog is open, as the event loop would
-    struct Preview { QString summary; QStringList warnings; std::vector<long long> headers; };
+    // A preview as shown; `kept` the ticks of a Process shown again to be read (none: to review).
+    struct Preview { QString summary; QStringList warnings; std::vector<long long> headers; std::optional<std::vector<bool>> kept; };
     QVector<Preview> previews;
     std::function<std::optional<std::vector<bool>>(const pf::app::ChangeReview&)> review;
 
@@ -37,9 +38,9 @@ struct FakeDesktop : pf::app::Desktop {
     void infoBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"info", title, text}); }
     void openUrl(const QUrl& url) override { urls.push_back(url); }
     std::optional<std::vector<bool>> reviewChanges(QWidget*, const pf::app::ChangeReview& r) override {
-        previews.push_back({r.summary, r.warnings, {}});
+        previews.push_back({r.summary, r.warnings, {}, r.kept ? std::optional(*r.kept) : std::nullopt});
         for (const pf::ModuleChanges& m : r.changes.modules()) previews.back().headers.push_back(m.headerLine);
-        if (review) return review(r);
+        if (review && !r.kept) return review(r);
         return std::vector<bool>(r.changes.modules().size(), true);
     }
 };

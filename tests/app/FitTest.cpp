@@ -1,7 +1,8 @@
 // Every text of the window is whole at the usual font sizes: each label, box, button,
 // drop-down item, check-list entry and hint fits the room it is given, on every page of each
 // model, with the pages bold as a visit leaves them; no control runs under the buttons that
-// stand over the pages.
+// stand over the pages, the bottom row's buttons stand side by side, and a load neither resizes
+// nor moves the window.
 #include <QAbstractScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -10,6 +11,7 @@
 #include <QTabBar>
 
 #include "AppTestSupport.h"
+#include "app/Pages.h"
 
 namespace pf::test {
 namespace {
@@ -99,6 +101,22 @@ public:
                 check(w);
     }
 
+    // The small buttons of the bottom row and the page's "Legal" stand side by side, each
+    // whole in the window.
+    void checkBottomRow(const QWidget* page) {
+        QList<const QWidget*> row{page->findChild<QToolButton*>(QString::fromLatin1(
+            static_cast<const pf::app::TabPage*>(page)->def().legalButton))};
+        for (const char* name : {"butundo", "butredo", "butsaverecipe", "butapplyrecipe", "butrecent"})
+            row << window_.findChild<QWidget*>(QLatin1String(name));
+        for (const QWidget* w : row) {
+            const QRect at = inWindow(w, &window_);
+            if (!window_.rect().contains(at)) fail(w, QStringLiteral("(bottom row outside the window)"), at.right(), window_.width());
+            for (const QWidget* other : row)
+                if (other != w && inWindow(other, &window_).intersects(at))
+                    fail(w, QStringLiteral("(bottom row over %1)").arg(other->objectName()), 1, 0);
+        }
+    }
+
 private:
     const QWidget& window_;
     QStringList& failures_;
@@ -126,13 +144,17 @@ TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
             // Pictures are drawn at the screen's scale (2 in the run on a screen at 200%).
             for (const char* name : {"Image1", "Image2", "LMDAniCtrl1"})
                 EXPECT_EQ(window.findChild<QLabel*>(QLatin1String(name))->pixmap().devicePixelRatio(), window.devicePixelRatioF()) << name;
+            const QRect startGeometry = window.geometry();
             ASSERT_TRUE(window.loadFile(exampleFile(example)));
+            QApplication::processEvents();
+            EXPECT_EQ(window.geometry(), startGeometry) << at.toStdString() << " " << example << ": a load neither resizes nor moves the window";
             auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
             for (int i = 0; i < tabs->count(); ++i) {
                 if (!tabs->isTabVisible(i)) continue;
                 tabs->setCurrentIndex(i);
                 QApplication::processEvents();
                 fit.checkShown(&window, QStringLiteral("%1 %2 %3:").arg(at, QLatin1String(example), tabs->widget(i)->objectName()));
+                fit.checkBottomRow(tabs->currentWidget());
             }
             // Visited pages stay bold: every page once more, now that all of them are.
             for (int i = 0; i < tabs->count(); ++i) {

@@ -11,12 +11,6 @@ namespace {
 
 using Load = WindowTest;
 
-QStringList texts(const std::vector<std::string>& items) {
-    QStringList out;
-    for (const std::string& s : items) out << QString::fromStdString(s);
-    return out;
-}
-
 // One window loads a file of another kind first (a capital-letter extension: no model code,
 // no catalogue section without a model, so empty lists; model-bound controls left as they
 // are), then G5, G3X, B3, another kind again (the B3 model stays) and G5 again. Before each
@@ -25,11 +19,23 @@ TEST_F(Load, EachFileShowsItsModelsPagesListsAndControls) {
     TempDir dir;
     writeFile(dir / "LOUD.G5A", exampleBytes("evening-set.g5a"));
     writeFile(dir / "old.g3a", exampleBytes("rehearsal.g3xa"));
-    const struct { QString path; const char* model; const char* ampPage; bool pedal, b3; } kLoads[] = {
-        {qpath(dir / "LOUD.G5A"), "", "amp", true, true}, {exampleFile("evening-set.g5a"), "g5", "amp", false, false},
-        {exampleFile("rehearsal.g3xa"), "g3x", "amp", true, false}, {exampleFile("low-end.b3a"), "b3", "ampB3", true, true},
-        {qpath(dir / "old.g3a"), "b3", "ampB3", true, true}, {exampleFile("evening-set.g5a"), "g5", "amp", false, false}};
-    const pf::Catalogue catalogue = bundledCatalogue();
+    // A few lists as the catalogue file writes them, by model.
+    const QStringList g5Amps{" Clean Glass", " Tweed Lux", " Brit Crunch", " Plexi Stack", " Modern Lead", " Boutique Blues",
+                             " Stack Roar", " Hi-Gain Fury", " Jazz Box", " Vintage Combo"};
+    const QStringList g3xAmps{" Clean Glass", " Tweed Lux", " Brit Crunch", " Plexi Stack", " Modern Lead", " Stack Roar", " Hi-Gain Fury"};
+    const QStringList b3Amps{" Deep Tube", " Studio DI", " Flip Top", " Growl 400", " Iron Ten", " Sub Thunder"};
+    using Lists = std::vector<std::pair<const char*, QStringList>>;
+    const Lists none{{"cboB3ampmidf", {}}, {"cbopatchfootswitch", {}}, {"cbopatchexppedal", {}}};
+    const Lists g5{{"cbopatchfootswitch", {"Bypass", "Tap Tempo", "Delay Hold", "Bank Up", "Bank Down"}}};
+    const Lists g3x{{"cbopatchfootswitch", {"Bypass", "Tap Tempo", "Delay Hold"}},
+                    {"cbopatchexppedal", {"Off", "Input-Volume", "Output-Volume", "Wah", "Pitch Bend"}}};
+    const Lists b3{{"cboB3ampmidf", {"250Hz", "500Hz", "800Hz", "1.6kHz", "3kHz"}},
+                   {"cboB3ampcab", {" ORGN  ORGN", " Deep Tube  DT15", " Studio DI  DI00", " Flip Top  FT15", " Growl 400  GR10",
+                                    " Iron Ten  IT10", " Sub Thunder  ST18", " 4x10  4X10", " 8x10  8X10", " Remove  NONE"}}};
+    const struct { QString path; const char* model; const char* ampPage; bool pedal, b3; Lists lists; QStringList ampTypes; } kLoads[] = {
+        {qpath(dir / "LOUD.G5A"), "", "amp", true, true, none, {}}, {exampleFile("evening-set.g5a"), "g5", "amp", false, false, g5, g5Amps},
+        {exampleFile("rehearsal.g3xa"), "g3x", "amp", true, false, g3x, g3xAmps}, {exampleFile("low-end.b3a"), "b3", "ampB3", true, true, b3, b3Amps},
+        {qpath(dir / "old.g3a"), "b3", "ampB3", true, true, b3, b3Amps}, {exampleFile("evening-set.g5a"), "g5", "amp", false, false, g5, g5Amps}};
     for (const auto& e : kLoads) {
         SCOPED_TRACE(e.path.toStdString());
         for (const SettingDef& def : settings()) tick(pf::app::checkBoxName(def.id));
@@ -56,25 +62,18 @@ TEST_F(Load, EachFileShowsItsModelsPagesListsAndControls) {
         }
         EXPECT_EQ(find<QSpinBox>("spinreverbshape")->value(), -7) << "spin values are kept";
 
-        // Lists from the model's sections, each name once, every check-list entry ticked, first items selected.
-        const pf::CatalogueLists lists = pf::CatalogueLists::read(catalogue, e.model);
-        EXPECT_EQ(lists.typeEntries(TypeList::Amp).empty(), !*e.model);
-        const char* const kNames[] = {"checklistamp", "checklistB3amp", "checklistdrive", "CheckListreverb"};
-        for (int l = 0; l < 4; ++l) {
-            auto* list = find<QListWidget>(kNames[l]);
-            EXPECT_EQ(itemsOf(list), texts(lists.typeEntries(static_cast<TypeList>(l)))) << kNames[l];
-            for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->item(i)->checkState(), Qt::Checked) << kNames[l];
+        // Lists from the model's sections of the bundled catalogue, every check-list entry
+        // ticked ("Remove" left out), the first item of each drop-down selected.
+        const char* const kLists[] = {"checklistamp", "checklistB3amp", "checklistdrive", "CheckListreverb"};
+        for (const char* name : kLists) {
+            auto* list = find<QListWidget>(name);
+            EXPECT_EQ(list->count() == 0, !*e.model) << name;
+            for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->item(i)->checkState(), Qt::Checked) << name;
         }
-        const struct { const char* name; std::string_view section; } kDropDowns[] = {
-            {"cboampamp", "-amp"}, {"cboB3ampamp", "-amp"}, {"cboB3ampmidf", "-midf"}, {"cboampcab", "-cab"},
-            {"cboB3ampcab", "-cab"}, {"cbodrivedrive", "-drive"}, {"cboreverbreverb", "-reverb"},
-            {"cbopatchfootswitch", "-footswitch"}, {"cbopatchexppedal", "-exppedal"}};
-        for (const auto& d : kDropDowns) {
-            std::vector<std::string> items;
-            for (const pf::ListItem& i : lists.items(d.section)) items.push_back(i.text);
-            EXPECT_EQ(itemsOf(find<QComboBox>(d.name)), texts(items)) << d.name;
-            EXPECT_EQ(find<QComboBox>(d.name)->currentIndex(), items.empty() ? -1 : 0) << d.name;
-        }
+        for (const auto& [name, items] : e.lists) EXPECT_EQ(itemsOf(find<QComboBox>(name)), items) << name;
+        if (*e.model) EXPECT_EQ(itemsOf(find<QListWidget>("checklistamp")), e.ampTypes);
+        for (const char* name : {"cboampamp", "cboB3ampamp", "cboampcab", "cbodrivedrive", "cboreverbreverb", "cbopatchfootswitch"})
+            EXPECT_EQ(find<QComboBox>(name)->currentIndex(), *e.model ? 0 : -1) << name;
         for (const char* name : {"cboamppower", "cboB3amppower", "cbodrivepower", "cboreverbpower", "cbomiscpower",
                                  "cbomiscdetect", "cbob3drivemode"})
             EXPECT_EQ(find<QComboBox>(name)->currentIndex(), 0) << name;
@@ -88,14 +87,20 @@ TEST_F(Load, FoldersAndRecentFilesAreRememberedAcrossRuns) {
     TempDir dir;
     EXPECT_FALSE(find<QToolButton>("butrecent")->isEnabled()) << "nothing loaded yet";
     EXPECT_EQ(desktop.requests.size(), 0);
-    QStringList loaded;
-    for (int i = 0; i < 7; ++i) {
-        const auto copy = dir / ("set" + std::to_string(i % 6) + ".g5a");
+    // set0 to set5, then set2 again: once, first, so that set1 is still among the five and
+    // set0 is not.
+    for (int i : {0, 1, 2, 3, 4, 5, 2}) {
+        const auto copy = dir / ("set" + std::to_string(i) + ".g5a");
         writeFile(copy, exampleBytes("evening-set.g5a"));
         load(qpath(copy));
-        loaded.prepend(qpath(copy));
     }
-    loaded.removeLast();  // set0 was loaded again last: once, first
+    auto set = [&](int i) { return qpath(dir / ("set" + std::to_string(i) + ".g5a")); };
+    auto recentMenu = [this] {
+        QStringList shown;
+        for (const QAction* a : window->findChild<QMenu*>("recentmenu")->actions()) shown << a->text();
+        return shown;
+    };
+    EXPECT_EQ(recentMenu(), (QStringList{"&1  " + set(2), "&2  " + set(5), "&3  " + set(4), "&4  " + set(3), "&5  " + set(1)}));
     ASSERT_TRUE(window->applyRecipe(QStringLiteral(PF_SOURCE_DIR "/examples/gig-ready.recipe.ini")));
     process(qpath(dir / "out.g5a"));
     ASSERT_TRUE(std::filesystem::exists(dir / "out.g5a"));
@@ -110,14 +115,11 @@ TEST_F(Load, FoldersAndRecentFilesAreRememberedAcrossRuns) {
     process({});
     EXPECT_EQ(desktop.requests.at(2).directory, qpath(dir.path())) << "the last Save folder";
 
-    QStringList shown;
-    for (const QAction* a : window->findChild<QMenu*>("recentmenu")->actions()) shown << a->text();
-    const QStringList expected = {"&1  " + exampleFile("low-end.b3a"), "&2  " + loaded[0], "&3  " + loaded[1],
-                                  "&4  " + loaded[2], "&5  " + loaded[3]};
-    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(recentMenu(), (QStringList{"&1  " + exampleFile("low-end.b3a"), "&2  " + set(2), "&3  " + set(5), "&4  " + set(4),
+                                  "&5  " + set(3)}));
     EXPECT_TRUE(find<QToolButton>("butrecent")->isEnabled());
     window->findChild<QMenu*>("recentmenu")->actions().at(1)->trigger();
-    EXPECT_EQ(window->windowTitle(), caption("set0.g5a"));
+    EXPECT_EQ(window->windowTitle(), caption("set2.g5a"));
     EXPECT_EQ(desktop.requests.size(), 3) << "no dialog for a recent file";
 }
 

@@ -117,7 +117,7 @@ TEST_F(Opening, DropsAreCopiesOfOnePatchGroupOrRecipeAndAnythingElseIsRefused) {
         EXPECT_EQ(drop(urls), Qt::IgnoreAction) << urls.size();
     EXPECT_EQ(drop({g5}, Qt::MoveAction), Qt::IgnoreAction) << "only a move offered";
     EXPECT_EQ(desktop.boxes.size(), 1);
-    const QString notAFile = QStringLiteral(": only a patch group (.g5a, .g3xa, .b3a, .g3a) or a recipe (.ini) can be dropped here");
+    const QString notAFile = QStringLiteral(": only a patch group (.g5a, .g3xa, .g3a, .b3a) or a recipe (.ini) can be dropped here");
     const struct { QList<QUrl> urls; QString message; } kRefused[] = {
         {{g5, recipe}, QStringLiteral("Cannot open 2 files at once: drop one patch group to load or one recipe to apply")},
         {{QUrl::fromLocalFile(qpath(dir / "notes.txt"))}, "Cannot open " + qpath(dir / "notes.txt") + notAFile},

@@ -59,7 +59,37 @@ TEST_F(Preview, UntickedModulesAreSavedAsLoadedAndTheRestAsProcessWritesThem) {
         }
         EXPECT_EQ(readFile(target), bytesOf(expected));
         EXPECT_EQ(window->document().toBytes(), bytesOf(expected)) << "the document is what was saved";
+        // The summary under the buttons counts what was saved; Changes... shows the Process
+        // again, with the ticks it was kept with.
+        const auto keptModules = std::count(kept.begin(), kept.end(), true);
+        size_t saved = 0;
+        for (size_t i = 0; i < expected.size(); ++i) saved += expected[i] != originalLines[i];
+        const QString summary = find<QLabel>("processsummary")->toolTip();
+        EXPECT_TRUE(summary.startsWith(QStringLiteral("%1 line%2 changed in %3 module").arg(saved).arg(saved == 1 ? "" : "s").arg(keptModules)))
+            << summary.toStdString();
+        find<QToolButton>("butchanges")->click();
+        ASSERT_TRUE(desktop.previews.back().kept);
+        EXPECT_EQ(*desktop.previews.back().kept, kept);
+        EXPECT_EQ(desktop.previews.back().headers, headers);
     }
+}
+
+// After a Process not saved, a second one that changes nothing says how far the document is
+// from its file; once saved, it says nothing would change.
+TEST_F(Preview, AProcessThatChangesNothingTellsTheLinesNotSavedYet) {
+    load(exampleFile("evening-set.g5a"));
+    tick("ckampgain");
+    process();  // the save cancelled
+    process();
+    ASSERT_EQ(desktop.previews.size(), 2);
+    EXPECT_EQ(desktop.previews[1].summary, QStringLiteral("0 lines changed in 0 modules"));
+    EXPECT_TRUE(desktop.previews[1].warnings.contains(QStringLiteral(
+        "Nothing would change now, but the document differs from the file in 8 lines not saved yet; saving writes them.")))
+        << desktop.previews[1].warnings.join(u'\n').toStdString();
+    TempDir dir;
+    process(qpath(dir / "out.g5a"));
+    process();
+    EXPECT_TRUE(desktop.previews.back().warnings.contains(QStringLiteral("Nothing would change: saving writes the document as it is.")));
 }
 
 TEST_F(Preview, CancelLeavesTheDocumentAsBeforeThatProcessWithNoSaveDialog) {
@@ -173,6 +203,30 @@ TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
     load(exampleFile("rehearsal.g3xa"));
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_EQ(find<QLabel>("processsummary")->text(), QString());
+    EXPECT_FALSE(find<QToolButton>("butchanges")->isEnabled()) << "no Process made this document";
+}
+
+// While a command runs (here the save dialog of a Process), Undo is refused however it is asked
+// for: the save writes what that Process made.
+TEST_F(History, UndoIsRefusedWhileACommandRuns) {
+    load(exampleFile("evening-set.g5a"));
+    tick("ckampgain");
+    process();
+    find<QSpinBox>("spinampgain")->setValue(12);
+    TempDir dir;
+    QApplication::setActiveWindow(window.get());
+    std::string made;
+    desktop.whileOpen = [&] {
+        made = window->document().toBytes();
+        EXPECT_FALSE(find<QToolButton>("butundo")->isEnabled());
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        window->undoClick();
+        EXPECT_EQ(window->document().toBytes(), made);
+    };
+    process(qpath(dir / "out.g5a"));
+    desktop.whileOpen = nullptr;
+    EXPECT_EQ(readFile(dir / "out.g5a"), made);
+    EXPECT_TRUE(find<QToolButton>("butundo")->isEnabled()) << "once the command has ended";
 }
 
 // The dialog itself, from the keyboard: Space unticks the module in focus, Enter saves, Esc

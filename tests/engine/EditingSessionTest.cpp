@@ -52,6 +52,11 @@ TEST(EditingSession, KeptModulesUndoRedoAndSavingTellWhatTheDocumentIs) {
     EXPECT_EQ(session.state().made->linesChanged, differing(first, loaded));
     EXPECT_LT(differing(first, loaded), modules);
     EXPECT_FALSE(session.state().saved);
+    // The Process itself stays with its state, to be shown again: its changes and the ticks kept.
+    const auto made = session.state().process;
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->changes->modules().size(), modules);
+    EXPECT_EQ(made->kept, kept);
 
     // With every module kept a second time, a third Process changes nothing but still tells
     // what is not saved; taken back, it leaves no trace.
@@ -68,9 +73,11 @@ TEST(EditingSession, KeptModulesUndoRedoAndSavingTellWhatTheDocumentIs) {
     EXPECT_TRUE(session.undo());
     EXPECT_EQ(session.document().toBytes(), loaded.toBytes());
     EXPECT_TRUE(session.state().saved);
+    EXPECT_FALSE(session.state().process);
     EXPECT_FALSE(session.undo());
     EXPECT_TRUE(session.redo());
     EXPECT_EQ(session.document().toBytes(), first.toBytes());
+    EXPECT_EQ(session.state().process, made);
 
     const auto out = dir / "out.g5a";
     ASSERT_TRUE(session.save(out));
