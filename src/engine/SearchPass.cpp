@@ -82,16 +82,20 @@ const std::string* PlacedRows::decide(const Write& w, const Module& module) {
     EditSession& session = in_.session;
     const Document& document = session.document();
     const SettingChoice& choice = in_.choices[w.setting];
+    // A setting written on two lines (the pedal's target and volume) counts once: on the line
+    // its value stands on.
+    const bool sameLine = w.valueParameter == w.parameter;
+    auto leftOut = [&] {
+        if (sameLine) session.countLeftOut();
+        return nullptr;
+    };
     if (const auto& patterns = in_.choices.patchesOf(w.setting); !patterns.empty()) {
         if (patchOf_ != module.prm0Line) {
             patchOf_ = module.prm0Line;
             const long long above = std::max<long long>(module.prm0Line - 1, 0);
             patchName_ = document.lineCount() == 0 ? std::string() : patchNameAbove(document, static_cast<size_t>(above));
         }
-        if (!matchesAny(patterns, patchName_)) {
-            session.countLeftOut();
-            return nullptr;
-        }
+        if (!matchesAny(patterns, patchName_)) return leftOut();
     }
     if (choice.rule.plain()) return w.text;
 
@@ -102,15 +106,11 @@ const std::string* PlacedRows::decide(const Write& w, const Module& module) {
         held = parameterText(document.line(static_cast<size_t>(line)), w.valueParameter);
     const std::optional<ShownValue> value = held ? in_.reader->read(w.setting, *held, w.valueStorage) : std::nullopt;
     if (!value) {
-        session.countSkipped();
+        if (sameLine) session.countSkipped();
         return nullptr;
     }
-    const bool sameLine = w.valueParameter == w.parameter;
     if (const int* number = std::get_if<int>(&*value)) {
-        if (!meetsCondition(choice.rule, *number)) {
-            session.countLeftOut();
-            return nullptr;
-        }
+        if (!meetsCondition(choice.rule, *number)) return leftOut();
         const SettingDef& def = setting(w.setting);
         const int result = ruleResult(choice.rule, choice.number, *number, def.minimum, def.maximum);
         if (sameLine && result == *number) {
@@ -124,10 +124,7 @@ const std::string* PlacedRows::decide(const Write& w, const Module& module) {
         return &result_;
     }
     const auto& items = conditionTexts(w.setting, w.valueStorage);
-    if (!items.empty() && std::ranges::find(items, *held) == items.end()) {
-        session.countLeftOut();
-        return nullptr;
-    }
+    if (!items.empty() && std::ranges::find(items, *held) == items.end()) return leftOut();
     if (sameLine && *w.text == *held) {
         session.countUnchanged();
         return nullptr;
