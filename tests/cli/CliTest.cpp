@@ -23,7 +23,7 @@ namespace {
 // One recipe per section on all examples, compared byte for byte with the checked-in results;
 // a file with no checked-in result gets nothing its model offers and is not written.
 TEST(Recipes, EachSectionGivesTheCheckedInOutputForEveryExample) {
-    for (const char* recipe : {"amp", "b3-amp", "drive", "reverb", "znr", "patch"}) {
+    for (const char* recipe : {"amp", "b3-amp", "drive", "reverb", "znr", "patch", "rules"}) {
         SCOPED_TRACE(recipe);
         Workspace ws;
         const CliRun run = ws.run({"--recipe", exampleRecipe(recipe), "--out-dir", "out", kG5, kG3x, kB3});
