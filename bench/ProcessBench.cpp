@@ -2,6 +2,9 @@
 //   BM_Process/patches:N/types:T  N patches, T names ticked in each effect-type list (10 that
 //                                 occur in the document, or those and 70 that occur nowhere)
 //   BM_ProcessRecorded/patches:N  the same at T = 10, keeping the record of every rewrite
+//   BM_ProcessRules/patches:N     the same at T = 10 with every number given as "limit A..B"
+//                                 (the middle half of its range) and every fixed list as
+//                                 "ITEM if ON, OFF" (all its items): each module's value read
 // Only the Process call is timed: the fresh copy of the document it works on is made, and
 // the edited one destroyed, with the timer stopped.
 
@@ -15,6 +18,7 @@
 #include "catalogue/Catalogue.h"
 #include "document/Document.h"
 #include "engine/Process.h"
+#include "engine/Settings.h"
 
 namespace {
 
@@ -49,8 +53,24 @@ bool reportIsAsExpected(const ProcessReport& r, size_t patches, std::string* why
     return true;
 }
 
-void runProcess(benchmark::State& state, size_t patches, int types, bool recording) {
-    const Choices choices = bench::everythingTicked(types);
+// Every number and fixed list of `c` as a rule that reads what the module holds.
+Choices withRules(Choices c) {
+    for (const auto& def : settings()) {
+        ValueRule& rule = c[def.id].rule;
+        if (def.kind == ValueKind::Spin) {
+            const int quarter = (def.maximum - def.minimum) / 4;
+            rule.form = ValueRule::Form::Limit;
+            rule.low = def.minimum + quarter;
+            rule.high = def.maximum - quarter;
+        } else if (def.kind == ValueKind::FixedList) {
+            rule.whenItems.assign(def.items.begin(), def.items.end());
+        }
+    }
+    return c;
+}
+
+void runProcess(benchmark::State& state, size_t patches, int types, bool recording, bool rules = false) {
+    const Choices choices = rules ? withRules(bench::everythingTicked(types)) : bench::everythingTicked(types);
     const Document& original = document(patches);
 
     {  // once, untimed: the run does what it should
@@ -90,6 +110,10 @@ void BM_ProcessRecorded(benchmark::State& state) {
     runProcess(state, static_cast<size_t>(state.range(0)), 10, true);
 }
 
+void BM_ProcessRules(benchmark::State& state) {
+    runProcess(state, static_cast<size_t>(state.range(0)), 10, false, true);
+}
+
 BENCHMARK(BM_Process)
     ->ArgNames({"patches", "types"})
     ->Args({10000, 10})
@@ -97,6 +121,7 @@ BENCHMARK(BM_Process)
     ->Args({100000, 10})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProcessRecorded)->ArgNames({"patches"})->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessRules)->ArgNames({"patches"})->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -11,6 +11,8 @@
 //   an untouched document; the blocks that ran are those of the ticked groups, in order;
 // - the same input gives the same output, with a record of the rewrites kept or not, and the
 //   record, replayed onto the input line by line, gives the output;
+// - only rules and patch patterns leave edits out; a rule written by a setting's choice is what
+//   the record shows beside its rewrites;
 // - the index of type-id and module-header lines finds exactly what a search of the text
 //   finds, on the file as read and on the document a Process left (whose rewritten lines lie
 //   in their own place or beside the buffer).
@@ -133,6 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     PF_FUZZ_CHECK(report.linesChanged == changedCount);
     if (!anyTicked) PF_FUZZ_CHECK(changedCount == 0);
+    bool anyRuled = false;
+    for (const auto& def : pf::settings()) anyRuled = anyRuled || (in.choices[def.id].ticked && in.choices.ruled(def.id));
+    if (!anyRuled) PF_FUZZ_CHECK(report.editsLeftOut() == 0);
 
     // A line can hold a hit if it held the search text before or after the run. A catalogue
     // value that itself carries such text can put it, for a while, into any rewritten line.
@@ -203,6 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                              (e.module == original.line(static_cast<size_t>(e.moduleLine)) ||
                                               changed[static_cast<size_t>(e.moduleLine)]));
         replayed[e.line] = e.after;
+        PF_FUZZ_CHECK(record.rule(e.setting).empty() == in.choices[e.setting].rule.plain());
     }
     PF_FUZZ_CHECK(replayed == doc.lines());
     PF_FUZZ_CHECK(second.linesChanged == report.linesChanged);

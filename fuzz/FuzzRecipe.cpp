@@ -1,7 +1,9 @@
 // The batch tool's recipe reader on arbitrary bytes. A recipe that reads without errors must
 // hold only valid values (each setting once, in table order; spin numbers in range; fixed
-// choices spelled as their item; catalogue names and Only names not empty), must read back the
-// same when written out again, and must turn into choices for every model without trouble.
+// choices spelled as their item; catalogue names, Only names and Patches patterns not empty;
+// rules with ranges that run upwards), must read back the same, rules included, when written
+// out again, and must turn into choices for every model without trouble.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +15,7 @@
 #include "recipe/Apply.h"
 #include "recipe/Recipe.h"
 #include "engine/PatchGroup.h"
+#include "engine/Rules.h"
 #include "engine/Settings.h"
 
 namespace {
@@ -20,10 +23,10 @@ namespace {
 using pf::Recipe;
 
 bool sameRecipe(const Recipe& a, const Recipe& b) {
-    if (a.values.size() != b.values.size() || a.only != b.only) return false;
+    if (a.values.size() != b.values.size() || a.only != b.only || a.patches != b.patches) return false;
     for (size_t i = 0; i < a.values.size(); ++i)
         if (a.values[i].id != b.values[i].id || a.values[i].number != b.values[i].number ||
-            a.values[i].text != b.values[i].text)
+            a.values[i].text != b.values[i].text || !(a.values[i].rule == b.values[i].rule))
             return false;
     return true;
 }
@@ -37,8 +40,12 @@ std::string writeRecipe(const Recipe& r) {
             if (const auto* v = r.find(id)) {
                 const auto& def = pf::setting(id);
                 out += std::string(def.caption) + " = " +
-                       (def.kind == pf::ValueKind::Spin ? std::to_string(v->number) : v->text) + "\n";
+                       pf::ruleForm(v->rule, def.kind == pf::ValueKind::Spin ? std::to_string(v->number) : v->text,
+                                    v->rule.whenItems) +
+                       "\n";
             }
+        for (const auto& pattern : r.patches[static_cast<size_t>(&section - pf::settingSections().data())])
+            out += std::string(pf::kPatchesKey) + " = " + pattern + "\n";
         if (section.typeList)
             if (const auto& only = r.only[static_cast<size_t>(*section.typeList)])
                 for (const auto& name : *only) out += std::string(pf::kOnlyKey) + " = " + name + "\n";
@@ -95,6 +102,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (i > 0) PF_FUZZ_CHECK(r.values[i - 1].id < v.id);
         PF_FUZZ_CHECK(r.find(v.id) == &v);
         const auto& def = pf::setting(v.id);
+        // A rule's ranges run upwards, a limit within the setting's range; a list's condition
+        // names items as its value does.
+        const pf::ValueRule& rule = v.rule;
+        if (rule.when) PF_FUZZ_CHECK(rule.when->first <= rule.when->second);
+        if (rule.form == pf::ValueRule::Form::Limit)
+            PF_FUZZ_CHECK(def.minimum <= rule.low && rule.low <= rule.high && rule.high <= def.maximum);
+        if (rule.form == pf::ValueRule::Form::Scale) PF_FUZZ_CHECK(rule.amount >= 0);
+        PF_FUZZ_CHECK(def.kind == pf::ValueKind::Spin ? rule.whenItems.empty() : !rule.when && rule.form == pf::ValueRule::Form::Set);
+        for (const auto& item : rule.whenItems) {
+            PF_FUZZ_CHECK(!item.empty() && pf::trimBlanks(item) == item);
+            if (def.kind == pf::ValueKind::FixedList)
+                PF_FUZZ_CHECK(std::find(def.items.begin(), def.items.end(), item) != def.items.end());
+        }
         switch (def.kind) {
             case pf::ValueKind::Spin:
                 PF_FUZZ_CHECK(v.number >= def.minimum && v.number <= def.maximum);
@@ -110,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
         }
     }
+    for (const auto& patterns : r.patches)
+        for (const auto& pattern : patterns) PF_FUZZ_CHECK(!pattern.empty() && pf::trimBlanks(pattern) == pattern);
     for (const auto& only : r.only)
         if (only)
             for (const auto& name : *only) PF_FUZZ_CHECK(!name.empty() && pf::trimBlanks(name) == name);

@@ -65,6 +65,20 @@ ProcessInput decodeProcessInput(std::string_view bytes) {
             c.ticked = word(line) == "1";
             c.number = number(word(line));
             c.text = std::string(line);
+        } else if (kind == "rule") {
+            ValueRule& r = in.choices.settings[index(word(line), kSettingCount)].rule;
+            r.form = static_cast<ValueRule::Form>(index(word(line), 4));
+            r.amount = number(word(line));
+            r.low = number(word(line));
+            r.high = number(word(line));
+        } else if (kind == "when") {
+            ValueRule& r = in.choices.settings[index(word(line), kSettingCount)].rule;
+            const int low = number(word(line));
+            r.when = std::pair{low, number(word(line))};
+        } else if (kind == "whenitem") {
+            in.choices.settings[index(word(line), kSettingCount)].rule.whenItems.emplace_back(line);
+        } else if (kind == "patches") {
+            in.choices.patches[index(word(line), kSectionCount)].emplace_back(line);
         } else if (kind == "type") {
             auto& list = in.choices.typeLists[index(word(line), kTypeListCount)];
             const bool ticked = word(line) == "1";

@@ -19,6 +19,12 @@ namespace pf::fuzz {
 //   type <list> <ticked> <text>         an entry of check list <list> (modulo 4: amp, B3 amp,
 //                                       drive, reverb); <text> as the list shows it, leading
 //                                       blank included
+//   rule <id> <form> <amount> <low> <high>
+//                                       setting <id>'s rule: form modulo 4 (set, add, scale,
+//                                       limit), its number and range (any ints, wrapped)
+//   when <id> <low> <high>              its condition range
+//   whenitem <id> <text>                an item its condition names (the rest of the line)
+//   patches <section> <pattern>         a pattern of setting section <section> (modulo 6)
 struct ProcessInput {
     std::string document;
     std::string catalogue;

@@ -56,6 +56,9 @@ QString summaryOf(const pf::ProcessOutcome& o) {
     QString text = tr("%1 in %2").arg(count(o.linesChanged, "1 line changed", "%1 lines changed"),
                                       count(o.modulesChanged, "1 module", "%1 modules"));
     if (o.editsSkipped > 0) text += QStringLiteral("; ") + count(o.editsSkipped, "1 edit skipped", "%1 edits skipped");
+    if (o.editsLeftOut > 0)
+        text += QStringLiteral("; ") +
+                count(o.editsLeftOut, "1 edit left out by its condition", "%1 edits left out by their conditions");
     return text;
 }
 
@@ -153,8 +156,11 @@ QVariant ChangesModel::data(const QModelIndex& index, int role) const {
     if (moduleRow) return moduleText(module, line, true);
     const pf::RecordedEdit& e = changes_.edit(module, static_cast<size_t>(index.row()));
     const pf::ShownChange shown = pf::shownChange(e, changes_.reader());
-    return QStringLiteral("%1: %2 -> %3")
-        .arg(qs(pf::setting(e.setting).caption), shownOrStored(shown.before, e.before), shownOrStored(shown.after, e.after));
+    QString text = QStringLiteral("%1: %2 -> %3")
+                       .arg(qs(pf::setting(e.setting).caption), shownOrStored(shown.before, e.before),
+                            shownOrStored(shown.after, e.after));
+    if (const std::string& rule = changes_.rule(e.setting); !rule.empty()) text += QStringLiteral(" (%1)").arg(displayText(rule));
+    return text;
 }
 
 bool ChangesModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -67,6 +67,7 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
         outcome.diff = unifiedDiff(session.document(), inputEndedWithBreak, *details->record, input.string(), output.string());
     if (!options.record) details->record.reset();  // kept for the diff only
     const std::string changed = linesText(report.linesChanged);
+    if (const size_t leftOut = report.editsLeftOut()) notApplied = "; " + leftOutText(leftOut) + notApplied;
     std::string reason;
     if (options.dryRun) {
         // Everything a write would check, short of writing.

@@ -110,6 +110,7 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
     str("message", f.message);
     num("linesChanged", f.report ? f.report->linesChanged : 0);
     num("editsSkipped", f.report ? f.report->editsSkipped() : 0);
+    num("editsLeftOut", f.report ? f.report->editsLeftOut() : 0);
     list("notApplied", f.notApplied);
     list("errors", f.errors);
     out += ", \"blocks\": [";
@@ -121,6 +122,7 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
             num("hits", b.hits);
             num("editsMade", b.editsMade);
             num("editsSkipped", b.editsSkipped);
+            num("editsLeftOut", b.editsLeftOut);
             out += ", \"types\": [";
             for (size_t k = 0; k < b.types.size(); ++k) {
                 out += k ? ", {\"type\": " : "{\"type\": ";
@@ -152,6 +154,8 @@ void appendJsonFile(const JsonFile& f, std::string& out, const std::function<voi
             value("newValue", shown.after);
             const std::optional<std::string> typeName = typeNameOf(e, f.changes->reader());
             value("typeName", typeName ? std::optional<ShownValue>(*typeName) : std::nullopt);
+            const std::string& rule = f.changes->rule(e.setting);
+            value("rule", rule.empty() ? std::nullopt : std::optional<ShownValue>(rule));
             out += '}';
             if (out.size() >= kFlushAt) flush(out);
         }

@@ -101,6 +101,17 @@ std::string helpText() {
            "A setting the file's model does not offer is not applied to that file and the report says so.\n"
            "Reports and messages show control characters and bytes that are not UTF-8 in names and values as\n"
            "escapes (\\n, \\t, \\x1b, \\u009b; a backslash as \\\\); values are cut after 60 characters with \"...\".\n\n"
+           "Rules: a number setting may also be given as a change to what each module holds, in the units\n"
+           "the window shows:\n"
+           "  add N          the value plus N (add -5 takes 5 away)\n"
+           "  scale P%       the value times P/100, rounded to a whole number, halves away from zero\n"
+           "  limit A..B     the value pulled into A..B (A no more than B); values inside stay\n"
+           "A value or one of these may end in \" if A..B\": then only modules whose value lies in A..B are\n"
+           "edited. A list setting takes \"NAME if NAME1, NAME2, ...\": NAME only where the value is one of\n"
+           "those names. Results stay within the setting's range; a module whose value cannot be read is\n"
+           "skipped; modules a condition leaves alone are counted as edits left out. \"Patches = PATTERN\"\n"
+           "in a section (repeatable; * and ? stand for any characters, letter case ignored) edits only\n"
+           "the patches whose names match. A rule that cannot be read is a recipe error naming its line.\n\n"
            "Exit status: 0 every input written (or, with --dry-run, would be); 2 usage or recipe error, nothing\n"
            "written; 1 some input could not be read, processed or written (the others still are); 128 + N\n"
            "ended by signal N, 141 by a closed standard output (every output whole, old or new).\n\n"
@@ -121,6 +132,9 @@ std::string helpText() {
             key.resize(18, ' ');
             out << key << "an effect type to leave ticked; repeat the key for more (default: all ticked)\n";
         }
+        std::string key = "    " + std::string(kPatchesKey);
+        key.resize(18, ' ');
+        out << key << "a pattern of patch names; repeat the key for more (default: every patch)\n";
     }
     return out.str();
 }

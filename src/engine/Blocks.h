@@ -3,6 +3,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <set>
 #include <vector>
 #include <functional>
 #include <span>
@@ -34,6 +35,7 @@ struct BlockInput {
     const Catalogue& catalogue;
     const Choices& choices;
     const DeviceModel& device;  // the model of choices.model; the unknown one for any other code
+    const ValueReader* reader = nullptr;  // reads what modules hold, when a ticked setting has a rule
 
     bool ticked(SettingId id) const { return choices[id].ticked; }
     const std::string& text(SettingId id) const { return choices[id].text; }
@@ -72,17 +74,34 @@ private:
         int parameter;  // kNowhere: not written into this type
         const std::string* text;
         bool setsType;  // the module's type-id line
+        bool ruled = false;  // written as its rule and its section's patterns decide (see decide())
+        Storage storage = Storage::OfSetting;          // of the place written
+        int valueParameter = kNowhere;                 // where the value the rule reads stands,
+        Storage valueStorage = Storage::OfSetting;     // and how it is stored there
     };
     struct Placed {
         std::string typeId;
         std::vector<Write> writes;  // one per ticked row
     };
     const Placed& forType(std::string_view typeId);
+    // The text a ruled write puts into the module, or nullptr when it leaves the line as it is
+    // (left out, not readable, or its result already there; each counted as such).
+    const std::string* decide(const Write& w, const Module& module);
+    // The stored texts of a list condition's items at a place of this storage.
+    const std::vector<std::string>& conditionTexts(SettingId id, Storage storage);
 
     const BlockInput& in_;
     std::vector<LayoutRow> rows_;  // the ticked ones
     std::map<std::pair<SettingId, Storage>, std::string> texts_;
     std::deque<Placed> placed_;
+    // Rules: each is weighed once per module, so a module whose type this block rewrote, when
+    // found again under its new type, gets no ruled write a second time.
+    bool anyRuled_ = false;
+    std::set<long long> retyped_;  // the Prm0 lines of such modules
+    std::map<std::pair<SettingId, Storage>, std::vector<std::string>> conditionTexts_;
+    long long patchOf_ = -1;  // the module whose patch name is in patchName_
+    std::string patchName_;
+    std::string result_;      // the text of the last relative result
 };
 
 // "        <Prm1>" + type id + "</Prm1>"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -116,6 +117,10 @@ public:
     // Reads the record's values as shown, for the model and catalogue of the command that made it.
     void setReader(std::shared_ptr<const ValueReader> reader) { reader_ = std::move(reader); }
     const ValueReader& reader() const;
+    // The rule a setting was given, as the changes show it beside its values (see shownRule);
+    // empty for a plain value.
+    void setRule(SettingId id, std::string rule) { rules_[static_cast<size_t>(id)] = std::move(rule); }
+    const std::string& rule(SettingId id) const { return rules_[static_cast<size_t>(id)]; }
 
     Mark mark() const {
         return {size(), blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastModuleEntry_, lastModuleLine_};
@@ -147,6 +152,7 @@ private:
     std::vector<std::string> typeIds_;
     size_t lastTypeIdBefore_ = 0, lastTypeIdAfter_ = 0;
     std::shared_ptr<const ValueReader> reader_;
+    std::array<std::string, kSettingCount> rules_;
 };
 
 }  // namespace pf

@@ -50,6 +50,14 @@ public:
 
     size_t editsMade() const { return made_; }
     size_t editsSkipped() const { return skipped_; }
+    size_t editsLeftOut() const { return leftOut_; }
+    // Edits decided without a rewrite: made, the line already holding their result; skipped,
+    // their value not readable; left out, by a condition.
+    void countUnchanged() { ++made_; }
+    void countSkipped() { ++skipped_; }
+    void countLeftOut() { ++leftOut_; }
+
+    const Document& document() const { return document_; }
 
     // Lines whose text now differs from the text before the session.
     size_t linesChanged() const;
@@ -102,6 +110,7 @@ private:
     EditOrigin origin_;
     size_t made_ = 0;
     size_t skipped_ = 0;
+    size_t leftOut_ = 0;
 };
 
 // Whether a line is a parameter line of number N: after leading blanks and tabs, "<PrmN>" in

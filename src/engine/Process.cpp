@@ -6,6 +6,7 @@
 #include "document/Document.h"
 #include "engine/Blocks.h"
 #include "engine/ProcessDriver.h"
+#include "engine/Rules.h"
 
 namespace pf {
 
@@ -35,6 +36,12 @@ size_t ProcessReport::editsSkipped() const {
     return n;
 }
 
+size_t ProcessReport::editsLeftOut() const {
+    size_t n = 0;
+    for (const auto& b : blocks) n += b.editsLeftOut;
+    return n;
+}
+
 bool ProcessReport::nothingToSave() const {
     for (bool f : groupFlags)
         if (f) return false;
@@ -54,6 +61,7 @@ std::string ProcessReport::summary() const {
         }
         if (sep != " (") out << ')';
         if (b.editsSkipped > 0) out << ", " << b.editsSkipped << " edits skipped";
+        if (b.editsLeftOut > 0) out << ", " << leftOutText(b.editsLeftOut);
         out << '\n';
     }
     out << linesText(linesChanged) << " changed";
@@ -61,6 +69,10 @@ std::string ProcessReport::summary() const {
 }
 
 std::string linesText(size_t count) { return std::to_string(count) + (count == 1 ? " line" : " lines"); }
+
+std::string leftOutText(size_t count) {
+    return std::to_string(count) + (count == 1 ? " edit left out by its condition" : " edits left out by their conditions");
+}
 
 ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices, EditRecord* record) {
     return processWithBlocks(document, catalogue, choices, kBlocks, record);
@@ -75,8 +87,17 @@ ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, 
     EditSession session(document);
     const EditRecord::Mark recordedBefore = record ? record->mark() : EditRecord::Mark{};
     session.setRecord(record);
-    if (record) record->setReader(std::make_shared<const ValueReader>(catalogue, deviceModel(choices.model)));
-    const BlockInput input{session, catalogue, choices, deviceModel(choices.model)};
+    // Rules read the values modules hold; the record reads them back for people.
+    bool ruled = false;
+    for (const auto& def : settings()) ruled = ruled || (choices[def.id].ticked && choices.ruled(def.id));
+    std::shared_ptr<const ValueReader> reader;
+    if (record || ruled) reader = std::make_shared<const ValueReader>(catalogue, deviceModel(choices.model));
+    if (record) {
+        record->setReader(reader);
+        for (const auto& def : settings())
+            record->setRule(def.id, choices[def.id].ticked ? shownRule(def.id, choices[def.id]) : std::string());
+    }
+    const BlockInput input{session, catalogue, choices, deviceModel(choices.model), ruled ? reader.get() : nullptr};
     try {
         for (const auto& [group, run] : blocks)
             if (report.groupFlags[static_cast<size_t>(group)]) report.blocks.push_back(run(input));

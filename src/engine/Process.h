@@ -26,6 +26,8 @@ struct BlockReport {
     size_t hits = 0;
     size_t editsMade = 0;      // lines rewritten (a rewrite with the same text counts too)
     size_t editsSkipped = 0;   // target outside the document, or not a parameter line of that number
+                               // (for a rule: its value not readable)
+    size_t editsLeftOut = 0;   // modules a rule's condition or the section's patterns left alone
     std::vector<TypeReport> types;  // per filter-list text, or the one fixed search string
 };
 
@@ -36,12 +38,15 @@ struct ProcessReport {
     size_t linesChanged = 0;                     // lines whose text differs from before
 
     size_t editsSkipped() const;  // of every block
+    size_t editsLeftOut() const;  // of every block
     bool nothingToSave() const;  // no group flag set: kNoChangesToSave, nothing touched
     std::string summary() const; // a few lines of text for people
 };
 
 // "1 line" or "N lines": how a count of lines changed is told in the core's texts.
 std::string linesText(size_t count);
+// "1 edit left out by its condition" or "N edits left out by their conditions".
+std::string leftOutText(size_t count);
 
 // The Process command's edit passes over the document: group flags, then the noise-reduction,
 // amp, drive, reverb and patch-level blocks in that order, each when its flag is set. All or

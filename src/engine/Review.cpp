@@ -91,6 +91,7 @@ ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes)
     o.linesChanged = report.linesChanged;
     o.modulesChanged = changes.modules().size();
     o.editsSkipped = report.editsSkipped();
+    o.editsLeftOut = report.editsLeftOut();
     for (const BlockReport& block : report.blocks) {
         const bool byTypes = byTypeList(block.group);
         if (byTypes && block.types.empty()) o.blocksWithoutTypes.push_back(block.group);

@@ -34,6 +34,8 @@ public:
     std::string header(const ModuleChanges& module) const { return edit(module, 0).module; }
     // Reads the values of the record as shown.
     const ValueReader& reader() const { return record_.reader(); }
+    // The rule that made a setting's rewrites, as shown beside them; empty for a plain value.
+    const std::string& rule(SettingId id) const { return record_.rule(id); }
 
     // Puts every line a rewrite of a module not kept (keep[i] false for modules()[i]) touched
     // back to its text before the command, as if that module had not been edited; a line
@@ -74,6 +76,7 @@ struct ProcessOutcome {
     // loaded from or last saved to (earlier Processes not saved yet).
     size_t linesUnsaved = 0;
     size_t editsSkipped = 0;                 // targets outside the document or not parameter lines of their number
+    size_t editsLeftOut = 0;                 // modules a rule's condition or a section's patterns left alone
     // Searches that found nothing: a ticked type (its check-list name) no module of the file
     // holds, or, for the blocks that search a fixed line, an empty name: no such module at all.
     struct NotFound {

@@ -131,6 +131,8 @@ const SettingSection& sectionOf(SettingId id) {
     return settingSections().front();  // every setting belongs to a section
 }
 
+size_t sectionIndex(SettingId id) { return static_cast<size_t>(&sectionOf(id) - settingSections().data()); }
+
 std::string_view groupName(Group g) {
     switch (g) {
         case Group::NoiseReduction: return "ZNR";

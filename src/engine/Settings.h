@@ -78,7 +78,9 @@ struct SettingSection {
     std::vector<SettingId> settings;
 };
 const std::vector<SettingSection>& settingSections();  // in the order the window shows them
+inline constexpr size_t kSectionCount = 6;
 const SettingSection& sectionOf(SettingId id);
+size_t sectionIndex(SettingId id);  // of sectionOf(id) in settingSections()
 
 // Whether a freshly started window that loaded a file of this model offers the setting: its
 // section is shown, and so is the setting itself (controls that a load leaves as they were

@@ -4,6 +4,7 @@
 
 #include "text/Escape.h"
 #include "engine/PatchGroup.h"
+#include "engine/Rules.h"
 #include "text/Ascii.h"
 
 namespace pf {
@@ -49,25 +50,41 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group) {
             continue;
         }
         SettingChoice& choice = c[v.id];
+        choice.rule = v.rule;
+        // A catalogue name as the item of that name; a name the section lacks is an error.
+        auto itemOf = [&](const std::string& name) -> const std::string* {
+            const std::vector<ListItem>& items = group.items(v.id);
+            auto it = std::ranges::find_if(items, [&](const ListItem& i) { return equalsNoCase(i.name, name); });
+            if (it != items.end()) return &it->text;
+            error([&] {
+                std::vector<std::string> names;
+                for (const ListItem& i : items) names.push_back(i.name);
+                return notInSection(key, name, sectionName(def.catalogueSuffix), names);
+            });
+            return nullptr;
+        };
         switch (def.kind) {
             case ValueKind::Spin: choice.number = v.number; break;
             case ValueKind::FixedList: choice.text = v.text; break;
             case ValueKind::CatalogueList: {
-                const std::vector<ListItem>& items = group.items(v.id);
-                auto it = std::ranges::find_if(items, [&](const ListItem& i) { return equalsNoCase(i.name, v.text); });
-                if (it == items.end()) {
-                    error([&] {
-                        std::vector<std::string> names;
-                        for (const ListItem& i : items) names.push_back(i.name);
-                        return notInSection(key, v.text, sectionName(def.catalogueSuffix), names);
-                    });
-                    continue;
-                }
-                choice.text = it->text;
+                const std::string* item = itemOf(v.text);
+                bool known = item != nullptr;
+                if (item) choice.text = *item;
+                for (std::string& name : choice.rule.whenItems)
+                    if (const std::string* when = itemOf(name)) name = *when;
+                    else known = false;
+                if (!known) continue;
                 break;
             }
         }
         choice.ticked = true;
+    }
+
+    for (size_t i = 0; i < kSectionCount; ++i) {
+        if (recipe.patches[i].empty()) continue;
+        const SettingSection& section = settingSections()[i];
+        if (offeredFor(section, model)) c.patches[i] = recipe.patches[i];
+        else result.notApplied.push_back(label(section.name, kPatchesKey));
     }
 
     // The Only lists: every other entry of that check list unticked, in the list's own order.
@@ -108,15 +125,22 @@ std::string recipeFor(const Choices& choices, const PatchGroup& group, std::stri
             const SettingChoice& choice = choices[id];
             if (!choice.ticked || !offeredFor(id, model)) continue;
             const SettingDef& def = setting(id);
-            std::string value = def.kind == ValueKind::Spin ? std::to_string(choice.number) : choice.text;
-            if (def.kind == ValueKind::CatalogueList) {
+            // A catalogue item by its name; none for no item.
+            auto nameOf = [&](const std::string& text) -> std::optional<std::string> {
+                if (def.kind != ValueKind::CatalogueList) return text;
                 const std::vector<ListItem>& items = group.items(id);
-                auto it = std::ranges::find_if(items, [&](const ListItem& i) { return i.text == choice.text; });
-                if (it == items.end()) continue;  // no item selected: the setting changes nothing
-                value = it->name;
-            }
-            lines += std::string(def.caption) + " = " + value + "\n";
+                auto it = std::ranges::find_if(items, [&](const ListItem& i) { return i.text == text; });
+                return it == items.end() ? std::nullopt : std::optional(it->name);
+            };
+            std::optional<std::string> value = def.kind == ValueKind::Spin ? std::to_string(choice.number) : nameOf(choice.text);
+            if (!value) continue;  // no item selected: the setting changes nothing
+            std::vector<std::string> whenNames;
+            for (const std::string& item : choice.rule.whenItems)
+                if (auto name = nameOf(item)) whenNames.push_back(*name);
+            lines += std::string(def.caption) + " = " + ruleForm(choice.rule, *value, whenNames) + "\n";
         }
+        for (const std::string& pattern : choices.patches[static_cast<size_t>(&section - settingSections().data())])
+            if (offeredFor(section, model)) lines += std::string(kPatchesKey) + " = " + pattern + "\n";
         if (section.typeList && offeredFor(section, model)) {
             const std::vector<TypeEntry>& entries = choices.types(*section.typeList);
             std::string only;

@@ -50,9 +50,17 @@ private:
     size_t kept_;
 };
 
+// Where a key stands: its section and key as written (trimmed) and its line number.
+struct KeyLine {
+    std::string_view section, key;
+    size_t line;
+};
+
 // The INI reader drops lines it cannot read and text before the first section without a
-// word; a recipe must not lose a line silently, so those lines are errors here.
-void checkLines(std::string_view bytes, ErrorList& errors) {
+// word; a recipe must not lose a line silently, so those lines are errors here. Notes where
+// each key stands, for messages that name the line.
+void checkLines(std::string_view bytes, ErrorList& errors, std::vector<KeyLine>& keyLines) {
+    std::string_view section;
     if (bytes.find('\0') != std::string_view::npos) {
         errors.add("", "", "the recipe holds a NUL byte; it is not a text file");
         return;
@@ -75,6 +83,7 @@ void checkLines(std::string_view bytes, ErrorList& errors) {
             if (line.back() != ']')
                 errors.add("", "", where + "a section line must end with ']': " + cut(line));
             inSection = true;
+            section = trimBlanks(line.substr(1, line.size() - (line.back() == ']' ? 2 : 1)));
             continue;
         }
         if (!inSection) {
@@ -86,6 +95,8 @@ void checkLines(std::string_view bytes, ErrorList& errors) {
             errors.add("", "", where + "not a key=value line: " + cut(line));
         else if (trimBlanks(line.substr(0, eq)).empty())
             errors.add("", "", where + "a value without a key: " + cut(line));
+        else
+            keyLines.push_back({section, trimBlanks(line.substr(0, eq)), lineNumber});
     }
 }
 
@@ -124,6 +135,7 @@ std::string unknownKeyMessage(const SettingSection& section) {
     std::vector<std::string> keys;
     for (SettingId id : section.settings) keys.emplace_back(setting(id).caption);
     if (section.typeList) keys.emplace_back(kOnlyKey);
+    keys.emplace_back(kPatchesKey);
     return "unknown key; the keys of this section are " + joined(keys);
 }
 
@@ -156,6 +168,99 @@ std::variant<RecipeValue, std::string> settingValue(const SettingDef& def, const
     return v;
 }
 
+// A whole number that fits an int.
+std::optional<int> intNumber(std::string_view text) {
+    const auto n = wholeNumber(trimBlanks(text));
+    if (!n || *n < std::numeric_limits<int>::min() || *n > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+// "A..B" with A no more than B.
+std::optional<std::pair<int, int>> rangeOf(std::string_view text) {
+    const size_t dots = text.find("..");
+    if (dots == std::string_view::npos) return std::nullopt;
+    const auto low = intNumber(text.substr(0, dots)), high = intNumber(text.substr(dots + 2));
+    if (!low || !high || *low > *high) return std::nullopt;
+    return std::pair{*low, *high};
+}
+
+// The rest of `text` after a leading word (any letter case) and the blanks after it; none
+// when it does not start with that word.
+std::optional<std::string_view> after(std::string_view text, std::string_view word) {
+    if (text.size() < word.size() || !equalsNoCase(text.substr(0, word.size()), word)) return std::nullopt;
+    const std::string_view rest = text.substr(word.size());
+    if (!rest.empty() && rest.front() != ' ' && rest.front() != '\t') return std::nullopt;
+    return trimBlanks(rest);
+}
+
+// A key's value that is a rule ("add N", "scale P%", "limit A..B", any of them or a value
+// followed by " if ..."), or none when it is a plain value; else the message saying why not.
+std::optional<std::variant<RecipeValue, std::string>> ruleValue(const SettingDef& def, const std::string& value) {
+    std::string_view head = value, condition;
+    const std::string lower = lowerAscii(value);
+    const size_t at = lower.ends_with(" if") ? lower.size() - 3 : lower.find(" if ");
+    const bool conditional = at != std::string::npos;
+    if (conditional) {
+        head = trimBlanks(std::string_view(value).substr(0, at));
+        condition = trimBlanks(std::string_view(value).substr(at + 3));
+    }
+    // The relative forms are words only where a number is expected: a list's names may start
+    // with them.
+    using Form = ValueRule::Form;
+    Form form = Form::Set;
+    std::optional<std::string_view> argument;
+    for (auto [word, f] : {std::pair{"add", Form::Add}, {"scale", Form::Scale}, {"limit", Form::Limit}})
+        if (def.kind == ValueKind::Spin && !argument && (argument = after(head, word))) form = f;
+    if (!conditional && !argument) return std::nullopt;
+
+    using Result = std::variant<RecipeValue, std::string>;
+    const std::string quoted = "\"" + cut(value) + "\": ";
+    const std::string range = std::to_string(def.minimum) + " to " + std::to_string(def.maximum);
+    RecipeValue v{def.id, 0, {}, {}};
+    v.rule.form = form;
+    if (form == Form::Set) {
+        auto read = settingValue(def, std::string(head));
+        if (auto* message = std::get_if<std::string>(&read)) return Result(quoted + *message);
+        v = std::get<RecipeValue>(std::move(read));
+        v.rule.form = form;
+    } else if (form == Form::Add) {
+        const auto n = intNumber(*argument);
+        if (!n) return Result(quoted + "add needs a whole number, as in add -5");
+        v.rule.amount = *n;
+    } else if (form == Form::Scale) {
+        const auto n = argument->ends_with('%') ? intNumber(argument->substr(0, argument->size() - 1)) : std::nullopt;
+        if (!n || *n < 0) return Result(quoted + "scale needs a whole percentage of 0 or more and its sign, as in scale 90%");
+        v.rule.amount = *n;
+    } else {
+        const auto r = rangeOf(*argument);
+        if (!r || r->first < def.minimum || r->second > def.maximum)
+            return Result(quoted + "limit needs a range A..B within " + range + ", A no more than B");
+        v.rule.low = r->first;
+        v.rule.high = r->second;
+    }
+    if (!conditional) return Result(std::move(v));
+    if (def.kind == ValueKind::Spin) {
+        if (!(v.rule.when = rangeOf(condition)))
+            return Result(quoted + "if needs a range A..B, A no more than B, as in if 80..150");
+        return Result(std::move(v));
+    }
+    size_t from = 0;
+    while (from <= condition.size()) {
+        const size_t comma = std::min(condition.find(',', from), condition.size());
+        const std::string_view name = trimBlanks(condition.substr(from, comma - from));
+        from = comma + 1;
+        if (name.empty()) return Result(quoted + "if needs one or more names separated by commas");
+        if (def.kind == ValueKind::CatalogueList) {
+            v.rule.whenItems.emplace_back(name);
+            continue;
+        }
+        auto read = settingValue(def, std::string(name));
+        if (auto* message = std::get_if<std::string>(&read)) return Result(quoted + *message);
+        v.rule.whenItems.push_back(std::get<RecipeValue>(read).text);
+    }
+    return Result(std::move(v));
+}
+
 }  // namespace
 
 RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
@@ -164,8 +269,16 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
     // Editors that save UTF-8 may put a byte-order mark first; the INI reader would take it as
     // part of the first line and lose the first section.
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    checkLines(bytes, errors);
+    std::vector<KeyLine> keyLines;
+    checkLines(bytes, errors, keyLines);
     if (!result.ok()) return result;
+    // The line of the n-th key of this name in sections of this name (n from 0).
+    std::map<std::pair<std::string, std::string>, size_t> keysSeen;
+    auto lineOf = [&](std::string_view section, std::string_view key, size_t n) {
+        for (const KeyLine& k : keyLines)
+            if (equalsNoCase(k.section, section) && equalsNoCase(k.key, key) && n-- == 0) return k.line;
+        return size_t{0};
+    };
 
     const IniFile ini = IniFile::fromBytes(bytes);
     std::map<SettingId, RecipeValue> values;
@@ -183,6 +296,12 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
             const std::string_view key = trimBlanks(entry.name);
             const std::string value(trimBlanks(entry.value));
             auto error = [&](std::string message) { errors.add(sectionName, key, std::move(message)); };
+            const size_t occurrence = keysSeen[{lowerAscii(sectionName), lowerAscii(key)}]++;
+            if (equalsNoCase(key, kPatchesKey)) {
+                if (value.empty()) error("needs a pattern of patch names (* and ? stand for any characters)");
+                else result.recipe.patches[static_cast<size_t>(section - settingSections().data())].push_back(value);
+                continue;
+            }
             if (section->typeList && equalsNoCase(key, kOnlyKey)) {
                 if (value.empty()) {
                     error("needs the name of an effect type");
@@ -202,7 +321,12 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
                 error("is given more than once");
                 continue;
             }
-            auto read = settingValue(*def, value);
+            auto rule = ruleValue(*def, value);
+            if (rule && std::holds_alternative<std::string>(*rule)) {
+                error("line " + std::to_string(lineOf(sectionName, key, occurrence)) + ": " + std::get<std::string>(*rule));
+                continue;
+            }
+            auto read = rule ? std::move(*rule) : settingValue(*def, value);
             if (auto* message = std::get_if<std::string>(&read)) error(std::move(*message));
             else values.emplace(def->id, std::get<RecipeValue>(std::move(read)));
         }

@@ -14,6 +14,8 @@ namespace pf {
 
 // The key that lists the effect types to leave ticked in a page's check list.
 inline constexpr std::string_view kOnlyKey = "Only";
+// The key that limits a section's edits to the patches whose names match its patterns.
+inline constexpr std::string_view kPatchesKey = "Patches";
 
 // The recipe's sections are the setting sections (settingSections()): a section's keys are
 // its settings' captions, plus Only where it has an effect-type list.
@@ -23,12 +25,17 @@ struct RecipeValue {
     SettingId id;
     int number = 0;    // spin settings: the whole number
     std::string text;  // fixed lists: the item's own text; catalogue lists: the name as written
+    // Its form ("add -5", "limit 30..60 if 0..80", "Room if Spring, Hall"); the condition's
+    // names as `text` holds names.
+    ValueRule rule;
 };
 
 struct Recipe {
     std::vector<RecipeValue> values;  // in setting-table order, each setting at most once
     // Per check list: the names of the Only keys in recipe order, or nullopt without any Only.
     std::array<std::optional<std::vector<std::string>>, kTypeListCount> only{};
+    // Per setting section: its Patches patterns in recipe order.
+    std::array<std::vector<std::string>, kSectionCount> patches{};
 
     const RecipeValue* find(SettingId id) const;
 };
@@ -51,7 +58,8 @@ struct RecipeResult {
 
 // Reads and checks a recipe: sections and keys are matched ignoring letter case and blanks
 // around them; spin values must be whole numbers within range, fixed choices one of their
-// items (ignoring case), and no key but Only may be given twice in a section. Catalogue
+// items (ignoring case), and no key but Only and Patches may be given twice in a section. A
+// rule that cannot be read is an error that names its line too. Catalogue
 // names are checked later, per file, against that file's model. Every error is counted; the
 // first `keptErrors` are kept. Names and values that a message echoes are cut (see cut()).
 RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors = SIZE_MAX);

@@ -305,7 +305,7 @@ TEST_F(Preview, TheDialogWorksFromTheKeyboardAndShowsTheReport) {
 
 // Each change shows its setting's value before and after as the window shows it: THRSH one more
 // than stored, the B3's Bass 10 less, PreD one more on the G5, cabs and types by the texts
-// of their lists; a value that is none of its setting's, as stored.
+// of their lists; a value that is none of its setting's, as stored; the rule that made it.
 TEST_F(Preview, ChangesShowValuesAsTheWindowShowsThem) {
     using S = pf::SettingId;
     struct Example {
@@ -315,9 +315,9 @@ TEST_F(Preview, ChangesShowValuesAsTheWindowShowsThem) {
     };
     const Example examples[] = {
         {"evening-set.g5a",
-         {{S::MiscThrsh, 8}, {S::AmpAmp, "Plexi Stack"}, {S::AmpCab, " Closed4x12  C412"}, {S::ReverbPreD, 120}},
+         {{S::MiscThrsh, 8}, {S::AmpAmp, "Plexi Stack"}, {S::AmpCab, " Closed4x12  C412"}, {S::ReverbPreD, 120}, {S::AmpGain, 0}},
          {"THRSH: 17 -> 8", "Amp: Clean Glass -> Plexi Stack", "Cab: OpenBack  OB12 -> Closed4x12  C412",
-          "PreD: xy (stored) -> 120"}},
+          "PreD: xy (stored) -> 120", "Gain: 87 -> 60 (limit 30..60)"}},
         {"low-end.b3a", {{S::B3AmpBass, -3}, {S::MiscPower, "OFF"}, {S::PatchFootswitch, "Tuner"}},
          {"Bass: 3 -> -3", "Power: ON -> OFF", "CTRL SW: Bypass -> Tuner"}},
     };
@@ -334,6 +334,7 @@ TEST_F(Preview, ChangesShowValuesAsTheWindowShowsThem) {
             if (const int* n = std::get_if<int>(&value)) c[id].number = *n;
             else c[id].text = std::get<const char*>(value);
         }
+        c[S::AmpGain].rule = {.form = pf::ValueRule::Form::Limit, .low = 30, .high = 60};  // a rule is shown with its change
         pf::EditRecord record;
         pf::process(doc, bundledCatalogue(), c, &record);
         const pf::ChangeList changes(record);

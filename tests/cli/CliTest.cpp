@@ -23,7 +23,7 @@ namespace {
 // One recipe per section on all examples, compared byte for byte with the checked-in results;
 // a file with no checked-in result gets nothing its model offers and is not written.
 TEST(Recipes, EachSectionGivesTheCheckedInOutputForEveryExample) {
-    for (const char* recipe : {"amp", "b3-amp", "drive", "reverb", "znr", "patch"}) {
+    for (const char* recipe : {"amp", "b3-amp", "drive", "reverb", "znr", "patch", "rules"}) {
         SCOPED_TRACE(recipe);
         Workspace ws;
         const CliRun run = ws.run({"--recipe", exampleRecipe(recipe), "--out-dir", "out", kG5, kG3x, kB3});
@@ -215,7 +215,7 @@ TEST(Errors, HelpListsEveryKeyAndVersionPrintsTheVersion) {
         }
     }
     size_t keysInAll = 0;
-    for (const auto& s : pf::settingSections()) keysInAll += s.settings.size() + (s.typeList ? 1 : 0);
+    for (const auto& s : pf::settingSections()) keysInAll += s.settings.size() + (s.typeList ? 1 : 0) + 1;  // Patches
     EXPECT_EQ(listed, keysInAll);
 
     const CliRun version = Workspace().run({"--version"});
@@ -564,12 +564,13 @@ TEST(Preview, JsonHasTheDocumentedFieldsAndItsChangesReplayedOnTheInputGiveTheOu
 doc = json.load(open(sys.argv[1], encoding='utf-8'))
 N = (int, type(None))
 FILE = {'input': str, 'output': str, 'status': str, 'message': str, 'linesChanged': int, 'editsSkipped': int,
-        'notApplied': list, 'errors': list, 'blocks': list, 'changes': list, 'diff': str}
-BLOCK = {'block': str, 'hits': int, 'editsMade': int, 'editsSkipped': int, 'types': list}
+        'editsLeftOut': int, 'notApplied': list, 'errors': list, 'blocks': list, 'changes': list, 'diff': str}
+BLOCK = {'block': str, 'hits': int, 'editsMade': int, 'editsSkipped': int, 'editsLeftOut': int, 'types': list}
 TYPE = {'type': str, 'hits': int}
 V = (int, str, type(None))
 CHANGE = {'line': int, 'setting': str, 'section': str, 'block': str, 'type': str, 'moduleLine': N,
-          'module': str, 'old': str, 'new': str, 'oldValue': V, 'newValue': V, 'typeName': (str, type(None))}
+          'module': str, 'old': str, 'new': str, 'oldValue': V, 'newValue': V, 'typeName': (str, type(None)),
+          'rule': (str, type(None))}
 shown = {}
 def fields(obj, shape):
     assert set(obj) == set(shape), sorted(obj)

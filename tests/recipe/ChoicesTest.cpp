@@ -46,6 +46,7 @@ TEST(FileChoices, NamesTheModelsCatalogueLacksAreErrorsListingTheOfferedNames) {
         {"[Drive]\nDrive=Booster\n", "g3x", "which offers (none)"},
         {"[Amp]\nOnly=Remove\n", "g5", "[Amp] Only: \"Remove\" is not in the effect-type list of catalogue section [g5-amp], which offers Clean Glass, Plexi Stack, Modern Lead"},
         {"[Reverb]\nOnly=Hall\nOnly=Spring\n", "g5", "[Reverb] Only: \"Spring\" is not in the effect-type list of catalogue section [g5-reverb]"},
+        {"[Reverb]\nReverb=Air if Hall, Room\n", "g5", "[Reverb] Reverb: \"Room\" is not in catalogue section [g5-reverb]"},
     };
     for (const auto& c : kCases) {
         const FileChoices fc = choices(c.recipe, c.model);
@@ -63,6 +64,8 @@ TEST(FileChoices, ASavedRecipeNamesTheTickedSettingsAndOnlyTheTypesOfAPartlyTick
         {"[amp]\nonly=plexi stack\nGAIN=33\nOnly=Clean Glass\nCab=Short\n", "g5",
          "[Amp]\nGain = 33\nCab = Short\nOnly = Clean Glass\nOnly = Plexi Stack\n"},
         {"[Drive]\nOnly=Amber Drive\nOnly=Grit Box\n[Patch]\nCTRL SW=Tap Tempo\n", "g5", "[Patch]\nCTRL SW = Tap Tempo\n"},
+        {"[Amp]\ngain=add -5 if 80..100\ncab=closed4x12 if match-amp, SHORT\npatches=S*\n[B3 Amp]\nPatches=x\n", "g5",
+         "[Amp]\nGain = add -5 if 80..100\nCab = Closed4x12 if Match-Amp, Short\nPatches = S*\n"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.recipe);

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "engine/Rules.h"
 #include "recipe/Recipe.h"
 
 using namespace pf;
@@ -80,4 +81,41 @@ TEST(RecipeErrors, AllErrorsAreReportedNotJustTheFirst) {
     std::set<std::string> keys;
     for (const auto& e : r.errors) keys.insert(e.section + "/" + e.key);
     EXPECT_EQ(keys, (std::set<std::string>{"Amp/Gain", "Amp/Tube", "Nope/", "ZNR/Detect"}));
+}
+
+// Rules: each form read, and written back as read; one that cannot be read is an error naming
+// its section, key and line. Patches patterns are kept per section in recipe order.
+TEST(RecipeRules, EachFormIsReadAndAMalformedOneNamesItsLine) {
+    const struct { const char* recipe; const char* read; } kCases[] = {  // read: the rule written back, or the error
+        {"[Amp]\nGain = add -5", "add -5"}, {"[Amp]\nGain = ADD +5", "add 5"}, {"[Amp]\nGain = scale 90%", "scale 90%"},
+        {"[Amp]\nGain = scale 0 %", "scale 0%"}, {"[Amp]\nGain = limit 30..60 if 0..150", "limit 30..60 if 0..150"},
+        {"[Amp]\nGain = 60 if -5..5", "60 if -5..5"}, {"[Reverb]\nShape = limit -10..-5", "limit -10..-5"},
+        {"[Amp]\nPower = OFF if on, off", "OFF if ON, OFF"}, {"[Reverb]\nReverb = Room if Spring,Hall", "Room if Spring, Hall"},
+        {"[Reverb]\nReverb = Add Hall", "Add Hall"},
+        {"; a comment\n[Amp]\nGain = add ten", "[Amp] Gain: line 3: \"add ten\": add needs a whole number, as in add -5"},
+        {"[Amp]\nGain = limit 60..30", "[Amp] Gain: line 2: \"limit 60..30\": limit needs a range A..B within 0 to 100, A no more than B"},
+        {"[Amp]\nGain = limit 0..101", "[Amp] Gain: line 2: \"limit 0..101\": limit needs a range"},
+        {"[Amp]\nGain = scale 90", "[Amp] Gain: line 2: \"scale 90\": scale needs a whole percentage"},
+        {"[Amp]\nGain = scale -5%", "[Amp] Gain: line 2: \"scale -5%\": scale needs"},
+        {"[Amp]\nGain = 60 if 9", "[Amp] Gain: line 2: \"60 if 9\": if needs a range A..B"},
+        {"[Amp]\nGain = 101 if 1..2", "[Amp] Gain: line 2: \"101 if 1..2\": 101 is out of range 0 to 100"},
+        {"[Amp]\nPower = OFF if", "[Amp] Power: line 2: \"OFF if\": if needs one or more names"},
+        {"[Amp]\nPower = OFF if ON,, OFF", "[Amp] Power: line 2: \"OFF if ON,, OFF\": if needs one or more names"},
+        {"[Amp]\nPower = OFF if ON, maybe", "[Amp] Power: line 2: \"OFF if ON, maybe\": \"maybe\" is not one of ON, OFF"},
+        {"[Amp]\nGain=1\n[Reverb]\nMix=3\n[amp]\n\nTube = add x", "[Amp] Tube: line 7: "},
+        {"[Drive]\nPatches =", "[Drive] Patches: needs a pattern of patch names"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.recipe);
+        const RecipeResult r = parseRecipe(c.recipe);
+        if (!r.ok()) {
+            EXPECT_THAT(errorsOf(r), ::testing::StartsWith(c.read));
+            continue;
+        }
+        const RecipeValue& v = r.recipe.values.at(0);
+        EXPECT_EQ(ruleForm(v.rule, setting(v.id).kind == ValueKind::Spin ? std::to_string(v.number) : v.text, v.rule.whenItems), c.read);
+    }
+    const Recipe patterns = valid("[ZNR]\nPatches = St?ge*\nLevel = 5\n[znr]\npatches=*Night\n");
+    EXPECT_EQ(patterns.patches[sectionIndex(SettingId::MiscLevel)], (std::vector<std::string>{"St?ge*", "*Night"}));
+    EXPECT_TRUE(patterns.values.at(0).rule.plain());
 }
