@@ -97,8 +97,8 @@ Choices everythingTicked(int tickedTypes) {
     c[SettingId::ReverbReverb].text = reverbName(0);
     c[SettingId::PatchFootswitch].text = "Tap Tempo";
     c[SettingId::PatchExpPedal].text = "Input-Volume";
-    c[SettingId::MiscPower].text = "ON";
-    c[SettingId::MiscDetect].text = "EfxIn";
+    c[SettingId::NoiseReductionPower].text = "ON";
+    c[SettingId::NoiseReductionDetect].text = "EfxIn";
     // A check-list entry shows one blank and the name.
     const auto entry = [](const std::string& name) { return TypeEntry{std::string(1, ' ').append(name), true}; };
     for (int i = 0; i < tickedTypes; ++i) {

@@ -49,8 +49,8 @@ constexpr SettingLook kLooks[] = {
     {S::ReverbRef, "reverbref"},
     {S::PatchLevel, "patchlevel"},     {S::PatchFootswitch, "patchfootswitch"},
     {S::PatchExpPedal, "patchexppedal"},
-    {S::MiscPower, "miscpower"},       {S::MiscThrsh, "miscthrsh"},
-    {S::MiscDetect, "miscdetect"},     {S::MiscLevel, "misclevel"},
+    {S::NoiseReductionPower, "miscpower"},       {S::NoiseReductionThrsh, "miscthrsh"},
+    {S::NoiseReductionDetect, "miscdetect"},     {S::NoiseReductionLevel, "misclevel"},
     {S::PatchBalance, "b3miscbalance"},
 };
 static_assert(std::size(kLooks) == kSettingCount);

@@ -85,10 +85,10 @@ std::array<SettingDef, kSettingCount> makeTable() {
         spin(S::PatchLevel, G::PatchLevel, "Patch Level", 0, 120, 60),
         listed(S::PatchFootswitch, G::PatchLevel, "CTRL SW", section::kFootswitch),
         listed(S::PatchExpPedal, G::PatchLevel, "CTRL PDL", section::kExpPedal, W::PedalControls),
-        power(S::MiscPower, G::NoiseReduction, "1"),
-        spin(S::MiscThrsh, G::NoiseReduction, "THRSH", 1, 25, 10, W::AnyModel, kMinusOne),
-        fixed(S::MiscDetect, G::NoiseReduction, "Detect", kDetectItems, kInOrderStored, "1"),
-        spin(S::MiscLevel, G::NoiseReduction, "Level", 0, 150, 100),
+        power(S::NoiseReductionPower, G::NoiseReduction, "1"),
+        spin(S::NoiseReductionThrsh, G::NoiseReduction, "THRSH", 1, 25, 10, W::AnyModel, kMinusOne),
+        fixed(S::NoiseReductionDetect, G::NoiseReduction, "Detect", kDetectItems, kInOrderStored, "1"),
+        spin(S::NoiseReductionLevel, G::NoiseReduction, "Level", 0, 150, 100),
         spin(S::PatchBalance, G::PatchLevel, "Balance", 0, 100, 50, W::B3Controls),
     }};
 }
@@ -107,7 +107,7 @@ std::vector<SettingSection> makeSections() {
         {"Reverb", W::AnyModel, TypeList::Reverb,
          {S::ReverbPower, S::ReverbReverb, S::ReverbDecay, S::ReverbTone, S::ReverbMix, S::ReverbPreD,
           S::ReverbLevel, S::ReverbHpf, S::ReverbShape, S::ReverbSize, S::ReverbRef}},
-        {"ZNR", W::AnyModel, std::nullopt, {S::MiscPower, S::MiscThrsh, S::MiscDetect, S::MiscLevel}},
+        {"ZNR", W::AnyModel, std::nullopt, {S::NoiseReductionPower, S::NoiseReductionThrsh, S::NoiseReductionDetect, S::NoiseReductionLevel}},
         {"Patch", W::AnyModel, std::nullopt, {S::PatchLevel, S::PatchFootswitch, S::PatchExpPedal, S::PatchBalance}},
     };
 }

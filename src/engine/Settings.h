@@ -20,7 +20,9 @@ enum class SettingId : int {
     DrivePower, DriveDrive, DriveGain, DriveTone, DriveLevel, DriveBalance, DriveBass, DriveTrebl, DriveMode,
     ReverbPower, ReverbReverb, ReverbDecay, ReverbTone, ReverbMix, ReverbPreD, ReverbHpf, ReverbLevel,
     ReverbShape, ReverbSize, ReverbRef,
-    PatchLevel, PatchFootswitch, PatchExpPedal, MiscPower, MiscThrsh, MiscDetect, MiscLevel, PatchBalance,
+    PatchLevel, PatchFootswitch, PatchExpPedal,
+    NoiseReductionPower, NoiseReductionThrsh, NoiseReductionDetect, NoiseReductionLevel,  // the ZNR section
+    PatchBalance,
 };
 inline constexpr size_t kSettingCount = 48;
 

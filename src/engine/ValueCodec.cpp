@@ -25,7 +25,7 @@ constexpr Place kAt[] = {{.parameter = N}};
 
 // The noise reduction: one layout on every model.
 constexpr LayoutRow kNoiseReduction[] = {
-    {S::MiscPower, kAt<0>}, {S::MiscThrsh, kAt<2>}, {S::MiscDetect, kAt<3>}, {S::MiscLevel, kAt<4>}};
+    {S::NoiseReductionPower, kAt<0>}, {S::NoiseReductionThrsh, kAt<2>}, {S::NoiseReductionDetect, kAt<3>}, {S::NoiseReductionLevel, kAt<4>}};
 
 // The amp: the Amp page's and the B3 Amp page's settings interleaved, each at its own
 // parameter, on every model. Where two rows write one line, the later one stands.

@@ -315,10 +315,10 @@ TEST_F(Preview, ChangesShowValuesAsTheWindowShowsThem) {
     };
     const Example examples[] = {
         {"evening-set.g5a",
-         {{S::MiscThrsh, 8}, {S::AmpAmp, "Plexi Stack"}, {S::AmpCab, " Closed4x12  C412"}, {S::ReverbPreD, 120}, {S::AmpGain, 0}},
+         {{S::NoiseReductionThrsh, 8}, {S::AmpAmp, "Plexi Stack"}, {S::AmpCab, " Closed4x12  C412"}, {S::ReverbPreD, 120}, {S::AmpGain, 0}},
          {"THRSH: 17 -> 8", "Amp: Clean Glass -> Plexi Stack", "Cab: OpenBack  OB12 -> Closed4x12  C412",
           "PreD: xy (stored) -> 120", "Gain: 87 -> 60 (limit 30..60)"}},
-        {"low-end.b3a", {{S::B3AmpBass, -3}, {S::MiscPower, "OFF"}, {S::PatchFootswitch, "Tuner"}},
+        {"low-end.b3a", {{S::B3AmpBass, -3}, {S::NoiseReductionPower, "OFF"}, {S::PatchFootswitch, "Tuner"}},
          {"Bass: 3 -> -3", "Power: ON -> OFF", "CTRL SW: Bypass -> Tuner"}},
     };
     for (const Example& e : examples) {

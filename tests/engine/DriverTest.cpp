@@ -46,7 +46,7 @@ TEST(ProcessDriver, BlocksRunInFixedOrderEachOnTheResultOfTheOneBefore) {
     Sheet s;
     const Mod m = s.head().patch("Chain").effect(9, "27", kPatchParams);  // the patch module, its Prm1 holding 27
     s.patchEnd().tail();
-    Choices c = choicesFor("g5", {{S::MiscPower, "OFF"},                  // noise reduction finds 27
+    Choices c = choicesFor("g5", {{S::NoiseReductionPower, "OFF"},                  // noise reduction finds 27
                                   {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},  // amp "Gate" 27 becomes 15
                                   {S::DriveDrive, "Into Spring"}, {S::DriveTone, 62},  // drive 15 becomes 54
                                   {S::ReverbDecay, 50}, {S::ReverbLevel, 88},  // reverb "Spring" 54
@@ -75,7 +75,7 @@ TEST(ProcessDriver, RecordNamesEveryRewriteAndReplaysToTheResult) {
     Sheet s;
     const Mod m = s.head().patch("Chain").effect(9, "27", kPatchParams);
     s.patchEnd().tail();
-    Choices c = choicesFor("g5", {{S::MiscPower, "OFF"}, {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},
+    Choices c = choicesFor("g5", {{S::NoiseReductionPower, "OFF"}, {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},
                                   {S::DriveDrive, "Into Spring"}, {S::DriveTone, 62}, {S::ReverbDecay, 50},
                                   {S::ReverbLevel, 88}, {S::PatchLevel, 75}});
     c.types(TypeList::Amp) = typeEntries({"Gate"});
@@ -98,7 +98,7 @@ TEST(ProcessDriver, RecordNamesEveryRewriteAndReplaysToTheResult) {
     EXPECT_TRUE(sameDocument(replayed, out));
     struct Seen { Group group; const char* type; SettingId setting; size_t line; const char* after; };
     const Seen expected[] = {
-        {Group::NoiseReduction, "<Prm1>27</Prm1>", S::MiscPower, m.line(0), "0"},
+        {Group::NoiseReduction, "<Prm1>27</Prm1>", S::NoiseReductionPower, m.line(0), "0"},
         {Group::Amp, "Gate", S::AmpAmp, m.line(1), "15"},
         {Group::Drive, "Screamer", S::DriveDrive, m.line(1), "54"},
         {Group::Reverb, "Spring", S::ReverbLevel, m.line(6), "88"},
@@ -220,7 +220,7 @@ TEST(ProcessDriver, HitsIgnoreLetterCaseAndTextAroundAndCoverEveryPatch) {
 // Without a known model the noise-reduction block looks for 27 and the patch-level block
 // has no header to look for.
 TEST(ProcessDriver, WithoutAKnownModel) {
-    expectEdits(choicesFor("", {{S::MiscLevel, 90}}), Group::NoiseReduction, {0, "27", kNoiseParams}, {{4, "90"}},
+    expectEdits(choicesFor("", {{S::NoiseReductionLevel, 90}}), Group::NoiseReduction, {0, "27", kNoiseParams}, {{4, "90"}},
                 {{0, "19", kNoiseParams}, {1, "14", kDriveParams}});
     expectEdits(choicesFor("", {{S::PatchLevel, 70}, {S::PatchExpPedal, "Input-Volume"}, {S::PatchBalance, 20}}),
                 Group::PatchLevel, {9, "", kPatchParams}, {}, {{3, "", kPatchParams}, {6, "", kPatchParams}}, 0);
@@ -238,7 +238,7 @@ TEST(ProcessDriver, ABlockFailingPartWayUndoesTheWholeCommandAndPassesItsErrorOn
     s.tail();
     Document doc = s.document();
     const std::string before = doc.toBytes();
-    const Choices c = choicesFor("g5", {{S::MiscLevel, 90}, {S::AmpGain, 61}, {S::DriveGain, 62}});
+    const Choices c = choicesFor("g5", {{S::NoiseReductionLevel, 90}, {S::AmpGain, 61}, {S::DriveGain, 62}});
 
     size_t changedWhenFailing = 0;
     bool laterBlockRan = false;

@@ -8,16 +8,16 @@ using namespace pf::test;
 
 TEST(NoiseReductionBlock, SettingValuesAndLinesByModel) {
     const std::pair<std::vector<Set>, Written> cases[] = {
-        {{{S::MiscPower, "ON"}}, {{0, "1"}}},
-        {{{S::MiscPower, "OFF"}}, {{0, "0"}}},
-        {{{S::MiscThrsh, 1}}, {{2, "0"}}},
-        {{{S::MiscThrsh, 25}}, {{2, "24"}}},
-        {{{S::MiscDetect, "GtrIn"}}, {{3, "0"}}},
-        {{{S::MiscDetect, "EfxIn"}}, {{3, "1"}}},
-        {{{S::MiscDetect, ""}}, {{3, "1"}}},  // nothing selected: any text but "GtrIn"
-        {{{S::MiscLevel, 0}}, {{4, "0"}}},
-        {{{S::MiscLevel, 150}}, {{4, "150"}}},
-        {{{S::MiscPower, "OFF"}, {S::MiscThrsh, 7}, {S::MiscDetect, "EfxIn"}, {S::MiscLevel, 80}},
+        {{{S::NoiseReductionPower, "ON"}}, {{0, "1"}}},
+        {{{S::NoiseReductionPower, "OFF"}}, {{0, "0"}}},
+        {{{S::NoiseReductionThrsh, 1}}, {{2, "0"}}},
+        {{{S::NoiseReductionThrsh, 25}}, {{2, "24"}}},
+        {{{S::NoiseReductionDetect, "GtrIn"}}, {{3, "0"}}},
+        {{{S::NoiseReductionDetect, "EfxIn"}}, {{3, "1"}}},
+        {{{S::NoiseReductionDetect, ""}}, {{3, "1"}}},  // nothing selected: any text but "GtrIn"
+        {{{S::NoiseReductionLevel, 0}}, {{4, "0"}}},
+        {{{S::NoiseReductionLevel, 150}}, {{4, "150"}}},
+        {{{S::NoiseReductionPower, "OFF"}, {S::NoiseReductionThrsh, 7}, {S::NoiseReductionDetect, "EfxIn"}, {S::NoiseReductionLevel, 80}},
          {{0, "0"}, {2, "6"}, {3, "1"}, {4, "80"}}},
     };
     for (const std::string model : {"g5", "g3x", "b3"}) {

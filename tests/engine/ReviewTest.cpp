@@ -13,7 +13,7 @@ namespace {
 // of its lines are rewritten twice (see ProcessDriver.BlocksRunInFixedOrder...).
 struct Reviewed {
     Sheet sheet;
-    Choices choices = choicesFor("g5", {{S::MiscPower, "OFF"}, {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},
+    Choices choices = choicesFor("g5", {{S::NoiseReductionPower, "OFF"}, {S::AmpAmp, "Relay"}, {S::AmpLevel, 120},
                                         {S::DriveDrive, "Into Spring"}, {S::DriveTone, 62}, {S::ReverbDecay, 50},
                                         {S::ReverbLevel, 88}, {S::PatchLevel, 75}});
     Reviewed() {
@@ -90,7 +90,7 @@ TEST(ProcessOutcome, CountsChangesAndNamesWhatWasNotFound) {
     s.effect(5, "40", kAmpParams);
     s.effect(1, "14", 2);  // a short drive: its Level line is not there
     s.patchEnd().tail();
-    Choices c = choicesFor("g5", {{S::AmpGain, 61}, {S::DriveLevel, 90}, {S::ReverbMix, 30}, {S::MiscLevel, 70}});
+    Choices c = choicesFor("g5", {{S::AmpGain, 61}, {S::DriveLevel, 90}, {S::ReverbMix, 30}, {S::NoiseReductionLevel, 70}});
     c.types(TypeList::Amp) = typeEntries({"Tweed Lux", "Clean Glass", "Brit Crunch"});
     c.types(TypeList::Drive) = typeEntries({"Fuzz"});
     c.types(TypeList::Reverb) = typeEntries({}, {"Hall"});

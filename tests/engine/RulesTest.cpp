@@ -222,8 +222,8 @@ TEST(Rules, PatchPatternsLimitTheSectionsEdits) {
         s.patchEnd();
     }
     s.tail();
-    Choices c = choicesFor("g5", {{S::MiscLevel, 50}});
-    c.patches[sectionIndex(S::MiscLevel)] = {"ST?GE*", "nothing"};
+    Choices c = choicesFor("g5", {{S::NoiseReductionLevel, 50}});
+    c.patches[sectionIndex(S::NoiseReductionLevel)] = {"ST?GE*", "nothing"};
     ProcessReport report;
     const auto out = run(s, c, &report);
     auto lines = s.lines;

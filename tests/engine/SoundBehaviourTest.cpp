@@ -36,7 +36,7 @@ struct PassCase {
 TEST(EditPass, NoModuleSkippedOrVisitedTwiceWhenLinesChangeLength) {
     const std::vector<Distortion> above = {LongLineAbove, ShortLinesAbove};
     const PassCase cases[] = {
-        {"noise", "g5", {0, "27", kNoiseParams}, TypeList::Amp, nullptr, {{S::MiscPower, "OFF"}, {S::MiscThrsh, 5}},
+        {"noise", "g5", {0, "27", kNoiseParams}, TypeList::Amp, nullptr, {{S::NoiseReductionPower, "OFF"}, {S::NoiseReductionThrsh, 5}},
          {{0, "0"}, {2, "4"}}, above},
         {"amp", "g5", {3, "40", kAmpParams}, TypeList::Amp, "Clean Glass", {{S::AmpPower, "OFF"}, {S::AmpGain, 61}},
          {{0, "0"}, {2, "61"}}, above},
@@ -127,8 +127,8 @@ TEST(EditPass, ShortModulesKeepTheLinesAfterThem) {
     const Mod amp = s.module(2, {"1", "60", "11", "12", "13"});  // Prm0..Prm4
     s.effect(4, "20", kReverbParams);
     s.patchEnd().tail();
-    Choices c = choicesFor("b3", {{S::MiscPower, "OFF"}, {S::MiscThrsh, 5}, {S::MiscDetect, "EfxIn"},
-                                  {S::MiscLevel, 90}, {S::PatchLevel, 80}, {S::PatchFootswitch, "Mute"},
+    Choices c = choicesFor("b3", {{S::NoiseReductionPower, "OFF"}, {S::NoiseReductionThrsh, 5}, {S::NoiseReductionDetect, "EfxIn"},
+                                  {S::NoiseReductionLevel, 90}, {S::PatchLevel, 80}, {S::PatchFootswitch, "Mute"},
                                   {S::PatchExpPedal, "Output-Volume"}, {S::PatchBalance, 30},
                                   {S::B3AmpPower, "OFF"}, {S::B3AmpBass, 3}, {S::B3AmpMid, 0}, {S::B3AmpTrebl, 0},
                                   {S::B3AmpMidF, "Deep"}, {S::B3AmpGain, 61}, {S::B3AmpLevel, 62},

@@ -39,12 +39,12 @@ const Case kCases[] = {
     {"b3", Group::Amp, "Bass Stack", kB3AmpParams, {S::B3AmpMidF, "Deep"}, 5, "DEEPVALUE", "Deep"},
     {"b3", Group::Amp, "Bass Stack", kB3AmpParams, {S::B3AmpGain, 70}, 6, "70", 70},
     // The noise reduction: THRSH one less, Detect and Power as numbers.
-    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::MiscThrsh, 8}, 2, "7", 8},
-    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::MiscThrsh, 1}, 2, "0", 1},
-    {"b3", Group::NoiseReduction, "19", kNoiseParams, {S::MiscThrsh, 25}, 2, "24", 25},
-    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::MiscDetect, "EfxIn"}, 3, "1", "EfxIn"},
-    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::MiscDetect, "GtrIn"}, 3, "0", "GtrIn"},
-    {"g3x", Group::NoiseReduction, "27", kNoiseParams, {S::MiscPower, "OFF"}, 0, "0", "OFF"},
+    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::NoiseReductionThrsh, 8}, 2, "7", 8},
+    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::NoiseReductionThrsh, 1}, 2, "0", 1},
+    {"b3", Group::NoiseReduction, "19", kNoiseParams, {S::NoiseReductionThrsh, 25}, 2, "24", 25},
+    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::NoiseReductionDetect, "EfxIn"}, 3, "1", "EfxIn"},
+    {"g5", Group::NoiseReduction, "27", kNoiseParams, {S::NoiseReductionDetect, "GtrIn"}, 3, "0", "GtrIn"},
+    {"g3x", Group::NoiseReduction, "27", kNoiseParams, {S::NoiseReductionPower, "OFF"}, 0, "0", "OFF"},
     // Drives: the Booster's and the Bass Muff's own layouts.
     {"b3", Group::Drive, "Booster", kDriveParams, {S::DriveLevel, 80}, 5, "80", 80},
     {"b3", Group::Drive, "Booster", kDriveParams, {S::DriveBass, -10}, 3, "0", -10},
@@ -134,10 +134,10 @@ TEST(SettingValues, UnknownIdsReadAsSuchAndWhatIsNoValueIsNotReadable) {
         ADD_FAILURE() << "no such setting";
         return std::optional<ShownValue>();
     };
-    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::MiscPower), std::optional<ShownValue>("ON"));
-    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::MiscThrsh), std::nullopt);
-    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::MiscDetect), std::nullopt);
-    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::MiscLevel), std::nullopt);
+    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::NoiseReductionPower), std::optional<ShownValue>("ON"));
+    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::NoiseReductionThrsh), std::nullopt);
+    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::NoiseReductionDetect), std::nullopt);
+    EXPECT_EQ(valueOf(znr, Group::NoiseReduction, "27", S::NoiseReductionLevel), std::nullopt);
     EXPECT_EQ(valueOf(amp, Group::Amp, "99", S::AmpPower), std::nullopt);
     EXPECT_EQ(valueOf(amp, Group::Amp, "99", S::AmpAmp), std::optional<ShownValue>("id 99"));
     EXPECT_EQ(valueOf(amp, Group::Amp, "99", S::AmpLevel), std::nullopt);

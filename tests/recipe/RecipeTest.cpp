@@ -35,7 +35,7 @@ TEST(RecipeSyntax, CaseBlanksCommentsLineEndsAndAByteOrderMark) {
     const std::map<SettingId, std::pair<int, std::string>> kExpected = {
         {SettingId::B3AmpMidF, {0, "800Hz"}}, {SettingId::B3AmpTrebl, {-10, ""}}, {SettingId::B3AmpGain, {20, ""}},
         {SettingId::PatchLevel, {120, ""}}, {SettingId::PatchExpPedal, {0, "Output-Volume"}},
-        {SettingId::AmpGain, {10, ""}}, {SettingId::AmpAmp, {0, "plexi stack"}}, {SettingId::MiscLevel, {40, ""}}};
+        {SettingId::AmpGain, {10, ""}}, {SettingId::AmpAmp, {0, "plexi stack"}}, {SettingId::NoiseReductionLevel, {40, ""}}};
     std::map<SettingId, std::pair<int, std::string>> actual;
     for (const auto& v : r.values) actual[v.id] = {v.number, v.text};
     EXPECT_EQ(actual, kExpected) << "catalogue names are kept as written, checked later per file";
@@ -116,6 +116,6 @@ TEST(RecipeRules, EachFormIsReadAndAMalformedOneNamesItsLine) {
         EXPECT_EQ(ruleForm(v.rule, setting(v.id).kind == ValueKind::Spin ? std::to_string(v.number) : v.text, v.rule.whenItems), c.read);
     }
     const Recipe patterns = valid("[ZNR]\nPatches = St?ge*\nLevel = 5\n[znr]\npatches=*Night\n");
-    EXPECT_EQ(patterns.patches[sectionIndex(SettingId::MiscLevel)], (std::vector<std::string>{"St?ge*", "*Night"}));
+    EXPECT_EQ(patterns.patches[sectionIndex(SettingId::NoiseReductionLevel)], (std::vector<std::string>{"St?ge*", "*Night"}));
     EXPECT_TRUE(patterns.values.at(0).rule.plain());
 }
