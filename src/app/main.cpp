@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "document/DeviceModels.h"
+#include "io/FileIO.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return print(helpText().c_str());
     }
 
+    // Ended by SIGINT, SIGTERM or SIGHUP during a save, the window leaves the old file whole
+    // and no temporary file beside it.
+    pf::io::removeTemporaryFilesOnInterrupt();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.presetforger"));  // its desktop entry
 
