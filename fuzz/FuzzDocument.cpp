@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "io/FileIO.h"
 #include "text/Ascii.h"
 #include "text/Encoding.h"
+#include "../tests/support/SavedBytes.h"
 
 namespace fs = std::filesystem;
 
@@ -144,7 +146,7 @@ void checkAgainst(const pf::Document& doc, const std::vector<std::string>& model
         PF_FUZZ_CHECK(doc.lineOfPosition(text.size() + 4096) == model.size() - 1);
         PF_FUZZ_CHECK(doc.lineOfPosition(SIZE_MAX) == model.size() - 1);
     }
-    PF_FUZZ_CHECK(doc.toBytes().size() == text.size() + (model.empty() ? 0 : model.size() + 1));
+    PF_FUZZ_CHECK(savedBytes(doc).size() == text.size() + (model.empty() ? 0 : model.size() + 1));
 }
 
 void checkFind(const pf::Document& doc, const std::string& lowerText, std::string_view needle, size_t from) {
@@ -170,7 +172,7 @@ void checkSaveAndReload(const pf::Document& doc, const std::vector<std::string>&
     std::string expectedBytes;
     for (const auto& line : model) expectedBytes += line + "\r\n";
     PF_FUZZ_CHECK(readAll(target) == expectedBytes);
-    PF_FUZZ_CHECK(doc.toBytes() == expectedBytes);
+    PF_FUZZ_CHECK(savedBytes(doc) == expectedBytes);
     PF_FUZZ_CHECK(entriesIn(folder) == 1);  // no temporary file left beside it
 
     // Bytes that look like wide text (UTF-16, UTF-32) are refused at load, the document kept;
@@ -234,14 +236,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int step = 0; step < 64 && fdp.remaining_bytes() > 0; ++step) {
         switch (fdp.ConsumeIntegralInRange<int>(0, 3)) {
             case 0:
-            case 1: {  // replace a line (or an index outside the lines, which changes nothing)
+            case 1: {  // replace a line (or aim outside the lines, which is refused and changes nothing)
                 const long long index = fdp.ConsumeIntegralInRange<long long>(-2, static_cast<long long>(model.size()) + 1);
                 // Lines never hold a line break: the load splits at every LF and the engine
                 // writes parameter lines only. A CR may stand anywhere.
                 std::string text = fdp.ConsumeRandomLengthString(64);
                 std::replace(text.begin(), text.end(), '\n', '\r');
-                doc.replaceLine(index, text);
-                if (index >= 0 && static_cast<size_t>(index) < model.size()) model[static_cast<size_t>(index)] = text;
+                if (index >= 0 && static_cast<size_t>(index) < model.size()) {
+                    doc.setLine(static_cast<size_t>(index), text);
+                    model[static_cast<size_t>(index)] = text;
+                } else {
+                    bool refused = false;
+                    try {
+                        doc.setLine(static_cast<size_t>(index), text);
+                    } catch (const std::out_of_range&) {
+                        refused = true;
+                    }
+                    PF_FUZZ_CHECK(refused);
+                }
                 break;
             }
             case 2: {  // search for a given needle from a given place

@@ -119,16 +119,6 @@ bool Document::forEachPiece(Sink&& sink) const {
     return runEnd == runStart || sink(data + runStart, runEnd - runStart);
 }
 
-std::string Document::toBytes() const {
-    std::string out;
-    out.reserve(bytes_.size() + lineCount_ + spill_.size() - spillDead_);
-    forEachPiece([&](const char* p, size_t n) {
-        out.append(p, n);
-        return true;
-    });
-    return out;
-}
-
 bool Document::writeTo(int fd) const {
     io::BufferedWriter writer(fd, bytes_.size() + lineCount_ + spill_.size() + 1);
     return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
@@ -194,11 +184,6 @@ void Document::compactSpill() {
     }
     spill_.swap(kept);
     spillDead_ = 0;
-}
-
-void Document::replaceLine(long long index, std::string_view text) {
-    if (index < 0 || static_cast<unsigned long long>(index) >= lineCount_) return;
-    setLine(static_cast<size_t>(index), text);
 }
 
 void Document::setLine(size_t index, std::string_view text) {

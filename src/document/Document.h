@@ -44,9 +44,8 @@ public:
     bool save(const std::filesystem::path& path, std::string* error = nullptr,
               const io::AtomicWriteOptions& options = {}) const;
 
-    // The bytes save() writes, as a string or in large writes to a descriptor (false with
-    // errno set when a write fails).
-    std::string toBytes() const;
+    // Writes the bytes save() writes to a descriptor, in large writes (false with errno set
+    // when a write fails).
     bool writeTo(int fd) const;
 
     void clear();
@@ -74,10 +73,9 @@ public:
     // Copies of every line (for tests and checks; costs the whole document).
     std::vector<std::string> lines() const;
 
-    // Replaces the content of a line; an index outside the lines changes nothing.
-    void replaceLine(long long index, std::string_view text);
-    // Replaces the content of a line (the index must lie in the lines). `text` may be a view
-    // of the document itself.
+    // Replaces the content of a line; the line break stays. An index outside the lines throws
+    // std::out_of_range (an edit aimed outside the file is skipped before it gets here).
+    // `text` may be a view of the document itself.
     void setLine(size_t index, std::string_view text);
 
     // Length of the text view and the text itself (the latter costs the whole document).

@@ -24,6 +24,7 @@
 #include "engine/Process.h"
 #include "engine/Settings.h"
 #include "support/TempDir.h"
+#include "support/SavedBytes.h"
 
 namespace pf::test {
 
@@ -52,7 +53,7 @@ inline pf::Catalogue bundledCatalogue() { return pf::Catalogue::open(PF_BUILD_DI
 inline std::string processed(const std::string& bytes, const pf::Choices& choices) {
     pf::Document doc = pf::Document::fromBytes(bytes);
     pf::process(doc, bundledCatalogue(), choices);
-    return doc.toBytes();
+    return savedBytes(doc);
 }
 
 inline QStringList visibleTabs(QTabWidget* tabs) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "AppTestSupport.h"
+#include "support/SavedBytes.h"
 
 namespace pf::test {
 namespace {
@@ -29,7 +30,7 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     tick("ckampgain");
     find<QSpinBox>("spinampgain")->setValue(77);
     process();  // cancelled
-    const std::string edited = window->document().toBytes();
+    const std::string edited = savedBytes(window->document());
     EXPECT_EQ(edited, processed(exampleBytes("evening-set.g5a"), window->choices())) << "the buffer holds the edits";
     TempDir dir;
     const auto target = dir / "kept.g5a";
@@ -52,7 +53,7 @@ TEST_F(Faults, CancelledFailedAndCutShortSavesKeepTheEditsCaptionAndOldFile) {
     EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
 
     // Each Process went on from the buffer before it; the next one saves the result whole.
-    const std::string before = window->document().toBytes();
+    const std::string before = savedBytes(window->document());
     EXPECT_EQ(before, processed(processed(edited, window->choices()), window->choices()));
     process(qpath(target));
     EXPECT_EQ(readFile(target), processed(before, window->choices()));
@@ -75,7 +76,7 @@ TEST_F(Faults, ASaveIntoAMissingFolderIsRefusedAndAskedAgainWithNothingWritten) 
     EXPECT_EQ(entryCount(dir.path()), 0u) << "nothing written, no folder made";
     // As after a cancelled save: the buffer holds the edits, the caption names the loaded file.
     const std::string edited = processed(exampleBytes("evening-set.g5a"), window->choices());
-    EXPECT_EQ(window->document().toBytes(), edited);
+    EXPECT_EQ(savedBytes(window->document()), edited);
     EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
 
     desktop.answers = {missing, qpath(dir / "out.g5a")};
@@ -113,7 +114,7 @@ TEST_F(Faults, CancelledAndFailedLoadsChangeNothingAndProcessWorksOnThePreviousD
                                          QStringLiteral(": not a regular file"));
     EXPECT_EQ(desktop.boxes[3].text, QStringLiteral("Cannot open file ") + qpath(dir / "folder.g3xa") + QStringLiteral(": Is a directory"));
     EXPECT_EQ(desktop.requests.back().selectedFile, qpath(dir / "folder.g3xa")) << "the last path is offered";
-    EXPECT_EQ(window->document().toBytes(), exampleBytes("low-end.b3a"));
+    EXPECT_EQ(savedBytes(window->document()), exampleBytes("low-end.b3a"));
     EXPECT_EQ(window->modelCode(), "b3");
     EXPECT_EQ(window->windowTitle(), caption("low-end.b3a"));
     EXPECT_TRUE(find<QCheckBox>("ckB3ampmix")->isChecked());

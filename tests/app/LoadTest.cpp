@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "AppTestSupport.h"
+#include "support/SavedBytes.h"
 
 namespace pf::test {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(Load, EachFileShowsItsModelsPagesListsAndControls) {
         EXPECT_EQ(prompt(), QStringLiteral("Adjust settings and then click PROCESS."));
         EXPECT_TRUE(find("butprocess")->isEnabled());
         EXPECT_EQ(window->modelCode(), e.model);
-        EXPECT_EQ(window->document().toBytes(), readFile(e.path.toStdString()));
+        EXPECT_EQ(savedBytes(window->document()), readFile(e.path.toStdString()));
         EXPECT_EQ(visibleTabs(tabs()), (QStringList{"splash", e.ampPage, "drive", "reverb", "misc"}));
         EXPECT_EQ(tabs()->currentWidget()->objectName(), QLatin1String(e.ampPage));
         for (const char* name : {"ckpatchexppedal", "cbopatchexppedal"}) EXPECT_EQ(!find(name)->isHidden(), e.pedal) << name;

@@ -5,6 +5,7 @@
 #include <QMimeData>
 
 #include "AppTestSupport.h"
+#include "support/SavedBytes.h"
 
 namespace pf::test {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 // Everything a user can see of the window and everything Process reads, as text.
 QStringList state(const pf::app::TPresetforger_Form& form) {
     QStringList s{form.windowTitle(), QString::fromUtf8(form.modelCode().data(), form.modelCode().size()),
-                  QString::number(qHash(QByteArray::fromStdString(form.document().toBytes())))};
+                  QString::number(qHash(QByteArray::fromStdString(savedBytes(form.document()))))};
     auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     s << visibleTabs(tabs).join(',') << tabs->currentWidget()->objectName()
       << QString::number(tabs->currentWidget()->font().bold());
@@ -175,7 +176,7 @@ TEST_F(Opening, AFileHandedOverDuringACommandIsLoadedWhenTheCommandHasEnded) {
     EXPECT_EQ(window->windowTitle(), caption("saved.g5a"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->modelCode() == "g3x"; }, 5000)) << "the last file, after the save";
     EXPECT_EQ(window->windowTitle(), caption("rehearsal.g3xa"));
-    EXPECT_EQ(window->document().toBytes(), exampleBytes("rehearsal.g3xa"));
+    EXPECT_EQ(savedBytes(window->document()), exampleBytes("rehearsal.g3xa"));
 
     desktop.whileOpen = [&] { window->openFile(exampleFile("evening-set.g5a")); };
     load(exampleFile("low-end.b3a"));

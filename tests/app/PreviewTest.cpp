@@ -9,6 +9,7 @@
 
 #include "AppTestSupport.h"
 #include "app/PreviewDialog.h"
+#include "support/SavedBytes.h"
 
 namespace pf::test {
 namespace {
@@ -58,7 +59,7 @@ TEST_F(Preview, UntickedModulesAreSavedAsLoadedAndTheRestAsProcessWritesThem) {
                 expected[i] = originalLines[i];
         }
         EXPECT_EQ(readFile(target), bytesOf(expected));
-        EXPECT_EQ(window->document().toBytes(), bytesOf(expected)) << "the document is what was saved";
+        EXPECT_EQ(savedBytes(window->document()), bytesOf(expected)) << "the document is what was saved";
         // The summary under the buttons counts what was saved; Changes... shows the Process
         // again, with the ticks it was kept with.
         const auto keptModules = std::count(kept.begin(), kept.end(), true);
@@ -96,7 +97,7 @@ TEST_F(Preview, CancelLeavesTheDocumentAsBeforeThatProcessWithNoSaveDialog) {
     load(exampleFile("evening-set.g5a"));
     tick("ckampgain");
     process();  // the save dialog cancelled: the edits stay, and can be undone
-    const std::string afterFirst = window->document().toBytes();
+    const std::string afterFirst = savedBytes(window->document());
     ASSERT_NE(afterFirst, exampleBytes("evening-set.g5a"));
     tick("ckreverbmix");
     desktop.review = [](const pf::app::ChangeReview&) { return std::optional<std::vector<bool>>(); };
@@ -104,9 +105,9 @@ TEST_F(Preview, CancelLeavesTheDocumentAsBeforeThatProcessWithNoSaveDialog) {
     window->butprocessClick();
     EXPECT_EQ(desktop.requests.size(), requests) << "no save dialog";
     EXPECT_TRUE(desktop.boxes.isEmpty());
-    EXPECT_EQ(window->document().toBytes(), afterFirst);
+    EXPECT_EQ(savedBytes(window->document()), afterFirst);
     window->undoClick();  // the cancelled Process left nothing to undo: this takes back the first
-    EXPECT_EQ(window->document().toBytes(), exampleBytes("evening-set.g5a"));
+    EXPECT_EQ(savedBytes(window->document()), exampleBytes("evening-set.g5a"));
     EXPECT_FALSE(find<QToolButton>("butundo")->isEnabled());
 }
 
@@ -161,10 +162,10 @@ TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
     TempDir dir;
     tick("ckampgain");
     process(qpath(dir / "first.g5a"));
-    const std::string first = window->document().toBytes();
+    const std::string first = savedBytes(window->document());
     find<QSpinBox>("spinampgain")->setValue(12);
     process();  // not saved
-    const std::string second = window->document().toBytes();
+    const std::string second = savedBytes(window->document());
     ASSERT_NE(first, second);
     ASSERT_NE(first, loaded);
     struct State {
@@ -177,7 +178,7 @@ TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
                             {second, caption("first.g5a"), QStringLiteral("Not saved.")}};
     auto expectState = [&](int i, const char* how) {
         SCOPED_TRACE(how);
-        EXPECT_EQ(window->document().toBytes(), states[i].bytes);
+        EXPECT_EQ(savedBytes(window->document()), states[i].bytes);
         EXPECT_EQ(window->windowTitle(), states[i].caption);
         EXPECT_TRUE(find<QLabel>("processsummary")->text().endsWith(states[i].saved));
         EXPECT_EQ(undo->isEnabled(), i > 0);
@@ -199,7 +200,7 @@ TEST_F(History, UndoAndRedoGoBackAndForthByteForByteWithCaptionAndSaveState) {
     undo->click();
     process();
     EXPECT_FALSE(redo->isEnabled());
-    EXPECT_EQ(window->document().toBytes(), processed(first, window->choices()));
+    EXPECT_EQ(savedBytes(window->document()), processed(first, window->choices()));
     load(exampleFile("rehearsal.g3xa"));
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_EQ(find<QLabel>("processsummary")->text(), QString());
@@ -217,11 +218,11 @@ TEST_F(History, UndoIsRefusedWhileACommandRuns) {
     QApplication::setActiveWindow(window.get());
     std::string made;
     desktop.whileOpen = [&] {
-        made = window->document().toBytes();
+        made = savedBytes(window->document());
         EXPECT_FALSE(find<QToolButton>("butundo")->isEnabled());
         QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
         window->undoClick();
-        EXPECT_EQ(window->document().toBytes(), made);
+        EXPECT_EQ(savedBytes(window->document()), made);
     };
     process(qpath(dir / "out.g5a"));
     desktop.whileOpen = nullptr;

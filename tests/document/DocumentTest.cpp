@@ -8,6 +8,7 @@
 #include "catalogue/Catalogue.h"
 #include "engine/PatchGroup.h"
 #include "support/TempDir.h"
+#include "support/SavedBytes.h"
 
 using pf::Document;
 namespace fs = std::filesystem;
@@ -85,13 +86,12 @@ TEST(DocumentText, FindAcrossLineBreaksMatchesTheJoinedText) {
     EXPECT_EQ(doc.find("h\na", 0), std::optional<size_t>(9));
 }
 
-TEST(DocumentText, ReplaceLineKeepsPositionsCurrentAndIgnoresOutsideIndices) {
+TEST(DocumentText, SetLineKeepsPositionsCurrentAndRefusesOutsideIndices) {
     Document doc = Document::fromBytes("one\ntwo\nthree\n");
-    doc.replaceLine(-1, "x");
-    doc.replaceLine(3, "x");
+    EXPECT_THROW(doc.setLine(3, "x"), std::out_of_range);
     EXPECT_EQ(doc.text(), "one\ntwo\nthree");
-    doc.replaceLine(0, "a much longer first line");
-    doc.replaceLine(1, "");
+    doc.setLine(0, "a much longer first line");
+    doc.setLine(1, "");
     EXPECT_EQ(doc.text(), "a much longer first line\n\nthree");
     EXPECT_EQ(doc.lineStart(2), 26u);
     EXPECT_EQ(doc.find("THREE", 0), std::optional<size_t>(26));
@@ -107,7 +107,7 @@ TEST(DocumentText, PositionsAgreeWithTheJoinedTextAfterManyReplacements) {
     unsigned seed = 12345;
     auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8); };
     for (int round = 0; round < 400; ++round) {
-        doc.replaceLine(next() % 300, std::string(next() % 23, 'k'));
+        doc.setLine(next() % 300, std::string(next() % 23, 'k'));
         if (round % 50 != 0) continue;
         const std::string text = doc.text();
         ASSERT_EQ(doc.textLength(), text.size());
@@ -145,13 +145,13 @@ TEST(DocumentText, RewritesInPlaceOrBesideReadBackAndSaveAsTheyWere) {
         for (const auto& step : c.steps) {
             SCOPED_TRACE(::testing::PrintToString(c.bytes) + " line " + std::to_string(step.line) + " = " +
                          ::testing::PrintToString(step.text));
-            doc.replaceLine(step.line, step.text);
+            doc.setLine(static_cast<size_t>(step.line), step.text);
             model[static_cast<size_t>(step.line)] = step.text;
             ASSERT_EQ(doc.lines(), model);
             std::string bytes, text;
             for (const auto& l : model) bytes += l + "\r\n";
             for (size_t i = 0; i < model.size(); ++i) text += (i ? "\n" : "") + model[i];
-            EXPECT_EQ(doc.toBytes(), bytes);
+            EXPECT_EQ(savedBytes(doc), bytes);
             EXPECT_EQ(doc.text(), text);
             EXPECT_EQ(doc.lineStart(model.size() - 1), text.size() - model.back().size());
         }

@@ -6,6 +6,7 @@
 
 #include "EngineTestSupport.h"
 #include "engine/ProcessDriver.h"
+#include "support/SavedBytes.h"
 
 using namespace pf;
 using namespace pf::test;
@@ -237,7 +238,7 @@ TEST(ProcessDriver, ABlockFailingPartWayUndoesTheWholeCommandAndPassesItsErrorOn
     g5Patch(s);
     s.tail();
     Document doc = s.document();
-    const std::string before = doc.toBytes();
+    const std::string before = savedBytes(doc);
     const Choices c = choicesFor("g5", {{S::NoiseReductionLevel, 90}, {S::AmpGain, 61}, {S::DriveGain, 62}});
 
     size_t changedWhenFailing = 0;
@@ -268,11 +269,11 @@ TEST(ProcessDriver, ABlockFailingPartWayUndoesTheWholeCommandAndPassesItsErrorOn
     }
     EXPECT_EQ(changedWhenFailing, 5u);  // two noise levels; Prm1 and Prm2 of the first amp, Prm2 of the second
     EXPECT_FALSE(laterBlockRan);
-    EXPECT_EQ(doc.toBytes(), before);
+    EXPECT_EQ(savedBytes(doc), before);
 
     Document fresh = s.document();
     const ProcessReport expected = process(fresh, testCatalogue(), c);
     const ProcessReport again = process(doc, testCatalogue(), c);
-    EXPECT_EQ(doc.toBytes(), fresh.toBytes());
+    EXPECT_EQ(savedBytes(doc), savedBytes(fresh));
     EXPECT_EQ(again.linesChanged, expected.linesChanged);
 }

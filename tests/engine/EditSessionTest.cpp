@@ -4,6 +4,7 @@
 
 #include "document/Document.h"
 #include "engine/EditSession.h"
+#include "support/SavedBytes.h"
 
 namespace {
 
@@ -14,17 +15,17 @@ const char* kGroup =
 // A command that fails part-way leaves the document as it was: every rewritten line is put back.
 TEST(EditSession, RollbackPutsBackEveryRewrittenLine) {
     pf::Document doc = pf::Document::fromBytes(kGroup);
-    const std::string before = doc.toBytes();
+    const std::string before = savedBytes(doc);
     pf::EditSession session(doc);
     session.forEachHit("        <Prm1>27</Prm1>", [&](long long line) {
         session.writeParameter(line - 1, 0, "0");
         session.writeParameter(line + 1, 2, "99");
         session.writeParameter(line, 1, "a much longer type id than before");
     });
-    ASSERT_NE(doc.toBytes(), before);
+    ASSERT_NE(savedBytes(doc), before);
     EXPECT_EQ(session.linesChanged(), 5u);
     session.rollback();
-    EXPECT_EQ(doc.toBytes(), before);
+    EXPECT_EQ(savedBytes(doc), before);
     EXPECT_EQ(doc.find("before", 0), std::nullopt) << "positions follow the restored lines";
 }
 
@@ -35,7 +36,7 @@ TEST(EditSession, LinesRewrittenTwiceCountOnceAndRollBackToTheirFirstText) {
     pf::Document doc = pf::Document::fromBytes(
         "  <Module1>\n        <Prm0>1</Prm0>\n        <Prm1>27</Prm1>\n  <PRM2>5</prm2> tail\n"
         "        <Prm3>7</Prm3>\n");
-    const std::string before = doc.toBytes();
+    const std::string before = savedBytes(doc);
     pf::EditSession session(doc);
     session.writeParameter(1, 0, "1");                      // the same text: no change
     session.writeParameter(3, 2, "a value far longer than the line it replaces");
@@ -47,7 +48,7 @@ TEST(EditSession, LinesRewrittenTwiceCountOnceAndRollBackToTheirFirstText) {
     EXPECT_EQ(session.linesChanged(), 2u);
     EXPECT_EQ(doc.line(3), "        <Prm2>6</Prm2>");
     session.rollback();
-    EXPECT_EQ(doc.toBytes(), before);
+    EXPECT_EQ(savedBytes(doc), before);
     EXPECT_EQ(session.linesChanged(), 0u);
 }
 

@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 #include "engine/History.h"
 #include "engine/Review.h"
+#include "support/SavedBytes.h"
 
 using namespace pf;
 using namespace pf::test;
@@ -114,27 +115,27 @@ TEST(History, UndoAndRedoGoBackAndForthByteForByteWithTheirNotes) {
     std::string note = "loaded";
     History<std::string> history;
     EXPECT_FALSE(history.canUndo());
-    std::vector<std::string> states{doc.toBytes()};
+    std::vector<std::string> states{savedBytes(doc)};
     Choices louder = r.choices;
     louder[S::PatchLevel].number = 99;
     for (const auto& [after, choices] : {std::pair{"first", r.choices}, std::pair{"second", louder}}) {
         Document before = doc;
         process(doc, testCatalogue(), choices);
         history.changed(std::move(before), std::exchange(note, after));
-        states.push_back(doc.toBytes());
+        states.push_back(savedBytes(doc));
     }
     ASSERT_NE(states[1], states[2]) << "the second Process changes the result of the first";
     const std::vector<std::string> notes{"loaded", "first", "second"};
     for (size_t i : {1, 0}) {
         EXPECT_TRUE(history.undo(doc, note));
-        EXPECT_EQ(doc.toBytes(), states[i]);
+        EXPECT_EQ(savedBytes(doc), states[i]);
         EXPECT_EQ(note, notes[i]);
     }
     EXPECT_FALSE(history.undo(doc, note));
-    EXPECT_EQ(doc.toBytes(), states[0]);
+    EXPECT_EQ(savedBytes(doc), states[0]);
     for (size_t i : {1, 2}) {
         EXPECT_TRUE(history.redo(doc, note));
-        EXPECT_EQ(doc.toBytes(), states[i]);
+        EXPECT_EQ(savedBytes(doc), states[i]);
         EXPECT_EQ(note, notes[i]);
     }
     EXPECT_FALSE(history.redo(doc, note));
