@@ -74,15 +74,14 @@ const SettingSection& sectionOfList(TypeList list) {
     return settingSections().front();
 }
 
-// The "Patches:" label and field of a section, named after `stem` ("labelamppatches",
-// "editamppatches"), stored in `patches`.
-std::pair<QLabel*, QLineEdit*> patchesField(const SettingSection& section, const char* stem, QWidget* parent,
-                                            SettingsPage::PatchFields& patches) {
+// The "Patches:" label and field of a section, stored in `patches`.
+std::pair<QLabel*, QLineEdit*> patchesField(const SettingSection& section, QWidget* parent, SettingsPage::PatchFields& patches) {
+    const size_t index = static_cast<size_t>(&section - settingSections().data());
     auto* label = new QLabel(QCoreApplication::translate("Pages", "Patches:"), parent);
-    label->setObjectName(QStringLiteral("label%1patches").arg(QLatin1String(stem)));
+    label->setObjectName(QStringLiteral("label") + patchesFieldName(index).mid(4));
     label->setMinimumHeight(kControlHeight);
     auto* field = new QLineEdit(parent);
-    field->setObjectName(QStringLiteral("edit%1patches").arg(QLatin1String(stem)));
+    field->setObjectName(patchesFieldName(index));
     field->setFixedHeight(kControlHeight);
     field->setMinimumWidth(40);
     field->setPlaceholderText(QCoreApplication::translate("Pages", "all"));
@@ -91,7 +90,7 @@ std::pair<QLabel*, QLineEdit*> patchesField(const SettingSection& section, const
                  "by commas: * stands for any characters, ? for any one, letter case is ignored. Empty: every patch.")
                           .arg(qs(section.name)));
     label->setBuddy(field);
-    patches[static_cast<size_t>(&section - settingSections().data())] = field;
+    patches[index] = field;
     return {label, field};
 }
 
@@ -102,6 +101,12 @@ void setAllTicked(QListWidget* list, Qt::CheckState state) {
 }  // namespace
 
 std::span<const PageDef> pageDefs() { return kPages; }
+
+QString patchesFieldName(size_t section) {
+    static constexpr const char* kStems[] = {"amp", "B3amp", "drive", "reverb", "misc", "patch"};
+    static_assert(std::size(kStems) == kSectionCount);
+    return QStringLiteral("edit%1patches").arg(QLatin1String(kStems[section]));
+}
 
 void checkAll(QListWidget* list) { setAllTicked(list, Qt::Checked); }
 void checkNone(QListWidget* list) { setAllTicked(list, Qt::Unchecked); }
@@ -372,7 +377,7 @@ void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows, 
     const SettingSection& section = sectionOfList(*def().typeList);
     auto* patchRow = new QHBoxLayout;
     patchRow->setSpacing(4);
-    const auto [patchLabel, patchField] = patchesField(section, def().name, this, patches);
+    const auto [patchLabel, patchField] = patchesField(section, this, patches);
     patchRow->addWidget(patchLabel);
     patchRow->addWidget(patchField, 1);
     left->addSpacing(2);
@@ -435,12 +440,12 @@ void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows, Pa
     for (SettingId id : sectionNamed("ZNR").settings)
         rows[static_cast<size_t>(id)] = buildSettingRow(setting(id), znr, znrGrid, row++, znrLayout);
     // Each section's patterns in a row of its own below its settings.
-    auto addPatchesRow = [&](const char* section, const char* stem, QWidget* parent, QGridLayout* grid) {
-        const auto [label, field] = patchesField(sectionNamed(section), stem, parent, patches);
+    auto addPatchesRow = [&](const char* section, QWidget* parent, QGridLayout* grid) {
+        const auto [label, field] = patchesField(sectionNamed(section), parent, patches);
         grid->addWidget(label, row, 0);
         grid->addWidget(field, row, 1, 1, 3);
     };
-    addPatchesRow("ZNR", "misc", znr, znrGrid);
+    addPatchesRow("ZNR", znr, znrGrid);
     auto* left = new QVBoxLayout;
     left->addWidget(znr);
     left->addStretch(1);
@@ -460,7 +465,7 @@ void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows, Pa
     row = 0;
     for (SettingId id : sectionNamed("Patch").settings)
         rows[static_cast<size_t>(id)] = buildSettingRow(setting(id), this, patchGrid, row++, patchLayout);
-    addPatchesRow("Patch", "patch", this, patchGrid);
+    addPatchesRow("Patch", this, patchGrid);
 }
 
 }  // namespace pf::app

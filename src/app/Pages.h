@@ -41,6 +41,10 @@ struct PageDef {
 // The pages in tab order; the first is Home.
 std::span<const PageDef> pageDefs();
 
+// The object name of a section's field of patch-name patterns ("editamppatches"), by the
+// section's place in settingSections().
+QString patchesFieldName(size_t section);
+
 // A tab page whose "Legal" button keeps to its bottom right corner. Its contents are laid out
 // by their texts; at its right it keeps room for the window's command buttons, at its bottom
 // for a row of small buttons.
