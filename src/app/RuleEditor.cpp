@@ -45,6 +45,10 @@ RuleEditor::RuleEditor(const QString& caption, const QString& text, const QStrin
 void RuleEditor::openUnder(const QWidget* anchor) {
     adjustSize();
     QPoint at = anchor->mapToGlobal(QPoint(0, anchor->height()));
+    // Within the window where it fits, else within the screen.
+    const QWidget* window = anchor->window();
+    const int windowRight = window->mapToGlobal(QPoint(window->width(), 0)).x();
+    if (width() <= window->width()) at.setX(std::min(at.x(), windowRight - width()));
     if (const QScreen* screen = anchor->screen()) {
         const QRect room = screen->availableGeometry();
         at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));

@@ -42,7 +42,8 @@ Room roomOf(const QWidget* w) {
         Room widest{{}, 0, rule->width() - 4};
         for (const auto form : {ValueRule::Form::Set, ValueRule::Form::Add, ValueRule::Form::Scale, ValueRule::Form::Limit})
             for (const bool condition : {false, true}) {
-                ValueRule r{form};
+                ValueRule r;
+                r.form = form;
                 if (condition) r.when = std::pair{0, 1};
                 const QString mark = pf::app::RuleButton::markOf(r);
                 if (const int needed = QFontMetrics(bold).horizontalAdvance(mark); needed > widest.needed) widest = {mark, needed, widest.given};

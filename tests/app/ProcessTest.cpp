@@ -292,7 +292,9 @@ TEST_F(Recipes, ARuleIsTypedFromTheKeyboard) {
     QApplication::processEvents();
     EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("ruletext")), nullptr) << "the box closes";
     EXPECT_EQ(window->focusWidget(), rule);
-    pf::ValueRule added{pf::ValueRule::Form::Add, 4};
+    pf::ValueRule added;
+    added.form = pf::ValueRule::Form::Add;
+    added.amount = 4;
     added.when = std::pair{-10, 0};
     EXPECT_EQ(window->choices()[SettingId::B3AmpBass].rule, added);
     EXPECT_EQ(spin->value(), -3);
