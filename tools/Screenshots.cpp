@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFont>
 #include <QListWidget>
+#include <QPainter>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -115,6 +116,30 @@ int main(int argc, char** argv) {
         window.butprocessClick();
         desktop.onPreview = nullptr;
         grab(window, QStringLiteral("after-process.png"));
+    });
+    // Rules: the example rule recipe applied, the Amp page with the rule box of Level open over
+    // it, and the preview of its Process.
+    withWindow("evening-set.g5a", [&](pf::app::TPresetforger_Form& window) {
+        ok &= window.applyRecipe(QStringLiteral(PF_SOURCE_DIR "/examples/rules.recipe.ini"));
+        window.editRule(pf::SettingId::AmpLevel);
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        QPixmap shot = window.grab();
+        if (auto* editor = window.findChild<QWidget*>(QStringLiteral("ruleeditor"))) {
+            QPainter painter(&shot);
+            painter.drawPixmap(window.mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->grab());
+            painter.end();
+            editor->close();
+        }
+        const bool saved = shot.save(out.filePath(QStringLiteral("g5-amp-rules.png")));
+        std::fprintf(saved ? stdout : stderr, "%s\n", qPrintable(out.filePath(QStringLiteral("g5-amp-rules.png"))));
+        ok &= saved;
+        desktop.onPreview = [&](QWidget& dialog) {
+            auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("previewchanges"));
+            tree->expandAll();
+            grab(dialog, QStringLiteral("preview-rules.png"));
+        };
+        window.butprocessClick();
+        desktop.onPreview = nullptr;
     });
     return ok ? 0 : 1;
 }

@@ -98,7 +98,9 @@ TPresetforger_Form::TPresetforger_Form(Desktop& desktop, QWidget* parent) : QDia
 
     addPages();
     layout->addWidget(tabs_, 1);
-    controls_.emplace(rows_, typeLists());
+    controls_.emplace(rows_, typeLists(), patchFields_);
+    for (const SettingRow& row : rows_)
+        connect(row.rule, &QToolButton::clicked, this, [this, id = row.def->id] { editRule(id); });
 
     dateLink_ = new ClickableLabel(this);
     dateLink_->setObjectName(QStringLiteral("Panel7"));
@@ -141,7 +143,7 @@ void TPresetforger_Form::addPages() {
             page = home_ = new HomePage(def);
             connect(home_, &HomePage::pictureClicked, this, &TPresetforger_Form::RxGIFAnimator5Click);
         } else {
-            settingsPages_.push_back(new SettingsPage(def, rows_));
+            settingsPages_.push_back(new SettingsPage(def, rows_, patchFields_));
             page = settingsPages_.back();
         }
         connect(page, &TabPage::legalClicked, this, &TPresetforger_Form::SpeedButton1Click);

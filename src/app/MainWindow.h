@@ -107,6 +107,9 @@ public:
     void redoClick();
     // "Changes...": the changes of the Process that made the document, to read again.
     void changesClick();
+    // A setting's rule button: asks for its value or rule as a recipe line gives it, read by
+    // the recipe's reader for the loaded file.
+    void editRule(pf::SettingId id);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -195,6 +198,7 @@ private:
     std::vector<SettingsPage*> settingsPages_;
 
     std::array<SettingRow, pf::kSettingCount> rows_{};
+    ChoiceControls::PatchFields patchFields_{};
     std::optional<ChoiceControls> controls_;
     bool shownOnce_ = false;
     bool resettingTabs_ = false;

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QSpacerItem>
@@ -51,6 +52,7 @@ void fitWidth(QWidget* w, int needed) {
 }
 
 int textWidthOf(const QWidget* w) {
+    if (qobject_cast<const RuleButton*>(w)) return 0;  // as wide as its widest mark from the start
     if (const auto* b = qobject_cast<const QAbstractButton*>(w)) return b->sizeHint().width() + boldExtra(b, b->text());
     if (const auto* l = qobject_cast<const QLabel*>(w); l && !l->wordWrap() && l->pixmap().isNull())
         return l->sizeHint().width() + boldExtra(l, l->text());
@@ -72,6 +74,26 @@ const SettingSection& sectionOfList(TypeList list) {
     return settingSections().front();
 }
 
+// The "Patches:" label and field of a section, stored in `patches`.
+std::pair<QLabel*, QLineEdit*> patchesField(const SettingSection& section, QWidget* parent, SettingsPage::PatchFields& patches) {
+    const size_t index = static_cast<size_t>(&section - settingSections().data());
+    auto* label = new QLabel(QCoreApplication::translate("Pages", "Patches:"), parent);
+    label->setObjectName(QStringLiteral("label") + patchesFieldName(index).mid(4));
+    label->setMinimumHeight(kControlHeight);
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(patchesFieldName(index));
+    field->setFixedHeight(kControlHeight);
+    field->setMinimumWidth(40);
+    field->setPlaceholderText(QCoreApplication::translate("Pages", "all"));
+    field->setToolTip(QCoreApplication::translate(
+        "Pages", "Only the patches whose names match one of these patterns get the settings of %1, the patterns separated "
+                 "by commas: * stands for any characters, ? for any one, letter case is ignored. Empty: every patch.")
+                          .arg(qs(section.name)));
+    label->setBuddy(field);
+    patches[index] = field;
+    return {label, field};
+}
+
 void setAllTicked(QListWidget* list, Qt::CheckState state) {
     for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(state);
 }
@@ -79,6 +101,12 @@ void setAllTicked(QListWidget* list, Qt::CheckState state) {
 }  // namespace
 
 std::span<const PageDef> pageDefs() { return kPages; }
+
+QString patchesFieldName(size_t section) {
+    static constexpr const char* kStems[] = {"amp", "B3amp", "drive", "reverb", "misc", "patch"};
+    static_assert(std::size(kStems) == kSectionCount);
+    return QStringLiteral("edit%1patches").arg(QLatin1String(kStems[section]));
+}
 
 void checkAll(QListWidget* list) { setAllTicked(list, Qt::Checked); }
 void checkNone(QListWidget* list) { setAllTicked(list, Qt::Unchecked); }
@@ -153,6 +181,7 @@ void TabPage::fitTexts() {
         if (auto* list = qobject_cast<QComboBox*>(w)) fitWidth(list, comboWidthFor(list));
         else if (const int width = textWidthOf(w)) fitWidth(w, width);
     }
+    for (ValueCell* cell : findChildren<ValueCell*>()) cell->fit();
     if (legal_) legal_->setFixedSize(legal_->minimumWidth(), std::max(20, legal_->sizeHint().height()));
     positionLegal();
 }
@@ -216,10 +245,10 @@ HomePage::HomePage(const PageDef& def) : TabPage(def) {
 
 // ---- Setting pages ----------------------------------------------------------------------------
 
-SettingsPage::SettingsPage(const PageDef& def, std::array<SettingRow, kSettingCount>& rows) : TabPage(def) {
+SettingsPage::SettingsPage(const PageDef& def, std::array<SettingRow, kSettingCount>& rows, PatchFields& patches) : TabPage(def) {
     rowsKeepRoom_ = true;
-    if (def.typeList) buildEffectPage(rows);
-    else buildMiscPage(rows);
+    if (def.typeList) buildEffectPage(rows, patches);
+    else buildMiscPage(rows, patches);
     addLegalButton();
 }
 
@@ -304,7 +333,7 @@ void SettingsPage::keepRoomBeside(Grid& g, int top) {
     }
 }
 
-void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows) {
+void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows, PatchFields& patches) {
     auto* left = new QVBoxLayout;
     left->setSpacing(2);
     body()->addLayout(left);
@@ -345,6 +374,14 @@ void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows) 
     left->addLayout(buttons);
     connect(checkAll_, &QToolButton::clicked, this, [this] { checkAll(typeList_); });
     connect(checkNone_, &QToolButton::clicked, this, [this] { checkNone(typeList_); });
+    const SettingSection& section = sectionOfList(*def().typeList);
+    auto* patchRow = new QHBoxLayout;
+    patchRow->setSpacing(4);
+    const auto [patchLabel, patchField] = patchesField(section, this, patches);
+    patchRow->addWidget(patchLabel);
+    patchRow->addWidget(patchField, 1);
+    left->addSpacing(2);
+    left->addLayout(patchRow);
 
     // The rows top to bottom, so that the Tab key walks them in the order they are shown; the
     // B3 rows of a page stand on a panel of their own after the others.
@@ -354,7 +391,6 @@ void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows) 
     body()->addLayout(right, 1);
     QGridLayout* grid = settingGrid();
     right->addLayout(grid);
-    const SettingSection& section = sectionOfList(*def().typeList);
     std::vector<SettingId> b3Rows;
     int row = 0;
     for (SettingId id : section.settings) {
@@ -387,7 +423,7 @@ void SettingsPage::buildEffectPage(std::array<SettingRow, kSettingCount>& rows) 
     right->addStretch(1);
 }
 
-void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows) {
+void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows, PatchFields& patches) {
     auto* znr = new QGroupBox(tr("ZNR"), this);
     znr->setObjectName(QStringLiteral("ZNR"));
     // The group keeps a font of its own: a bold page leaves it as it is.
@@ -395,7 +431,7 @@ void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows) {
     groupFont.setBold(false);
     znr->setFont(groupFont);
     QGridLayout* znrGrid = settingGrid();
-    znrGrid->setContentsMargins(8, 8, 8, 8);
+    znrGrid->setContentsMargins(4, 8, 4, 8);
     znr->setLayout(znrGrid);
     RowLayout znrLayout;
     znrLayout.spinWidth = 74;
@@ -403,6 +439,13 @@ void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows) {
     int row = 0;
     for (SettingId id : sectionNamed("ZNR").settings)
         rows[static_cast<size_t>(id)] = buildSettingRow(setting(id), znr, znrGrid, row++, znrLayout);
+    // Each section's patterns in a row of its own below its settings.
+    auto addPatchesRow = [&](const char* section, QWidget* parent, QGridLayout* grid) {
+        const auto [label, field] = patchesField(sectionNamed(section), parent, patches);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1, 1, 3);
+    };
+    addPatchesRow("ZNR", znr, znrGrid);
     auto* left = new QVBoxLayout;
     left->addWidget(znr);
     left->addStretch(1);
@@ -422,6 +465,7 @@ void SettingsPage::buildMiscPage(std::array<SettingRow, kSettingCount>& rows) {
     row = 0;
     for (SettingId id : sectionNamed("Patch").settings)
         rows[static_cast<size_t>(id)] = buildSettingRow(setting(id), this, patchGrid, row++, patchLayout);
+    addPatchesRow("Patch", this, patchGrid);
 }
 
 }  // namespace pf::app

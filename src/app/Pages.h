@@ -12,6 +12,7 @@
 class QBoxLayout;
 class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QSpacerItem;
 class QToolButton;
@@ -39,6 +40,10 @@ struct PageDef {
 
 // The pages in tab order; the first is Home.
 std::span<const PageDef> pageDefs();
+
+// The object name of a section's field of patch-name patterns ("editamppatches"), by the
+// section's place in settingSections().
+QString patchesFieldName(size_t section);
 
 // A tab page whose "Legal" button keeps to its bottom right corner. Its contents are laid out
 // by their texts; at its right it keeps room for the window's command buttons, at its bottom
@@ -97,19 +102,23 @@ private:
 // A page of setting rows: an effect page (a heading, the effect-type check list on a white
 // panel with Check All and Check None below it, the section's rows at the right; the B3 rows
 // of the Drive page on a panel of their own) or the Misc page (the ZNR group and the patch
-// settings). Each row it builds is stored in `rows` under its setting.
+// settings). Each row it builds is stored in `rows` under its setting. Each section on the
+// page has a field of the patterns of the patch names its settings go to ("Patches:"), below
+// the check list of an effect page and below the rows of each Misc section; it is stored in
+// `patches` under the section.
 class SettingsPage : public TabPage {
     Q_OBJECT
 public:
-    SettingsPage(const PageDef& def, std::array<SettingRow, kSettingCount>& rows);
+    using PatchFields = std::array<QLineEdit*, kSectionCount>;
+    SettingsPage(const PageDef& def, std::array<SettingRow, kSettingCount>& rows, PatchFields& patches);
 
     QListWidget* typeList() const { return typeList_; }          // effect pages
     QWidget* b3ControlsPanel() const { return b3ControlsPanel_; }  // the Drive page's B3 panel
     void fitTexts() override;
 
 private:
-    void buildEffectPage(std::array<SettingRow, kSettingCount>& rows);
-    void buildMiscPage(std::array<SettingRow, kSettingCount>& rows);
+    void buildEffectPage(std::array<SettingRow, kSettingCount>& rows, PatchFields& patches);
+    void buildMiscPage(std::array<SettingRow, kSettingCount>& rows, PatchFields& patches);
 
     QListWidget* typeList_ = nullptr;
     QWidget* listPanel_ = nullptr;

@@ -1,4 +1,6 @@
-// Recipes in the window (saved from the choices shown, applied to them) and files dropped on it.
+// Recipes in the window (saved from the choices shown, applied to them), a setting's rule said
+// as a recipe says it, and files dropped on it.
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -8,6 +10,7 @@
 
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
+#include "app/RuleEditor.h"
 #include "app/Widgets.h"
 #include "io/FileIO.h"
 #include "recipe/Apply.h"
@@ -120,6 +123,30 @@ bool TPresetforger_Form::applyRecipe(const QString& path) {
                          tr("Not offered for %1 files, so not applied: %2").arg(qs(modelCode()), keys.join(QStringLiteral(", "))));
     }
     return true;
+}
+
+// ---- Rules ----------------------------------------------------------------------------------
+
+void TPresetforger_Form::editRule(SettingId id) {
+    const SettingRow& row = rows_[static_cast<size_t>(id)];
+    const SettingDef& def = setting(id);
+    const QString examples =
+        def.kind == ValueKind::Spin
+            ? tr("%1 to %2, add N, scale P%, limit A..B;\nany of them then if A..B").arg(def.minimum).arg(def.maximum)
+            : tr("An item, or an item if ITEM1, ITEM2");
+    const std::string now = pf::valueText(id, choices()[id], session_.group()).value_or(std::string());
+    auto read = [this, id](const std::string& text) -> std::variant<SettingChoice, std::string> {
+        if (!text.empty()) return pf::choiceFor(id, text, session_.group());
+        SettingChoice plain = choices()[id];  // the value shown, without a rule
+        plain.rule = {};
+        return plain;
+    };
+    auto take = [this, id, rule = row.rule](const SettingChoice& chosen) {
+        controls_->setChoice(id, chosen);
+        rule->setFocus();
+    };
+    auto* editor = new RuleEditor(row.box->text(), qs(now), examples, read, take, this);
+    editor->openUnder(row.rule);
 }
 
 // ---- Drops ----------------------------------------------------------------------------------

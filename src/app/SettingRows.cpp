@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 
 #include "app/SpinEdit.h"
@@ -17,6 +18,62 @@ QWidget* SettingRow::valueControl() const {
     if (spin) return spin;
     return list;
 }
+
+namespace {
+constexpr int kRuleFrame = 2;  // the rule button's border and padding at either side
+}  // namespace
+
+QString RuleButton::markOf(const ValueRule& rule) {
+    switch (rule.form) {
+        case ValueRule::Form::Add: return QStringLiteral("+");
+        case ValueRule::Form::Scale: return QStringLiteral("%");
+        case ValueRule::Form::Limit: return QStringLiteral("\u2195");
+        case ValueRule::Form::Set: break;
+    }
+    return rule.plain() ? QStringLiteral("=") : QStringLiteral("?");
+}
+
+RuleButton::RuleButton(QWidget* parent) : QToolButton(parent) {
+    setAutoRaise(true);
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    // As narrow as its widest mark in bold: the row keeps its width.
+    setStyleSheet(QStringLiteral("QToolButton { color: %1; padding: 0px 1px; border: 1px solid transparent; border-radius: 2px; }"
+                                 "QToolButton:hover, QToolButton:focus { border-color: %2; background: %3; }"
+                                 "QToolButton:disabled { color: %4; }")
+                      .arg(kPromptBlue.name(), kHoverBorder.name(), kHoverFill.name(), kDisabledGrey.name()));
+    QFont bold = font();
+    bold.setBold(true);
+    int width = 0;
+    for (const char* mark : {"=", "+", "%", "\u2195", "?"}) width = std::max(width, QFontMetrics(bold).horizontalAdvance(QString::fromUtf8(mark)));
+    width += 2 * kRuleFrame;
+    setFixedSize(width, kControlHeight);
+    setRule({});
+}
+
+void RuleButton::setRule(const ValueRule& rule) {
+    rule_ = rule;
+    setText(markOf(rule));
+    // A rule stands out from the value itself.
+    QFont f = font();
+    f.setUnderline(!rule.plain());
+    setFont(f);
+}
+
+ValueCell::ValueCell(QWidget* value, RuleButton* rule, QWidget* parent) : QWidget(parent), value_(value), rule_(rule) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    value->setParent(this);
+    rule->setParent(this);
+    layout->addWidget(value);
+    layout->addWidget(rule);
+    layout->addStretch(1);
+    setFixedHeight(kControlHeight);
+}
+
+void ValueCell::fit() { setMinimumWidth(value_->minimumWidth() + rule_->width()); }
 
 namespace {
 
@@ -110,15 +167,24 @@ SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* 
     }
     QWidget* value = row.valueControl();
     value->setObjectName(valueControlName(def.id));
+    row.rule = new RuleButton(parent);
+    row.rule->setObjectName(QStringLiteral("rule") + qs(look.stem));
+    row.rule->setAccessibleName(QCoreApplication::translate("Settings", "Rule for %1").arg(row.box->text()));
+    // The value control and its rule button together take the width the value control took.
+    valueWidth -= row.rule->width();
     value->setProperty(kLeastWidth, valueWidth);
     value->setMinimumWidth(valueWidth);
     value->setFixedHeight(kControlHeight);
     value->setEnabled(false);
+    row.rule->setEnabled(false);
+    row.cell = new ValueCell(value, row.rule, parent);
+    row.cell->fit();
     // A value control without a hint may reach into the hint columns.
     // Settings written into some effect types only say which.
     const std::string hint = onlyForHint(def.id);
-    grid->addWidget(value, gridRow, 1, 1, hint.empty() ? 3 : 1, Qt::AlignLeft);
+    grid->addWidget(row.cell, gridRow, 1, 1, hint.empty() ? 3 : 1, Qt::AlignLeft);
     QObject::connect(row.box, &QCheckBox::toggled, value, &QWidget::setEnabled);
+    QObject::connect(row.box, &QCheckBox::toggled, row.rule, &QWidget::setEnabled);
 
     if (!hint.empty()) {
         row.hintBar = new QFrame(parent);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QToolButton>
 #include <string_view>
 
+#include "engine/Choices.h"
 #include "engine/Settings.h"
 
 class QCheckBox;
@@ -39,12 +41,43 @@ inline constexpr int kControlHeight = 21;
 inline constexpr const char* kLeastWidth = "leastWidth";
 inline constexpr int kRowSpacing = 7;  // rows of kControlHeight stand 28 pixels apart
 
+// The small button after a value control that holds how the setting takes its value: "=" for
+// the value shown, as a plain tick and value always meant, or the mark of a rule ("+" add,
+// "%" scale, "↕" limit, "?" the value only where a condition holds). A click or Space asks
+// for another rule; the rule in words is its tool tip.
+class RuleButton : public QToolButton {
+    Q_OBJECT
+public:
+    explicit RuleButton(QWidget* parent);
+    const ValueRule& rule() const { return rule_; }
+    void setRule(const ValueRule& rule);
+    static QString markOf(const ValueRule& rule);
+
+private:
+    ValueRule rule_;
+};
+
+// A value control with its rule button at its right, in one cell of a row.
+class ValueCell : public QWidget {
+    Q_OBJECT
+public:
+    ValueCell(QWidget* value, RuleButton* rule, QWidget* parent);
+    // Takes the width of the value control's least width and the button.
+    void fit();
+
+private:
+    QWidget* value_;
+    RuleButton* rule_;
+};
+
 // The widgets of one setting pair.
 struct SettingRow {
     const SettingDef* def = nullptr;
     QCheckBox* box = nullptr;
     SpinEdit* spin = nullptr;     // spin edits
     QComboBox* list = nullptr;    // drop-down lists
+    RuleButton* rule = nullptr;
+    ValueCell* cell = nullptr;    // the value control and the rule button
     QFrame* hintBar = nullptr;
     QLabel* hint = nullptr;
 
@@ -52,8 +85,9 @@ struct SettingRow {
 };
 
 // Builds the row of a setting on `parent`, in row `row` of `grid`: check box unticked, value
-// control disabled and enabled exactly while the box is ticked, a spin edit at its start
-// value, a fixed list holding its items without a selection, a catalogue list empty.
+// control and rule button disabled and enabled exactly while the box is ticked, a spin edit at
+// its start value, a fixed list holding its items without a selection, a catalogue list empty,
+// the rule the value itself.
 SettingRow buildSettingRow(const SettingDef& def, QWidget* parent, QGridLayout* grid, int row, const RowLayout& layout = {});
 
 // A grid for setting rows: rows kControlHeight high, kRowSpacing apart.

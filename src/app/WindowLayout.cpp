@@ -47,7 +47,7 @@ void TPresetforger_Form::sizeForEveryModel() {
 // size from what every page needs in its bold font and what the bottom row needs; never
 // smaller than the window at the default font.
 void TPresetforger_Form::fitToContents() {
-    QSize button(88, 50);
+    QSize button(74, 50);
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) button = button.expandedTo(b->sizeHint());
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) b->setFixedSize(button);
     int row = 20, rowWidth = 0;

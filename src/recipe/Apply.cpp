@@ -124,20 +124,9 @@ std::string recipeFor(const Choices& choices, const PatchGroup& group, std::stri
         for (SettingId id : section.settings) {
             const SettingChoice& choice = choices[id];
             if (!choice.ticked || !offeredFor(id, model)) continue;
-            const SettingDef& def = setting(id);
-            // A catalogue item by its name; none for no item.
-            auto nameOf = [&](const std::string& text) -> std::optional<std::string> {
-                if (def.kind != ValueKind::CatalogueList) return text;
-                const std::vector<ListItem>& items = group.items(id);
-                auto it = std::ranges::find_if(items, [&](const ListItem& i) { return i.text == text; });
-                return it == items.end() ? std::nullopt : std::optional(it->name);
-            };
-            std::optional<std::string> value = def.kind == ValueKind::Spin ? std::to_string(choice.number) : nameOf(choice.text);
+            const std::optional<std::string> value = valueText(id, choice, group);
             if (!value) continue;  // no item selected: the setting changes nothing
-            std::vector<std::string> whenNames;
-            for (const std::string& item : choice.rule.whenItems)
-                if (auto name = nameOf(item)) whenNames.push_back(*name);
-            lines += std::string(def.caption) + " = " + ruleForm(choice.rule, *value, whenNames) + "\n";
+            lines += std::string(setting(id).caption) + " = " + *value + "\n";
         }
         for (const std::string& pattern : choices.patches[static_cast<size_t>(&section - settingSections().data())])
             if (offeredFor(section, model)) lines += std::string(kPatchesKey) + " = " + pattern + "\n";
@@ -162,6 +151,34 @@ std::string recipeFor(const Choices& choices, const PatchGroup& group, std::stri
         out += "[" + std::string(section.name) + "]\n" + lines;
     }
     return out;
+}
+
+std::optional<std::string> valueText(SettingId id, const SettingChoice& choice, const PatchGroup& group) {
+    const SettingDef& def = setting(id);
+    // A catalogue item by its name; none for no item.
+    auto nameOf = [&](const std::string& text) -> std::optional<std::string> {
+        if (def.kind != ValueKind::CatalogueList) return text;
+        const std::vector<ListItem>& items = group.items(id);
+        auto it = std::ranges::find_if(items, [&](const ListItem& i) { return i.text == text; });
+        return it == items.end() ? std::nullopt : std::optional(it->name);
+    };
+    std::optional<std::string> value = def.kind == ValueKind::Spin ? std::to_string(choice.number) : nameOf(choice.text);
+    if (!value) return std::nullopt;
+    std::vector<std::string> whenNames;
+    for (const std::string& item : choice.rule.whenItems)
+        if (auto name = nameOf(item)) whenNames.push_back(*name);
+    return ruleForm(choice.rule, *value, whenNames);
+}
+
+std::variant<SettingChoice, std::string> choiceFor(SettingId id, std::string_view value, const PatchGroup& group) {
+    auto read = readValue(id, value);
+    if (auto* message = std::get_if<std::string>(&read)) return std::move(*message);
+    Recipe recipe;
+    recipe.values.push_back(std::get<RecipeValue>(std::move(read)));
+    FileChoices chosen = choicesFor(recipe, group);
+    if (!chosen.errors.empty()) return chosen.errors.front();
+    if (!chosen.notApplied.empty()) return "not offered for " + chosen.choices.model + " files";
+    return chosen.choices[id];
 }
 
 }  // namespace pf

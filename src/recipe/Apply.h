@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "recipe/Recipe.h"
@@ -34,5 +37,13 @@ FileChoices choicesFor(const Recipe& recipe, const PatchGroup& group);
 // the Only keys of a list in which not every type is ticked. A list with no type ticked cannot
 // be said in a recipe: then the result is empty and `error` says which list.
 std::string recipeFor(const Choices& choices, const PatchGroup& group, std::string* error = nullptr);
+
+// One setting as a recipe line says it after "key = ": its value or rule, a catalogue item by
+// its name ("limit 30..60", "Hall if Room"); none when a list has no item selected.
+std::optional<std::string> valueText(SettingId id, const SettingChoice& choice, const PatchGroup& group);
+
+// The ticked choice a recipe line's value gives one setting of this group, read as
+// parseRecipe() and choicesFor() read it; else the message saying why not.
+std::variant<SettingChoice, std::string> choiceFor(SettingId id, std::string_view value, const PatchGroup& group);
 
 }  // namespace pf

@@ -261,7 +261,19 @@ std::optional<std::variant<RecipeValue, std::string>> ruleValue(const SettingDef
     return Result(std::move(v));
 }
 
+// A key's value: a rule (then `isRule` is set) or a plain value.
+std::variant<RecipeValue, std::string> valueOf(const SettingDef& def, const std::string& value, bool* isRule) {
+    auto rule = ruleValue(def, value);
+    *isRule = rule.has_value();
+    return rule ? std::move(*rule) : settingValue(def, value);
+}
+
 }  // namespace
+
+std::variant<RecipeValue, std::string> readValue(SettingId id, std::string_view value) {
+    bool isRule = false;
+    return valueOf(setting(id), std::string(trimBlanks(value)), &isRule);
+}
 
 RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
     RecipeResult result;
@@ -321,14 +333,14 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors) {
                 error("is given more than once");
                 continue;
             }
-            auto rule = ruleValue(*def, value);
-            if (rule && std::holds_alternative<std::string>(*rule)) {
-                error("line " + std::to_string(lineOf(sectionName, key, occurrence)) + ": " + std::get<std::string>(*rule));
+            bool isRule = false;
+            auto read = valueOf(*def, value, &isRule);
+            if (auto* message = std::get_if<std::string>(&read)) {
+                // A rule that cannot be read names its line too.
+                error(isRule ? "line " + std::to_string(lineOf(sectionName, key, occurrence)) + ": " + *message : std::move(*message));
                 continue;
             }
-            auto read = rule ? std::move(*rule) : settingValue(*def, value);
-            if (auto* message = std::get_if<std::string>(&read)) error(std::move(*message));
-            else values.emplace(def->id, std::get<RecipeValue>(std::move(read)));
+            values.emplace(def->id, std::get<RecipeValue>(std::move(read)));
         }
     }
     for (auto& [id, v] : values) result.recipe.values.push_back(std::move(v));

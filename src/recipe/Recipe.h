@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "engine/Choices.h"
@@ -63,6 +64,11 @@ struct RecipeResult {
 // names are checked later, per file, against that file's model. Every error is counted; the
 // first `keptErrors` are kept. Names and values that a message echoes are cut (see cut()).
 RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors = SIZE_MAX);
+
+// One setting's value as a recipe line gives it after "key = " ("60", "add -5 if 81..150",
+// "Hall if Room"), read as parseRecipe() reads it; else the message saying why not. Catalogue
+// names are not checked here.
+std::variant<RecipeValue, std::string> readValue(SettingId id, std::string_view value);
 
 // Names separated by ", "; `whenEmpty` for no names.
 std::string joined(const std::vector<std::string>& names, std::string_view whenEmpty = {});

@@ -1,9 +1,10 @@
-// Every text of the window is whole at the usual font sizes: each label, box, button,
-// drop-down item, check-list entry and hint fits the room it is given, on every page of each
+// Every text of the window is whole at the usual font sizes: each label, box, button, rule
+// mark, drop-down item, check-list entry, hint and empty field's hint fits the room it is given, on every page of each
 // model, with the pages bold as a visit leaves them; no control runs under the buttons that
 // stand over the pages, the bottom row's buttons stand side by side, and a load neither resizes
 // nor moves the window.
 #include <QAbstractScrollArea>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -33,6 +34,26 @@ Room roomOf(const QWidget* w) {
         option.text = box->text();
         const QRect contents = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
         return {box->text(), fm.horizontalAdvance(box->text()), contents.width()};
+    }
+    if (const auto* rule = qobject_cast<const pf::app::RuleButton*>(w)) {
+        // The mark of every rule, in bold, inside the button's border and padding.
+        QFont bold = rule->font();
+        bold.setBold(true);
+        Room widest{{}, 0, rule->width() - 4};
+        for (const auto form : {ValueRule::Form::Set, ValueRule::Form::Add, ValueRule::Form::Scale, ValueRule::Form::Limit})
+            for (const bool condition : {false, true}) {
+                ValueRule r;
+                r.form = form;
+                if (condition) r.when = std::pair{0, 1};
+                const QString mark = pf::app::RuleButton::markOf(r);
+                if (const int needed = QFontMetrics(bold).horizontalAdvance(mark); needed > widest.needed) widest = {mark, needed, widest.given};
+            }
+        return widest;
+    }
+    if (const auto* field = qobject_cast<const QLineEdit*>(w)) {
+        // A field's hint when it is empty.
+        const QString hint = field->placeholderText();
+        return {hint, fm.horizontalAdvance(hint), field->width() - 8};
     }
     if (const auto* button = qobject_cast<const QToolButton*>(w)) {
         // What the style adds around the text is what the button's own wish adds to it.
