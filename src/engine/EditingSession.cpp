@@ -91,18 +91,15 @@ void EditingSession::discard(Pending&& p) {
     else if (p.changes_) group_.restore(*p.changes_, std::vector<bool>(p.changes_->modules().size(), false));
 }
 
-bool EditingSession::undo() {
-    Document current;
-    group_.exchangeDocument(current);
-    const bool stepped = history_.undo(current, state_);
-    group_.exchangeDocument(current);
-    return stepped;
-}
+bool EditingSession::undo() { return step(true); }
 
-bool EditingSession::redo() {
+bool EditingSession::redo() { return step(false); }
+
+// One step back or forth: the document and its state exchanged with the ones the history holds.
+bool EditingSession::step(bool back) {
     Document current;
     group_.exchangeDocument(current);
-    const bool stepped = history_.redo(current, state_);
+    const bool stepped = back ? history_.undo(current, state_) : history_.redo(current, state_);
     group_.exchangeDocument(current);
     return stepped;
 }

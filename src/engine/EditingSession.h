@@ -112,6 +112,7 @@ public:
 
 private:
     void loaded(const std::filesystem::path& path);
+    bool step(bool back);
 
     Undo undo_;
     PatchGroup group_;
