@@ -30,6 +30,7 @@ EditingSession::Pending& EditingSession::Pending::operator=(Pending&& other) noe
         record_ = std::move(other.record_);
         changes_ = std::move(other.changes_);
         outcome_ = std::move(other.outcome_);
+        linesUnsaved_ = other.linesUnsaved_;
         before_ = std::move(other.before_);
     }
     return *this;
@@ -45,22 +46,36 @@ EditingSession::Pending EditingSession::process(const Choices& choices, const Ca
     if (undo_ == Undo::Kept) p.before_ = group_.document();
     auto made = record ? std::make_shared<EditRecord>() : nullptr;
     p.report_ = group_.process(choices, catalogue, made.get());
-    if (made) {
-        p.record_ = made;
-        p.changes_ = std::make_unique<ChangeList>(*made);
-        p.outcome_ = outcomeOf(p.report_, *p.changes_);
-    } else {
-        p.outcome_ = outcomeOf(p.report_, ChangeList(EditRecord()));  // no modules to count
-    }
-    p.outcome_.linesUnsaved = unsaved;
+    p.record_ = std::move(made);
+    p.linesUnsaved_ = unsaved;
     return p;
+}
+
+const ChangeList& EditingSession::Pending::changes() const {
+    if (!changes_) changes_ = std::make_unique<ChangeList>(*record_);
+    return *changes_;
+}
+
+const ProcessOutcome& EditingSession::Pending::outcome() const {
+    if (!outcome_) {
+        // Without a record there are no modules to count.
+        outcome_ = record_ ? outcomeOf(report_, changes()) : outcomeOf(report_, ChangeList(EditRecord()));
+        outcome_->linesUnsaved = linesUnsaved_;
+    }
+    return *outcome_;
 }
 
 void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
     if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
-    if (!kept.empty() && p.changes_) group_.restore(*p.changes_, kept);
+    if (undo_ == Undo::None) {
+        // Nothing will be taken back or shown again: the state says only that it is not saved.
+        if (!kept.empty() && p.record_) group_.restore(p.changes(), kept);
+        state_ = State{state_.file, std::nullopt, false};
+        return;
+    }
+    if (!kept.empty() && p.record_) group_.restore(p.changes(), kept);
     // What is kept: the lines that now differ from before this Process, in the modules kept.
-    ProcessOutcome outcome = p.outcome_;
+    ProcessOutcome outcome = p.outcome();
     if (!kept.empty() && p.record_) {
         outcome.modulesChanged = static_cast<size_t>(std::count(kept.begin(), kept.end(), true));
         std::vector<size_t> lines;
@@ -72,13 +87,9 @@ void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
         outcome.linesChanged = static_cast<size_t>(
             std::count_if(lines.begin(), lines.end(), [&](size_t l) { return now.line(l) != p.before_.line(l); }));
     }
-    if (undo_ == Undo::None) {
-        state_ = State{state_.file, std::move(outcome), false};
-        return;
-    }
     auto process = std::make_shared<KeptProcess>();
     process->report = std::move(p.report_);
-    if (p.changes_) process->kept = kept.empty() ? std::vector<bool>(p.changes_->modules().size(), true) : kept;
+    if (p.record_) process->kept = kept.empty() ? std::vector<bool>(p.changes().modules().size(), true) : kept;
     process->changes = std::move(p.changes_);
     process->record = std::move(p.record_);
     State made{state_.file, std::move(outcome), false, std::move(process)};
@@ -88,7 +99,7 @@ void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
 void EditingSession::discard(Pending&& p) {
     if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
     if (undo_ == Undo::Kept) group_.exchangeDocument(p.before_);
-    else if (p.changes_) group_.restore(*p.changes_, std::vector<bool>(p.changes_->modules().size(), false));
+    else if (p.record_) group_.restore(p.changes(), std::vector<bool>(p.changes().modules().size(), false));
 }
 
 bool EditingSession::undo() { return step(true); }

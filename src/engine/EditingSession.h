@@ -56,10 +56,12 @@ public:
         const ProcessReport& report() const { return report_; }
         // The record of every rewrite and the changes by module; only for a Process asked to
         // keep a record.
+        // (The changes and the outcome are worked out when first asked for: a batch run that
+        // only writes the result pays for neither.)
         const std::shared_ptr<const EditRecord>& record() const { return record_; }
-        const ChangeList& changes() const { return *changes_; }
+        const ChangeList& changes() const;
         // As Process wrote it; linesUnsaved tells what earlier Processes left unsaved.
-        const ProcessOutcome& outcome() const { return outcome_; }
+        const ProcessOutcome& outcome() const;
         bool nothingToSave() const { return report_.nothingToSave(); }
 
     private:
@@ -68,8 +70,9 @@ public:
         EditingSession* session_ = nullptr;  // none once decided
         ProcessReport report_;
         std::shared_ptr<const EditRecord> record_;
-        std::unique_ptr<ChangeList> changes_;
-        ProcessOutcome outcome_;
+        mutable std::unique_ptr<ChangeList> changes_;
+        mutable std::optional<ProcessOutcome> outcome_;
+        size_t linesUnsaved_ = 0;
         Document before_;
     };
 
