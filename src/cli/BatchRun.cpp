@@ -1,61 +1,37 @@
 #include "cli/BatchRun.h"
 
-#include <cerrno>
-#include <exception>
-
 #include "catalogue/Catalogue.h"
 #include "recipe/Apply.h"
 #include "cli/Changes.h"
 
 namespace pf::cli {
 
-const FileChoices& ChoicesByModel::forGroup(const PatchGroup& group) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    auto& slot = made_[std::string(group.model().code)];
-    if (!slot) slot = std::make_unique<FileChoices>(choicesFor(recipe_, group));
-    return *slot;
-}
-
-FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
-                       ChoicesByModel& choices, const Catalogue& catalogue, const RunOptions& options) {
+FinishOutcome prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
+                          ChoicesByModel& choices, const Catalogue& catalogue, const RunOptions& options) {
     FileOutcome outcome;
     const std::string head = input.string() + " -> " + output.string() + ": ";
-    // `details` name the input first, unless they name their file themselves.
-    auto fail = [&](std::string reason, std::vector<std::string> details, bool namesTheFile = false) {
+    // The messages name their file.
+    auto fail = [&](std::string reason, std::vector<std::string> errors) {
         outcome.line = head + "not written: " + reason;
         outcome.diff.clear();
-        for (auto& d : details) outcome.errors.push_back(namesTheFile ? d : input.string() + ": " + d);
+        for (auto& e : errors) outcome.errors.push_back(std::move(e));
         return outcome;
     };
-    auto done = [](FileOutcome o) { return FinishStep([o = std::move(o)] { return o; }); };
+    auto done = [](FileOutcome o) { return FinishOutcome([o = std::move(o)] { return o; }); };
 
-    // A fresh group: a file of unknown kind leaves it without a model, as in a fresh window.
-    // Nothing is taken back in a batch: the session keeps no undo.
-    EditingSession session(EditingSession::Undo::None);
-    std::string error;
-    if (!session.load(input, choices.lists(), &error)) return done(fail("cannot be read", {error}, true));
-    const FileChoices& fc = choices.forGroup(session.group());
-    if (!fc.ok()) {
-        std::vector<std::string> errors = fc.errors;
-        if (fc.errorsNotShown > 0) errors.push_back("... and " + std::to_string(fc.errorsNotShown) + " more errors");
-        return done(fail("a name is not in the catalogue", std::move(errors)));
-    }
-
+    batch::ProcessedFile file = batch::processFile(input, choices, catalogue, options.record || options.diff);
+    if (file.status == batch::ProcessedFile::Status::Failed) return done(fail(file.reason, std::move(file.errors)));
+    EditingSession& session = *file.session;
     auto details = std::make_shared<FileDetails>();
-    const bool inputEndedWithBreak = session.document().endedWithLineBreak();
-    try {
-        EditingSession::Pending processed = session.process(fc.choices, catalogue, options.record || options.diff);
-        details->report = processed.report();
-        details->record = processed.record();
-        session.keep(std::move(processed));
-    } catch (const std::exception& e) {
-        return done(fail("processing failed", {std::string("processing failed: ") + e.what()}));
-    }
+    details->report = file.pending->report();
+    details->record = file.pending->record();
+    session.keep(std::move(*file.pending));
+    const bool inputEndedWithBreak = file.inputEndedWithBreak;
+    details->notApplied = file.notApplied;
     const ProcessReport& report = details->report;
-    details->notApplied = fc.notApplied;
     outcome.details = details;
     std::string notApplied;
-    if (!fc.notApplied.empty()) notApplied = "; not applied: " + joined(fc.notApplied);
+    if (!details->notApplied.empty()) notApplied = "; not applied: " + joined(details->notApplied);
     if (report.nothingToSave()) {
         outcome.nothingToSave = true;
         outcome.line = head + "not written: " + std::string(kNoChangesToSave) + notApplied;
@@ -72,14 +48,14 @@ FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem
     if (options.dryRun) {
         // Everything a write would check, short of writing.
         if (!io::checkWritable(output, &reason))
-            return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
+            return done(fail("cannot be written", {io::cannotCreate(output, reason)}));
         outcome.ok = true;
         outcome.line = head + changed + " would change (dry run, nothing written)" + notApplied;
         return done(outcome);
     }
     auto write = std::make_shared<io::AtomicWrite>();
     if (!session.startSave(*write, output, &reason))
-        return done(fail("cannot be written", {io::cannotCreate(output, reason)}, true));
+        return done(fail("cannot be written", {io::cannotCreate(output, reason)}));
     write->startFlush();
     outcome.ok = true;
     outcome.line = head + changed + " changed" + notApplied;

@@ -2,16 +2,12 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "recipe/Apply.h"
-#include "recipe/Recipe.h"
-#include "engine/EditingSession.h"
-#include "engine/PatchGroup.h"
+#include "batch/FileWork.h"
+#include "engine/Process.h"
 #include "io/FileIO.h"
 
 namespace pf {
@@ -45,22 +41,7 @@ struct FileOutcome {
     bool nothingToSave = false;
 };
 
-// The catalogue's lists and the recipe's choices for each model code, made once per run: every
-// input of a run has the same recipe and catalogue, so groups of one model get the same lists
-// and choices. Safe to use from several threads.
-class ChoicesByModel {
-public:
-    ChoicesByModel(const Recipe& recipe, const Catalogue& catalogue) : recipe_(recipe), lists_(catalogue) {}
-    ListsByModel& lists() { return lists_; }
-    // The recipe applied onto the group's choices after its load (see choicesFor).
-    const FileChoices& forGroup(const PatchGroup& group);
-
-private:
-    const Recipe& recipe_;
-    ListsByModel lists_;
-    std::mutex mutex_;
-    std::map<std::string, std::unique_ptr<FileChoices>, std::less<>> made_;
-};
+using batch::ChoicesByModel;
 
 // One input, as a fresh window would do it: load the file, take the model from its
 // extension, set the recipe's choices, Process, and save the result to `output` atomically
@@ -71,8 +52,8 @@ private:
 // the disk (flushing the temporary and renaming it over the output), which gives the outcome.
 // The output's folder is not flushed: the outcome names it, for the caller to flush once at
 // the end of the run.
-using FinishStep = std::function<FileOutcome()>;
-FinishStep prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
+using FinishOutcome = std::function<FileOutcome()>;
+FinishOutcome prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
                        ChoicesByModel& choices, const Catalogue& catalogue, const RunOptions& options);
 
 }  // namespace pf::cli

@@ -12,17 +12,18 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
 #include "Version.h"
+#include "batch/OutputIdentity.h"
+#include "batch/ParallelRun.h"
 #include "catalogue/Catalogue.h"
 #include "cli/BatchRun.h"
 #include "cli/Changes.h"
 #include "text/Escape.h"
 #include "cli/Options.h"
-#include "cli/OutputIdentity.h"
-#include "cli/ParallelRun.h"
 #include "cli/Progress.h"
 #include "recipe/Recipe.h"
 #include "io/FileIO.h"
@@ -163,14 +164,14 @@ int main(int argc, char** argv) {
     std::vector<fs::path> outputs;
     for (const auto& input : o.inputs) outputs.push_back(o.output ? *o.output : *o.outDir / input.filename());
     if (o.outDir)
-        if (const auto clash = pf::cli::outputClash(o.inputs, outputs)) return runError({*clash}, o.json, true);
+        if (const auto clash = pf::batch::outputClash(o.inputs, outputs)) return runError({*clash}, o.json, true);
 
     // Exactly one report line per input (with --quiet, per failing input), in the order of the
     // inputs however many are processed at a time. Once the report cannot be written the
     // inputs are still done, and the run fails.
     int status = 0;
     bool reporting = true;
-    pf::cli::ChoicesByModel choices(recipe.recipe, catalogue);
+    pf::batch::ChoicesByModel choices(recipe.recipe, catalogue);
     pf::cli::Progress progress(o.inputs.size(), STDERR_FILENO, !o.quiet && ::isatty(STDERR_FILENO));
     std::set<fs::path> written;  // folders whose new entries are flushed to disk at the end
     const pf::cli::RunOptions run{.dryRun = o.dryRun, .diff = o.diff, .record = o.json, .backup = o.backup};
@@ -196,10 +197,17 @@ int main(int argc, char** argv) {
         }
     };
     if (o.json) report("{\"files\": [\n");
-    pf::cli::runInOrder(
+    std::vector<std::optional<pf::cli::FileOutcome>> outcomes(o.inputs.size());  // each until delivered
+    pf::batch::runInOrder(
         o.inputs.size(), o.jobs != 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency()), inputsInFlightAllowed(),
-        [&](size_t i) { return pf::cli::prepareFile(o.inputs[i], outputs[i], choices, catalogue, run); },
-        [&](size_t i, pf::cli::FileOutcome& outcome) {
+        [&](size_t i) -> pf::batch::FinishStep {
+            return [&outcomes, i, finish = pf::cli::prepareFile(o.inputs[i], outputs[i], choices, catalogue, run)] {
+                outcomes[i] = finish();
+            };
+        },
+        [&](size_t i) {
+            pf::cli::FileOutcome outcome = std::move(*outcomes[i]);
+            outcomes[i].reset();
             progress.hide();
             if (!outcome.written.empty()) written.insert(outcome.written);
             if (o.json) {

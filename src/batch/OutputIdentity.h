@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace pf::cli {
+namespace pf::batch {
 
 // The first reason an --out-dir run must be refused, or nullopt: output i is input j ("the
 // output O is the input I; an input is replaced only when named with -o"), or two inputs
@@ -20,4 +20,4 @@ namespace pf::cli {
 std::optional<std::string> outputClash(const std::vector<std::filesystem::path>& inputs,
                                        const std::vector<std::filesystem::path>& outputs);
 
-}  // namespace pf::cli
+}  // namespace pf::batch

@@ -1,10 +1,10 @@
-#include "cli/OutputIdentity.h"
+#include "batch/OutputIdentity.h"
 
 #include <sys/stat.h>
 
 #include <unordered_map>
 
-namespace pf::cli {
+namespace pf::batch {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::optional<std::string> outputClash(const std::vector<fs::path>& inputs, cons
     return std::nullopt;
 }
 
-}  // namespace pf::cli
+}  // namespace pf::batch

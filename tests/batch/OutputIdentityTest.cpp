@@ -3,11 +3,11 @@
 // do not exist yet by where they resolve.
 #include <gtest/gtest.h>
 
-#include "cli/OutputIdentity.h"
+#include "batch/OutputIdentity.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
-using pf::cli::outputClash;
+using pf::batch::outputClash;
 
 namespace {
 

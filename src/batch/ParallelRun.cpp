@@ -1,15 +1,14 @@
-#include "cli/ParallelRun.h"
+#include "batch/ParallelRun.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
-namespace pf::cli {
+namespace pf::batch {
 
 namespace {
 // Threads that wait for the disk beside the `jobs` that work: flushes that wait together are
@@ -19,11 +18,11 @@ constexpr size_t kMostWaiting = 64;
 }  // namespace
 
 void runInOrder(size_t count, unsigned jobs, size_t inFlight, const std::function<FinishStep(size_t)>& prepare,
-                const std::function<void(size_t, FileOutcome&)>& deliver,
+                const std::function<void(size_t)>& deliver,
                 const std::function<void(size_t finished)>& waiting) {
     if (count == 1) {
-        FileOutcome outcome = prepare(0)();
-        deliver(0, outcome);
+        prepare(0)();
+        deliver(0);
         return;
     }
     std::mutex mutex;
@@ -36,7 +35,7 @@ void runInOrder(size_t count, unsigned jobs, size_t inFlight, const std::functio
     size_t started = 0;               // inputs between the start of prepare and the end of their step
     size_t preparing = jobs;          // threads still preparing
     std::deque<std::pair<size_t, FinishStep>> prepared;
-    std::vector<std::optional<FileOutcome>> outcomes(count);
+    std::vector<char> stepDone(count, 0);
     size_t finished = 0;
 
     // The working threads take the inputs in order, so the report can follow close behind.
@@ -65,9 +64,9 @@ void runInOrder(size_t count, unsigned jobs, size_t inFlight, const std::functio
             prepared.pop_front();
             roomReady.notify_all();
             lock.unlock();
-            FileOutcome outcome = step();
+            step();
             lock.lock();
-            outcomes[i] = std::move(outcome);
+            stepDone[i] = 1;
             ++finished;
             --started;
             roomReady.notify_all();
@@ -80,17 +79,15 @@ void runInOrder(size_t count, unsigned jobs, size_t inFlight, const std::functio
 
     for (size_t i = 0; i < count; ++i) {
         std::unique_lock<std::mutex> lock(mutex);
-        while (!outcomeReady.wait_for(lock, std::chrono::milliseconds(100), [&] { return outcomes[i].has_value(); })) {
+        while (!outcomeReady.wait_for(lock, std::chrono::milliseconds(100), [&] { return stepDone[i] != 0; })) {
             const size_t done = finished;
             lock.unlock();
             waiting(done);
             lock.lock();
         }
-        FileOutcome outcome = std::move(*outcomes[i]);
-        outcomes[i].reset();
         lock.unlock();
-        deliver(i, outcome);
+        deliver(i);
     }
 }
 
-}  // namespace pf::cli
+}  // namespace pf::batch
