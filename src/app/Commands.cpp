@@ -24,14 +24,6 @@ namespace pf::app {
 
 namespace {
 
-// A busy cursor while the window works without asking anything.
-struct BusyCursor {
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 QString missingFolderMessage(const QString& path) {
     return TPresetforger_Form::tr("Cannot create file %1: its folder does not exist").arg(path);
 }

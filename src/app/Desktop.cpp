@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/BatchPreview.h"
 #include "app/PreviewDialog.h"
 
 namespace pf::app {
@@ -29,6 +30,20 @@ QString QtDesktop::chooseFile(QWidget* parent, const FileDialogRequest& request,
     return accepted ? dialog.selectedFiles().constFirst() : QString();
 }
 
+QStringList QtDesktop::chooseFiles(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent, request.title, request.directory);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (request.folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        dialog.setNameFilters(request.nameFilters);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    }
+    dialog.setSizeGripEnabled(true);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
 void QtDesktop::errorBox(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
 }
@@ -49,6 +64,16 @@ std::optional<std::vector<bool>> QtDesktop::reviewChanges(QWidget* parent, const
     PreviewDialog dialog(review, parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.kept();
+}
+
+}  // namespace pf::app
+
+namespace pf::app {
+
+std::optional<BatchDecision> QtDesktop::reviewBatch(QWidget* parent, const BatchReview& review) {
+    BatchPreviewDialog dialog(review, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.decision();
 }
 
 }  // namespace pf::app

@@ -25,6 +25,8 @@ struct FileDialogRequest {
     QString selectedFilter;    // one of nameFilters, or empty
     QString defaultSuffix;     // without the dot; added to a name typed without extension
     bool save = false;         // a save dialog asks before overwriting; an open dialog needs an existing file
+    bool many = false;         // an open dialog takes several files (chooseFiles)
+    bool folder = false;       // an open dialog asks for a folder (chooseFiles gives it alone)
 };
 
 // What the preview after a Process shows: the report, the changes by module, a one-line
@@ -38,6 +40,30 @@ struct ChangeReview {
     // A Process kept earlier, shown again to be read: the modules it kept, one flag per module
     // of `changes`. None: a Process to review, its modules to be ticked.
     const std::vector<bool>* kept = nullptr;
+};
+
+// One file of a batch as its preview shows it.
+struct BatchFileReview {
+    QString path;
+    bool failed = false;          // not processed: `summary` is the reason, `warnings` the messages
+    bool nothingToSave = false;
+    QString summary;              // "44 lines changed in 12 modules", as the preview of one file says it
+    QStringList warnings;
+    const pf::ChangeList* changes = nullptr;   // with a Process to review
+    const pf::Document* document = nullptr;    // as Process left it
+};
+
+// What the preview of a batch shows: the totals and every file.
+struct BatchReview {
+    QString totals;
+    std::vector<BatchFileReview> files;
+};
+
+// What the user chose in the preview of a batch.
+struct BatchDecision {
+    std::vector<bool> write;               // one per file of the review
+    std::vector<std::vector<bool>> kept;   // per file, its modules kept (empty: all)
+    bool inPlace = false;                  // else into a folder, asked for next
 };
 
 // Everything the window shows outside itself: file dialogs, message boxes and the web page.
@@ -54,6 +80,10 @@ public:
     // Shows the changes of a Process for review. The modules to keep, one flag per module of
     // review.changes, or nothing when the user cancels (or closes a review that is only read).
     virtual std::optional<std::vector<bool>> reviewChanges(QWidget* parent, const ChangeReview& review) = 0;
+    // The files or the folder chosen (request.many or request.folder); none when cancelled.
+    virtual QStringList chooseFiles(QWidget* parent, const FileDialogRequest& request) = 0;
+    // Shows the preview of a batch; nothing when the user cancels.
+    virtual std::optional<BatchDecision> reviewBatch(QWidget* parent, const BatchReview& review) = 0;
 };
 
 class QtDesktop final : public Desktop {
@@ -63,6 +93,8 @@ public:
     void infoBox(QWidget* parent, const QString& title, const QString& text) override;
     void openUrl(const QUrl& url) override;
     std::optional<std::vector<bool>> reviewChanges(QWidget* parent, const ChangeReview& review) override;
+    QStringList chooseFiles(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<BatchDecision> reviewBatch(QWidget* parent, const BatchReview& review) override;
 };
 
 }  // namespace pf::app

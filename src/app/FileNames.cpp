@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <algorithm>
 #include <vector>
@@ -75,6 +76,15 @@ bool isPatchGroupName(const QString& path) {
 }
 
 bool isRecipeName(const QString& path) { return QFileInfo(path).fileName().endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive); }
+
+QStringList patchGroupsIn(const QString& folder, bool subfolders) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Readable, subfolders ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (it.hasNext())
+        if (const QString path = it.next(); isPatchGroupName(path)) files << path;
+    files.sort();
+    return files;
+}
 
 QString captionFor(const QString& path) { return tr("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName()); }
 

@@ -21,6 +21,8 @@ QString saveFilterOf(std::string_view code);
 // Letter case does not matter: a file named LOUD.G5A is a patch group too.
 bool isPatchGroupName(const QString& path);
 bool isRecipeName(const QString& path);
+// The patch groups in a folder (with `subfolders`, in its subfolders too), by path in order.
+QStringList patchGroupsIn(const QString& folder, bool subfolders);
 
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);

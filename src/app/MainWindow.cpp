@@ -21,6 +21,7 @@
 #include "app/Pages.h"
 #include "app/Pictures.h"
 #include "app/Widgets.h"
+#include "batch/FileBatch.h"
 #include "catalogue/Catalogue.h"
 
 namespace pf::app {
@@ -183,6 +184,7 @@ void TPresetforger_Form::addCommandButtons() {
     connect(loadButton_, &QToolButton::clicked, this, &TPresetforger_Form::butloadClick);
     connect(processButton_, &QToolButton::clicked, this, &TPresetforger_Form::butprocessClick);
     connect(closeButton_, &QToolButton::clicked, this, [this] { QDialog::reject(); });
+    addLoadManyButton();
 
     processSummary_ = new QLabel(this);
     processSummary_->setObjectName(QStringLiteral("processsummary"));
@@ -242,6 +244,29 @@ void TPresetforger_Form::addBottomRow() {
     saveRecipeButton_ = smallButton("butsaverecipe", tr("Save recipe..."), this);
     connect(saveRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::saveRecipeClick);
     connect(applyRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::applyRecipeClick);
+}
+
+// Under Load, a small button whose menu loads many files at once into a batch, and takes the
+// last batch written back.
+void TPresetforger_Form::addLoadManyButton() {
+    loadManyButton_ = smallButton("butloadmany", tr("Many \u25BE"), this);
+    loadManyButton_->setEnabled(true);
+    loadManyButton_->setAccessibleName(tr("Load many"));
+    loadManyButton_->setAccessibleDescription(tr("Applies the settings shown to many patch groups at once"));
+    loadManyButton_->setToolTip(tr("Apply the settings shown to many patch groups at once"));
+    auto* menu = new QMenu(loadManyButton_);
+    menu->setObjectName(QStringLiteral("loadmanymenu"));
+    connect(menu->addAction(tr("Patch groups...")), &QAction::triggered, this, &TPresetforger_Form::loadManyFilesClick);
+    connect(menu->addAction(tr("Folder...")), &QAction::triggered, this, [this] { loadFolderClick(false); });
+    connect(menu->addAction(tr("Folder with subfolders...")), &QAction::triggered, this, [this] { loadFolderClick(true); });
+    menu->addSeparator();
+    undoBatchAction_ = menu->addAction(tr("Undo batch"));
+    undoBatchAction_->setObjectName(QStringLiteral("actundobatch"));
+    undoBatchAction_->setEnabled(false);
+    connect(undoBatchAction_, &QAction::triggered, this, &TPresetforger_Form::undoBatchClick);
+    loadManyButton_->setMenu(menu);
+    loadManyButton_->setPopupMode(QToolButton::InstantPopup);
+    loadManyButton_->setStyleSheet(loadManyButton_->styleSheet() + QStringLiteral("QToolButton::menu-indicator { image: none; }"));
 }
 
 // Alt and a tab's first letter show its page, as a click on the tab does (of two tabs with one

@@ -29,6 +29,10 @@ class QTimer;
 class QToolButton;
 class QWidget;
 
+namespace pf::batch {
+class BatchUndo;
+}
+
 namespace pf::app {
 
 class ClickableLabel;
@@ -105,6 +109,19 @@ public:
     // acts while a command is running.
     void undoClick();
     void redoClick();
+    // "Load many": several patch groups, a folder's, or a folder's with its subfolders, each
+    // run through runBatch().
+    void loadManyFilesClick();
+    void loadFolderClick(bool subfolders);
+    // The choices shown, as a recipe, applied to every file as the batch tool applies it, off
+    // the window's thread with a progress bar and Cancel; then the preview of the batch, and
+    // the files ticked there written into a folder or in place. `roots` gives, per file, the
+    // folder it was chosen from (its path below it is kept in an output folder). Nothing is
+    // written before the preview's Save; false when nothing was written.
+    bool runBatch(const QStringList& files, const QStringList& roots);
+    // "Undo batch": every file the last batch wrote put back as it was, where it still holds
+    // what the batch wrote; says which could not be.
+    void undoBatchClick();
     // "Changes...": the changes of the Process that made the document, to read again.
     void changesClick();
     // A setting's rule button: asks for its value or rule as a recipe line gives it, read by
@@ -168,6 +185,8 @@ private:
     void showState();
     void fillRecentMenu();
 
+    void addLoadManyButton();
+
     Desktop& desktop_;
     pf::EditingSession session_;  // the patch group being edited; never shown
     bool loaded_ = false;         // a file was loaded: the prompt names Process
@@ -182,6 +201,9 @@ private:
     QToolButton* loadButton_ = nullptr;
     QToolButton* processButton_ = nullptr;
     QToolButton* closeButton_ = nullptr;
+    QToolButton* loadManyButton_ = nullptr;  // under Load: its menu chooses many files
+    QAction* undoBatchAction_ = nullptr;
+    std::unique_ptr<pf::batch::BatchUndo> batchUndo_;  // what the last batch written replaced
     QToolButton* changesButton_ = nullptr;  // under the command buttons, and the summary under it
     QLabel* processSummary_ = nullptr;
     // The bottom row, left to right.

@@ -159,12 +159,31 @@ void TPresetforger_Form::dropEvent(QDropEvent* event) {
     if (!acceptAsCopy(event)) return;
     const QStringList files = droppedFiles(event->mimeData());
     const QString path = files.front();
+    // Several patch groups or a folder (its patch groups, in its subfolders too) make a batch.
+    if (files.size() > 1 || QFileInfo(path).isDir()) {
+        QStringList groups, roots;
+        for (const QString& f : files) {
+            const QStringList found = QFileInfo(f).isDir() ? patchGroupsIn(f, true) : QStringList(f);
+            for (const QString& g : found)
+                if (isPatchGroupName(g)) {
+                    groups << g;
+                    roots << (QFileInfo(f).isDir() ? f : QFileInfo(f).absolutePath());
+                }
+        }
+        if (groups.isEmpty()) {
+            event->ignore();
+            const QString refusal = tr("Cannot open %1: there is no patch group (%2) among the files dropped")
+                                        .arg(path, patchGroupExtensions().join(QStringLiteral(", ")));
+            QTimer::singleShot(0, this, [this, refusal] { desktop_.errorBox(this, kAppTitle, refusal); });
+        } else {
+            QTimer::singleShot(0, this, [this, groups, roots] { runBatch(groups, roots); });
+        }
+        return;
+    }
     // What cannot be taken is refused; the message, like the load or the recipe, waits until
     // the drop has ended, so that the program the files came from is not kept waiting by it.
     QString refusal;
-    if (files.size() > 1)
-        refusal = tr("Cannot open %1 files at once: drop one patch group to load or one recipe to apply").arg(files.size());
-    else if (isRecipeName(path) && !loaded_)
+    if (isRecipeName(path) && !loaded_)
         refusal = tr("Cannot apply recipe %1: load a patch group first").arg(path);
     else if (!isRecipeName(path) && !isPatchGroupName(path))
         refusal = tr("Cannot open %1: only a patch group (%2) or a recipe (.ini) can be dropped here")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QStyledItemDelegate>
@@ -24,6 +25,14 @@ inline const QColor kPressedFill(0xc9, 0xd4, 0xe6);
 inline const QColor kWarningAmber(0xa0, 0x40, 0x00);
 
 // A text of the core as Qt text, read as UTF-8.
+// A busy cursor while the window works without asking anything.
+struct BusyCursor {
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The 8-bit text of a catalogue or a patch group (names, values, header lines): shown as UTF-8

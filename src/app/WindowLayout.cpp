@@ -16,7 +16,8 @@ namespace pf::app {
 
 namespace {
 
-// The three command buttons stand at the right over every page, below its top.
+// The three command buttons, and under Load the small one that loads many, stand at the right
+// over every page, below its top.
 constexpr int kButtonTop = 8;
 constexpr int kButtonGap = 4;
 
@@ -50,6 +51,7 @@ void TPresetforger_Form::fitToContents() {
     QSize button(74, 50);
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) button = button.expandedTo(b->sizeHint());
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) b->setFixedSize(button);
+    loadManyButton_->setFixedSize(button.width(), std::max(20, loadManyButton_->sizeHint().height()));
     int row = 20, rowWidth = 0;
     for (QToolButton* b : {undoButton_, redoButton_, recentButton_, applyRecipeButton_, saveRecipeButton_}) {
         b->setFixedSize(b->sizeHint().width() + 4, std::max(20, b->sizeHint().height()));
@@ -58,7 +60,8 @@ void TPresetforger_Form::fitToContents() {
     }
     for (TabPage* page : pages()) row = std::max({row, 20, page->legalButton()->sizeHint().height()});
     for (TabPage* page : pages()) {
-        page->keepRoom(QSize(button.width(), kButtonTop + 3 * button.height() + 2 * kButtonGap), row + 8);
+        page->keepRoom(QSize(button.width(), kButtonTop + 3 * button.height() + 3 * kButtonGap + loadManyButton_->height()),
+                       row + 8);
         page->fitTexts();
     }
     changesButton_->setFixedSize(button.width(), std::max(20, changesButton_->sizeHint().height()));
@@ -93,7 +96,7 @@ void TPresetforger_Form::placeOverlays() {
     const QRect area(page->mapTo(this, QPoint(0, 0)), page->size());
     const int x = area.right() - 3 - loadButton_->width();
     int y = area.top() + kButtonTop;
-    for (QToolButton* b : {loadButton_, processButton_, closeButton_}) {
+    for (QToolButton* b : {loadButton_, loadManyButton_, processButton_, closeButton_}) {
         b->move(x, y);
         y += b->height() + kButtonGap;
     }
@@ -116,7 +119,7 @@ void TPresetforger_Form::placeOverlays() {
     const QTabBar* bar = tabs_->tabBar();
     dateLink_->move(width() - dateLink_->width() - 6,
                     tabs_->y() + bar->y() + std::max(0, (bar->height() - dateLink_->height()) / 2));
-    for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, processButton_, closeButton_, undoButton_,
+    for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, loadManyButton_, processButton_, closeButton_, undoButton_,
                                                       redoButton_, changesButton_, recentButton_, applyRecipeButton_,
                                                       saveRecipeButton_, processSummary_})
         w->raise();

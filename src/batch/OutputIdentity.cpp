@@ -68,7 +68,8 @@ private:
 
 }  // namespace
 
-std::optional<std::string> outputClash(const std::vector<fs::path>& inputs, const std::vector<fs::path>& outputs) {
+std::optional<std::string> outputClash(const std::vector<fs::path>& inputs, const std::vector<fs::path>& outputs,
+                                       std::string_view replacedHint) {
     Identities identities;
     // Each identity with the first input and the first output that have it.
     std::unordered_map<Identity, size_t, IdentityHash> firstInput, firstOutput;
@@ -77,7 +78,7 @@ std::optional<std::string> outputClash(const std::vector<fs::path>& inputs, cons
         const Identity id = identities.of(outputs[i]);
         if (auto in = firstInput.find(id); in != firstInput.end())
             return "the output " + outputs[i].string() + " is the input " + inputs[in->second].string() +
-                   "; an input is replaced only when named with -o";
+                   std::string(replacedHint);
         if (auto [out, fresh] = firstOutput.try_emplace(id, i); !fresh)
             return "the inputs " + inputs[out->second].string() + " and " + inputs[i].string() +
                    " would both be written to " + outputs[i].string();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pf::batch {
@@ -17,7 +18,9 @@ namespace pf::batch {
 // looked at once: the existing ones by one stat, the others by resolving their folder (once
 // per folder), and the comparisons go through hash tables, so a run of many inputs costs a
 // few system calls per input.
+// `replacedHint` ends the first message: how an input is replaced in the front end that asks.
 std::optional<std::string> outputClash(const std::vector<std::filesystem::path>& inputs,
-                                       const std::vector<std::filesystem::path>& outputs);
+                                       const std::vector<std::filesystem::path>& outputs,
+                                       std::string_view replacedHint = "; an input is replaced only when named with -o");
 
 }  // namespace pf::batch

@@ -27,6 +27,11 @@ struct FakeDesktop : pf::app::Desktop {
     struct Preview { QString summary; QStringList warnings; std::vector<long long> headers; std::optional<std::vector<bool>> kept; };
     QVector<Preview> previews;
     std::function<std::optional<std::vector<bool>>(const pf::app::ChangeReview&)> review;
+    // Dialogs that choose many files or a folder answer from their own queue; a batch's preview
+    // is kept, and answered by `batch` (none: cancelled), else saved into a folder whole.
+    QList<QStringList> manyAnswers;
+    std::optional<pf::app::BatchReview> batchPreview;
+    std::function<std::optional<pf::app::BatchDecision>(const pf::app::BatchReview&)> batch;
 
     QString chooseFile(QWidget*, const pf::app::FileDialogRequest& request, QString* selectedFilter) override {
         requests.push_back(request);
@@ -37,6 +42,18 @@ struct FakeDesktop : pf::app::Desktop {
     void errorBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"error", title, text}); }
     void infoBox(QWidget*, const QString& title, const QString& text) override { boxes.push_back({"info", title, text}); }
     void openUrl(const QUrl& url) override { urls.push_back(url); }
+    QStringList chooseFiles(QWidget*, const pf::app::FileDialogRequest& request) override {
+        requests.push_back(request);
+        return manyAnswers.isEmpty() ? QStringList() : manyAnswers.takeFirst();
+    }
+    std::optional<pf::app::BatchDecision> reviewBatch(QWidget*, const pf::app::BatchReview& r) override {
+        batchPreview = r;
+        if (batch) return batch(r);
+        pf::app::BatchDecision d;
+        for (const auto& f : r.files) d.write.push_back(!f.failed && !f.nothingToSave);
+        d.kept.resize(r.files.size());
+        return d;
+    }
     std::optional<std::vector<bool>> reviewChanges(QWidget*, const pf::app::ChangeReview& r) override {
         previews.push_back({r.summary, r.warnings, {}, r.kept ? std::optional(*r.kept) : std::nullopt});
         for (const pf::ModuleChanges& m : r.changes.modules()) previews.back().headers.push_back(m.headerLine);

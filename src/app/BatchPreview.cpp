@@ -1,0 +1,269 @@
+#include "app/BatchPreview.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/Pages.h"
+#include "app/PreviewDialog.h"
+#include "app/Widgets.h"
+#include "app/FileNames.h"
+#include "batch/FileBatch.h"
+#include "recipe/Recipe.h"
+
+namespace pf::app {
+
+namespace {
+
+QString tr(const char* text) { return QCoreApplication::translate("pf::app::BatchPreviewDialog", text); }
+
+bool writable(const BatchFileReview& f) { return !f.failed && !f.nothingToSave; }
+
+}  // namespace
+
+BatchReview batchReview(const pf::batch::FileBatch& batch) {
+    BatchReview review;
+    size_t toWrite = 0, unchanged = 0, failed = 0, lines = 0;
+    for (size_t i = 0; i < batch.files().size(); ++i) {
+        const pf::batch::ProcessedFile& file = batch.files()[i];
+        BatchFileReview f;
+        f.path = qpath(batch.inputs()[i]);
+        if (file.status == pf::batch::ProcessedFile::Status::Failed) {
+            ++failed;
+            f.failed = true;
+            f.summary = qs(file.reason);
+            for (const std::string& e : file.errors) f.warnings << qs(e);
+        } else if (file.status == pf::batch::ProcessedFile::Status::NothingToSave) {
+            ++unchanged;
+            f.nothingToSave = true;
+            f.summary = qs(kNoChangesToSave);
+        } else {
+            ++toWrite;
+            const pf::ProcessOutcome& outcome = file.pending->outcome();
+            lines += outcome.linesChanged;
+            f.summary = summaryOf(outcome);
+            f.warnings = warningsOf(outcome);
+            f.changes = &file.pending->changes();
+            f.document = &file.session->document();
+        }
+        if (!file.notApplied.empty())
+            f.warnings << tr("Not offered for this file, so not applied: %1").arg(qs(pf::joined(file.notApplied)));
+        review.files.push_back(std::move(f));
+    }
+    review.totals = tr("%1 files: %2 to write (%3 lines changed), %4 with nothing to change, %5 failed.")
+                        .arg(review.files.size())
+                        .arg(toWrite)
+                        .arg(lines)
+                        .arg(unchanged)
+                        .arg(failed);
+    return review;
+}
+
+// ---- BatchFilesModel ------------------------------------------------------------------------
+
+BatchFilesModel::BatchFilesModel(const BatchReview& review, QObject* parent)
+    : QAbstractListModel(parent), review_(review), ticked_(review.files.size()) {
+    for (size_t i = 0; i < ticked_.size(); ++i) ticked_[i] = writable(review.files[i]);
+}
+
+void BatchFilesModel::tickAll(bool tick) {
+    for (size_t i = 0; i < ticked_.size(); ++i) ticked_[i] = tick && writable(review_.files[i]);
+    if (!ticked_.empty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::CheckStateRole});
+    emit tickedChanged();
+}
+
+int BatchFilesModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(review_.files.size());
+}
+
+QVariant BatchFilesModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const size_t i = static_cast<size_t>(index.row());
+    const BatchFileReview& f = review_.files[i];
+    switch (role) {
+    case Qt::DisplayRole:
+        return f.failed ? tr("%1: not written: %2").arg(QFileInfo(f.path).fileName(), f.summary)
+                        : QStringLiteral("%1: %2").arg(QFileInfo(f.path).fileName(), f.summary);
+    case Qt::ToolTipRole:
+        return QStringList(QDir::toNativeSeparators(f.path)) + f.warnings;
+    case Qt::CheckStateRole:
+        return ticked_[i] ? Qt::Checked : Qt::Unchecked;
+    case Qt::ForegroundRole:
+        if (f.failed) return kWarningAmber;
+        if (f.nothingToSave) return kDisabledGrey;
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool BatchFilesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::CheckStateRole || !writable(review_.files[static_cast<size_t>(index.row())]))
+        return false;
+    ticked_[static_cast<size_t>(index.row())] = value.toInt() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    emit tickedChanged();
+    return true;
+}
+
+Qt::ItemFlags BatchFilesModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (writable(review_.files[static_cast<size_t>(index.row())])) f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+// ---- BatchPreviewDialog ---------------------------------------------------------------------
+
+BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* parent) : QDialog(parent), review_(review) {
+    setObjectName(QStringLiteral("batchpreview"));
+    setWindowTitle(tr("Preview of the batch"));
+    setSizeGripEnabled(true);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* totals = new QLabel(review.totals, this);
+    totals->setObjectName(QStringLiteral("batchsummary"));
+    QFont bold = totals->font();
+    bold.setBold(true);
+    totals->setFont(bold);
+    QPalette blue = totals->palette();
+    blue.setColor(QPalette::WindowText, kPromptBlue);
+    totals->setPalette(blue);
+    totals->setWordWrap(true);
+    layout->addWidget(totals);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("batchsplit"));
+    split->setChildrenCollapsible(false);
+    layout->addWidget(split, 1);
+
+    // The files, a tick each.
+    auto* filesPane = new QWidget(split);
+    auto* filesLayout = new QVBoxLayout(filesPane);
+    filesLayout->setContentsMargins(0, 0, 0, 0);
+    files_ = new BatchFilesModel(review, this);
+    list_ = new QListView(filesPane);
+    list_->setObjectName(QStringLiteral("batchfiles"));
+    list_->setModel(files_);
+    list_->setUniformItemSizes(true);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    filesLayout->addWidget(list_, 1);
+    auto* ticks = new QHBoxLayout;
+    QToolButton* all = flatButton(tr("Check All"), "batchcheckall", filesPane);
+    QToolButton* none = flatButton(tr("Check None"), "batchchecknone", filesPane);
+    connect(all, &QToolButton::clicked, this, [this] { files_->tickAll(true); });
+    connect(none, &QToolButton::clicked, this, [this] { files_->tickAll(false); });
+    ticks->addWidget(all);
+    ticks->addWidget(none);
+    ticks->addStretch(1);
+    filesLayout->addLayout(ticks);
+
+    // The file in focus: its summary, warnings and changes.
+    auto* filePane = new QWidget(split);
+    auto* fileLayout = new QVBoxLayout(filePane);
+    fileLayout->setContentsMargins(0, 0, 0, 0);
+    fileSummary_ = new QLabel(filePane);
+    fileSummary_->setObjectName(QStringLiteral("batchfilesummary"));
+    fileSummary_->setFont(bold);
+    fileSummary_->setWordWrap(true);
+    fileLayout->addWidget(fileSummary_);
+    fileWarnings_ = new QLabel(filePane);
+    fileWarnings_->setObjectName(QStringLiteral("batchfilewarnings"));
+    QPalette amber = fileWarnings_->palette();
+    amber.setColor(QPalette::WindowText, kWarningAmber);
+    fileWarnings_->setPalette(amber);
+    fileWarnings_->setWordWrap(true);
+    fileLayout->addWidget(fileWarnings_);
+    changes_ = new QTreeView(filePane);
+    changes_->setObjectName(QStringLiteral("batchchanges"));
+    changes_->setUniformRowHeights(true);
+    changes_->setAllColumnsShowFocus(true);
+    changes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fileLayout->addWidget(changes_, 1);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+
+    // Where to save.
+    auto* where = new QHBoxLayout;
+    auto* intoFolder = new QRadioButton(tr("Into a folder (the files stay as they are)"), this);
+    intoFolder->setObjectName(QStringLiteral("rbfolder"));
+    intoFolder->setChecked(true);
+    inPlace_ = new QRadioButton(tr("In place, each replaced file kept as NAME~"), this);
+    inPlace_->setObjectName(QStringLiteral("rbinplace"));
+    where->addWidget(intoFolder);
+    where->addWidget(inPlace_);
+    where->addStretch(1);
+    layout->addLayout(where);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("batchbuttons"));
+    save_ = buttons->button(QDialogButtonBox::Save);
+    save_->setText(tr("Save..."));
+    save_->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    auto updateSave = [this] {
+        const std::vector<bool>& t = files_->ticked();
+        save_->setEnabled(std::find(t.begin(), t.end(), true) != t.end());
+    };
+    connect(files_, &BatchFilesModel::tickedChanged, this, updateSave);
+    updateSave();
+
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { showFile(current.row()); });
+    if (files_->rowCount() > 0) list_->setCurrentIndex(files_->index(0));
+    else showFile(-1);
+
+    const QFontMetrics metrics(font());
+    resize(metrics.averageCharWidth() * 120, metrics.height() * 30);
+    list_->setFocus();
+}
+
+BatchPreviewDialog::~BatchPreviewDialog() = default;
+
+void BatchPreviewDialog::showFile(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= review_.files.size()) {
+        fileSummary_->clear();
+        fileWarnings_->hide();
+        changes_->setModel(nullptr);
+        return;
+    }
+    const BatchFileReview& f = review_.files[static_cast<size_t>(row)];
+    fileSummary_->setText(QStringLiteral("%1: %2").arg(QFileInfo(f.path).fileName(), f.summary));
+    fileSummary_->setToolTip(QDir::toNativeSeparators(f.path));
+    fileWarnings_->setText(f.warnings.join(u'\n'));
+    fileWarnings_->setVisible(!f.warnings.isEmpty());
+    ChangesModel*& model = models_[row];
+    if (!model && f.changes) model = new ChangesModel(*f.changes, f.document, nullptr, this);
+    changes_->setModel(model);
+    if (!model) return;
+    changes_->header()->setStretchLastSection(false);
+    changes_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    changes_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    if (model->rowCount() <= 50) changes_->expandAll();
+}
+
+BatchDecision BatchPreviewDialog::decision() const {
+    BatchDecision d;
+    d.write = files_->ticked();
+    d.kept.resize(review_.files.size());
+    for (const auto& [row, model] : models_)
+        if (model) d.kept[static_cast<size_t>(row)] = model->kept();
+    d.inPlace = inPlace_->isChecked();
+    return d;
+}
+
+}  // namespace pf::app
