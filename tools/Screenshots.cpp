@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QFileInfo>
+#include <QListView>
 #include <QListWidget>
 #include <QPainter>
 #include <QSpinBox>
@@ -18,6 +20,7 @@
 #include <functional>
 
 #include "app/Desktop.h"
+#include "app/BatchPreview.h"
 #include "app/MainWindow.h"
 #include "app/PreviewDialog.h"
 #include "app/Widgets.h"
@@ -38,7 +41,36 @@ struct PrintingDesktop : pf::app::Desktop {
         if (onPreview) onPreview(dialog);
         return dialog.kept();
     }
+    // A batch is shown and cancelled: nothing is written.
+    QStringList chooseFiles(QWidget*, const pf::app::FileDialogRequest&) override { return {}; }
+    std::optional<pf::app::BatchDecision> reviewBatch(QWidget* parent, const pf::app::BatchReview& review) override {
+        pf::app::BatchPreviewDialog dialog(review, parent);
+        dialog.show();
+        if (onPreview) onPreview(dialog);
+        return std::nullopt;
+    }
 };
+
+// A folder of generated patch groups of every model beside the examples: copies under other
+// names, in a subfolder, one with other line ends, and one that cannot be read.
+QStringList generatedFolder(const QDir& folder) {
+    QStringList files;
+    const QDir examples(QStringLiteral(PF_SOURCE_DIR "/examples"));
+    folder.mkpath(QStringLiteral("live"));
+    for (const QString& name : {QStringLiteral("evening-set.g5a"), QStringLiteral("rehearsal.g3xa"), QStringLiteral("low-end.b3a")})
+        files << examples.filePath(name);
+    const struct { const char* from; const char* to; } copies[] = {
+        {"evening-set.g5a", "live/club-night.g5a"}, {"rehearsal.g3xa", "live/open-air.g3xa"},
+        {"low-end.b3a", "live/bass-solo.b3a"}, {"evening-set.g5a", "studio-takes.g5a"}};
+    for (const auto& c : copies) {
+        QFile::copy(examples.filePath(QLatin1String(c.from)), folder.filePath(QLatin1String(c.to)));
+        files << folder.filePath(QLatin1String(c.to));
+    }
+    QFile wide(folder.filePath(QStringLiteral("wide-text.g5a")));
+    if (wide.open(QIODevice::WriteOnly)) wide.write(QByteArray("\xff\xfe<\0?\0", 6));
+    files << wide.fileName();
+    return files;
+}
 
 }  // namespace
 
@@ -139,6 +171,22 @@ int main(int argc, char** argv) {
             grab(dialog, QStringLiteral("preview-rules.png"));
         };
         window.butprocessClick();
+        desktop.onPreview = nullptr;
+    });
+    // A batch over the examples and a generated folder: the gig-ready recipe applied, its preview
+    // with the second file in focus.
+    withWindow("evening-set.g5a", [&](pf::app::TPresetforger_Form& window) {
+        ok &= window.applyRecipe(QStringLiteral(PF_SOURCE_DIR "/examples/gig-ready.recipe.ini"));
+        QTemporaryDir generated;
+        const QStringList files = generatedFolder(QDir(generated.path()));
+        QStringList roots;
+        for (const QString& f : files) roots << QFileInfo(f).absolutePath();
+        desktop.onPreview = [&](QWidget& dialog) {
+            auto* list = dialog.findChild<QListView*>(QStringLiteral("batchfiles"));
+            list->setCurrentIndex(list->model()->index(1, 0));
+            grab(dialog, QStringLiteral("batch-preview.png"));
+        };
+        window.runBatch(files, roots);
         desktop.onPreview = nullptr;
     });
     return ok ? 0 : 1;

@@ -192,8 +192,8 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     changes_->setAllColumnsShowFocus(true);
     changes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fileLayout->addWidget(changes_, 1);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
 
     // Where to save.
     auto* where = new QHBoxLayout;
@@ -227,8 +227,15 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     if (files_->rowCount() > 0) list_->setCurrentIndex(files_->index(0));
     else showFile(-1);
 
+    // The files' rows whole where the screen allows it (the longest of the first thousand), the
+    // changes beside them as wide.
     const QFontMetrics metrics(font());
-    resize(metrics.averageCharWidth() * 120, metrics.height() * 30);
+    int longest = metrics.averageCharWidth() * 40;
+    for (int i = 0; i < std::min(files_->rowCount(), 1000); ++i)
+        longest = std::max(longest, metrics.horizontalAdvance(files_->data(files_->index(i)).toString()));
+    longest = std::min(longest + 4 * metrics.height(), metrics.averageCharWidth() * 90);
+    resize(2 * longest + 3 * metrics.height(), metrics.height() * 30);
+    split->setSizes({longest, longest});
     list_->setFocus();
 }
 

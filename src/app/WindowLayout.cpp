@@ -50,6 +50,7 @@ void TPresetforger_Form::sizeForEveryModel() {
 void TPresetforger_Form::fitToContents() {
     QSize button(74, 50);
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) button = button.expandedTo(b->sizeHint());
+    button.setWidth(std::max(button.width(), loadManyButton_->sizeHint().width() + 4));
     for (QToolButton* b : {loadButton_, processButton_, closeButton_}) b->setFixedSize(button);
     loadManyButton_->setFixedSize(button.width(), std::max(20, loadManyButton_->sizeHint().height()));
     int row = 20, rowWidth = 0;

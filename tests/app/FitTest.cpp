@@ -5,6 +5,7 @@
 // nor moves the window.
 #include <QAbstractScrollArea>
 #include <QLineEdit>
+#include <QListView>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -12,7 +13,10 @@
 #include <QTabBar>
 
 #include "AppTestSupport.h"
+#include "app/BatchPreview.h"
 #include "app/Pages.h"
+#include "batch/FileBatch.h"
+#include "recipe/Recipe.h"
 
 namespace pf::test {
 namespace {
@@ -114,8 +118,8 @@ public:
     void checkShown(const QWidget* root, const QString& context) {
         context_ = context;
         overlays_.clear();
-        for (const char* name : {"butload", "butprocess", "butcancel"})
-            overlays_ << inWindow(window_.findChild<QWidget*>(QLatin1String(name)), &window_);
+        for (const char* name : {"butload", "butloadmany", "butprocess", "butcancel"})
+            if (const QWidget* button = window_.findChild<QWidget*>(QLatin1String(name))) overlays_ << inWindow(button, &window_);
         for (const QWidget* w : root->findChildren<QWidget*>())
             if (w->isVisible() && !w->inherits("QScrollBar") && !w->inherits("QAbstractSpinBox") &&
                 w->parentWidget() && !w->parentWidget()->inherits("QAbstractScrollArea") && !w->parentWidget()->inherits("QAbstractSpinBox"))
@@ -187,6 +191,39 @@ TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
             EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
             EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "a fixed size";
         }
+    }
+    QApplication::setFont(original);
+}
+
+// The preview of a batch (the examples, one with a name the G5 lacks, one unreadable) at the
+// same sizes: every text whole, and the files' rows whole in their list.
+TEST(Fit, TheBatchPreviewIsWholeAtNineTenAndElevenPoints) {
+    ensureApplication();
+    TempDir dir;
+    std::vector<std::filesystem::path> inputs;
+    for (const char* e : {"evening-set.g5a", "rehearsal.g3xa", "low-end.b3a"}) inputs.push_back(PF_SOURCE_DIR "/examples/" + std::string(e));
+    writeFile(dir / "wide-text.g5a", std::string("\xff\xfe<\0", 4));
+    inputs.push_back(dir / "wide-text.g5a");
+    const pf::RecipeResult recipe = pf::parseRecipe(readFile(PF_SOURCE_DIR "/examples/gig-ready.recipe.ini"));
+    pf::batch::FileBatch batch(recipe.recipe, bundledCatalogue());
+    std::atomic<bool> cancel{false};
+    ASSERT_TRUE(batch.process(inputs, cancel));
+    const pf::app::BatchReview review = pf::app::batchReview(batch);
+    const QFont original = QApplication::font();
+    for (const int points : {9, 10, 11}) {
+        QFont font = original;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        pf::app::BatchPreviewDialog dialog(review);
+        dialog.show();
+        QApplication::processEvents();
+        QStringList failures;
+        Fit(dialog, failures).checkShown(&dialog, QStringLiteral("%1 pt batch preview:").arg(points));
+        auto* list = dialog.findChild<QListView*>(QStringLiteral("batchfiles"));
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            if (const int needed = list->sizeHintForIndex(list->model()->index(i, 0)).width(); needed > list->viewport()->width())
+                failures << QStringLiteral("%1 pt row %2 needs %3 pixels, has %4").arg(points).arg(i).arg(needed).arg(list->viewport()->width());
+        EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
     }
     QApplication::setFont(original);
 }
