@@ -134,8 +134,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Esc and the close box press the Close button
     // Local files may be dropped, as copies only: one patch group is loaded as openFile()
-    // loads it, one recipe applied as applyRecipe() applies it; anything else is refused with
-    // a message.
+    // loads it, one recipe applied as applyRecipe() applies it, several patch groups or folders
+    // (with their subfolders) run as a batch (runBatch); anything else is refused with a message.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -162,26 +162,28 @@ void TPresetforger_Form::dropEvent(QDropEvent* event) {
     // Several patch groups or a folder (its patch groups, in its subfolders too) make a batch.
     if (files.size() > 1 || QFileInfo(path).isDir()) {
         QStringList groups, roots;
+        QString refusal;
         for (const QString& f : files) {
-            const QStringList found = QFileInfo(f).isDir() ? patchGroupsIn(f, true) : QStringList(f);
-            for (const QString& g : found)
-                if (isPatchGroupName(g)) {
-                    groups << g;
-                    roots << (QFileInfo(f).isDir() ? f : QFileInfo(f).absolutePath());
-                }
+            const bool folder = QFileInfo(f).isDir();
+            if (!folder && !isPatchGroupName(f)) {
+                refusal = tr("Cannot open %1: only patch groups (%2) or folders can be dropped together")
+                              .arg(f, patchGroupExtensions().join(QStringLiteral(", ")));
+                break;
+            }
+            const QStringList found = folder ? patchGroupsIn(f, true) : QStringList(f);
+            groups += found;
+            for (qsizetype i = 0; i < found.size(); ++i) roots << (folder ? f : QFileInfo(f).absolutePath());
         }
-        if (groups.isEmpty()) {
+        if (refusal.isEmpty() && groups.isEmpty())
+            refusal = tr("Cannot open %1: there is no patch group (%2) in it").arg(path, patchGroupExtensions().join(QStringLiteral(", ")));
+        if (!refusal.isEmpty()) {
             event->ignore();
-            const QString refusal = tr("Cannot open %1: there is no patch group (%2) among the files dropped")
-                                        .arg(path, patchGroupExtensions().join(QStringLiteral(", ")));
             QTimer::singleShot(0, this, [this, refusal] { desktop_.errorBox(this, kAppTitle, refusal); });
         } else {
             QTimer::singleShot(0, this, [this, groups, roots] { runBatch(groups, roots); });
         }
         return;
     }
-    // What cannot be taken is refused; the message, like the load or the recipe, waits until
-    // the drop has ended, so that the program the files came from is not kept waiting by it.
     QString refusal;
     if (isRecipeName(path) && !loaded_)
         refusal = tr("Cannot apply recipe %1: load a patch group first").arg(path);

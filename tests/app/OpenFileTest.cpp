@@ -99,10 +99,10 @@ TEST_F(Opening, CommandLineHandOverAndDropLoadExactlyAsLoadDoes) {
     EXPECT_EQ(desktop.boxes.front().text, QStringLiteral("Cannot open file /nonexistent/gone.g5a: No such file or directory"));
 }
 
-// A drop is taken as a copy of one local file, never as a move: a drag offering only a move,
-// a web address or no address is not taken at all; several files, a file that is neither a
-// patch group nor a recipe, or a recipe before any load are refused with a message. None of it
-// changes anything.
+// A drop is taken as a copy of local files, never as a move: a drag offering only a move,
+// a web address or no address is not taken at all; a recipe among several files, a file that is
+// neither a patch group nor a recipe, a folder without patch groups, or a recipe before any load
+// are refused with a message. None of it changes anything. Several patch groups run as a batch.
 TEST_F(Opening, DropsAreCopiesOfOnePatchGroupOrRecipeAndAnythingElseIsRefused) {
     const QUrl recipe = QUrl::fromLocalFile(exampleFile("gig-ready.recipe.ini"));
     EXPECT_EQ(drop({recipe}), Qt::IgnoreAction);
@@ -120,9 +120,9 @@ TEST_F(Opening, DropsAreCopiesOfOnePatchGroupOrRecipeAndAnythingElseIsRefused) {
     EXPECT_EQ(desktop.boxes.size(), 1);
     const QString notAFile = QStringLiteral(": only a patch group (.g5a, .g3xa, .g3a, .b3a) or a recipe (.ini) can be dropped here");
     const struct { QList<QUrl> urls; QString message; } kRefused[] = {
-        {{g5, recipe}, QStringLiteral("Cannot open 2 files at once: drop one patch group to load or one recipe to apply")},
+        {{g5, recipe}, "Cannot open " + recipe.toLocalFile() + ": only patch groups (.g5a, .g3xa, .g3a, .b3a) or folders can be dropped together"},
         {{QUrl::fromLocalFile(qpath(dir / "notes.txt"))}, "Cannot open " + qpath(dir / "notes.txt") + notAFile},
-        {{QUrl::fromLocalFile(qpath(dir.path()))}, "Cannot open " + qpath(dir.path()) + notAFile}};
+        {{QUrl::fromLocalFile(qpath(dir.path()))}, "Cannot open " + qpath(dir.path()) + ": there is no patch group (.g5a, .g3xa, .g3a, .b3a) in it"}};
     for (const auto& r : kRefused) {
         SCOPED_TRACE(r.message.toStdString());
         const qsizetype shown = desktop.boxes.size();
@@ -130,6 +130,11 @@ TEST_F(Opening, DropsAreCopiesOfOnePatchGroupOrRecipeAndAnythingElseIsRefused) {
         ASSERT_EQ(desktop.boxes.size(), shown + 1);
         EXPECT_EQ(desktop.boxes.back().text, r.message);
     }
+    EXPECT_EQ(state(*window), before);
+    desktop.batch = [](const pf::app::BatchReview&) { return std::nullopt; };
+    EXPECT_EQ(drop({g5, QUrl::fromLocalFile(exampleFile("low-end.b3a"))}), Qt::CopyAction);
+    ASSERT_TRUE(desktop.batchPreview) << "several patch groups make a batch";
+    EXPECT_EQ(desktop.batchPreview->files.size(), 2u);
     EXPECT_EQ(state(*window), before);
     EXPECT_EQ(drop({g5}, Qt::CopyAction), Qt::CopyAction);
     EXPECT_EQ(window->windowTitle(), caption("evening-set.g5a"));
