@@ -133,16 +133,7 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
 
-    auto* totals = new QLabel(review.totals, this);
-    totals->setObjectName(QStringLiteral("batchsummary"));
-    QFont bold = totals->font();
-    bold.setBold(true);
-    totals->setFont(bold);
-    QPalette blue = totals->palette();
-    blue.setColor(QPalette::WindowText, kPromptBlue);
-    totals->setPalette(blue);
-    totals->setWordWrap(true);
-    layout->addWidget(totals);
+    layout->addWidget(previewText(review.totals, "batchsummary", kPromptBlue, true, this));
 
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("batchsplit"));
@@ -174,23 +165,11 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     auto* filePane = new QWidget(split);
     auto* fileLayout = new QVBoxLayout(filePane);
     fileLayout->setContentsMargins(0, 0, 0, 0);
-    fileSummary_ = new QLabel(filePane);
-    fileSummary_->setObjectName(QStringLiteral("batchfilesummary"));
-    fileSummary_->setFont(bold);
-    fileSummary_->setWordWrap(true);
+    fileSummary_ = previewText({}, "batchfilesummary", palette().color(QPalette::WindowText), true, filePane);
     fileLayout->addWidget(fileSummary_);
-    fileWarnings_ = new QLabel(filePane);
-    fileWarnings_->setObjectName(QStringLiteral("batchfilewarnings"));
-    QPalette amber = fileWarnings_->palette();
-    amber.setColor(QPalette::WindowText, kWarningAmber);
-    fileWarnings_->setPalette(amber);
-    fileWarnings_->setWordWrap(true);
+    fileWarnings_ = previewText({}, "batchfilewarnings", kWarningAmber, false, filePane);
     fileLayout->addWidget(fileWarnings_);
-    changes_ = new QTreeView(filePane);
-    changes_->setObjectName(QStringLiteral("batchchanges"));
-    changes_->setUniformRowHeights(true);
-    changes_->setAllColumnsShowFocus(true);
-    changes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    changes_ = changesTree("batchchanges", filePane);
     fileLayout->addWidget(changes_, 1);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
@@ -245,7 +224,7 @@ void BatchPreviewDialog::showFile(int row) {
     if (row < 0 || static_cast<size_t>(row) >= review_.files.size()) {
         fileSummary_->clear();
         fileWarnings_->hide();
-        changes_->setModel(nullptr);
+        showChanges(changes_, nullptr);
         return;
     }
     const BatchFileReview& f = review_.files[static_cast<size_t>(row)];
@@ -255,12 +234,8 @@ void BatchPreviewDialog::showFile(int row) {
     fileWarnings_->setVisible(!f.warnings.isEmpty());
     ChangesModel*& model = models_[row];
     if (!model && f.changes) model = new ChangesModel(*f.changes, f.document, nullptr, this);
-    changes_->setModel(model);
-    if (!model) return;
-    changes_->header()->setStretchLastSection(false);
-    changes_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    changes_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    if (model->rowCount() <= 50) changes_->expandAll();
+    showChanges(changes_, model);
+    if (model && model->rowCount() <= 50) changes_->expandAll();
 }
 
 BatchDecision BatchPreviewDialog::decision() const {

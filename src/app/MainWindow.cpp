@@ -246,8 +246,8 @@ void TPresetforger_Form::addBottomRow() {
     connect(applyRecipeButton_, &QToolButton::clicked, this, &TPresetforger_Form::applyRecipeClick);
 }
 
-// Under Load, a small button whose menu loads many files at once into a batch, and takes the
-// last batch written back.
+// Beside the tabs, above Load, a small button whose menu loads many files at once into a batch,
+// and takes the last batch written back.
 void TPresetforger_Form::addLoadManyButton() {
     loadManyButton_ = smallButton("butloadmany", tr("Load many \u25BE"), this);
     loadManyButton_->setEnabled(true);

@@ -201,7 +201,7 @@ private:
     QToolButton* loadButton_ = nullptr;
     QToolButton* processButton_ = nullptr;
     QToolButton* closeButton_ = nullptr;
-    QToolButton* loadManyButton_ = nullptr;  // under Load: its menu chooses many files
+    QToolButton* loadManyButton_ = nullptr;  // beside the tabs, above Load: its menu chooses many files
     QAction* undoBatchAction_ = nullptr;
     std::unique_ptr<pf::batch::BatchUndo> batchUndo_;  // what the last batch written replaced
     QToolButton* changesButton_ = nullptr;  // under the command buttons, and the summary under it

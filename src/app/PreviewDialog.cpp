@@ -180,29 +180,49 @@ Qt::ItemFlags ChangesModel::flags(const QModelIndex& index) const {
 
 // ---- PreviewDialog --------------------------------------------------------------------------
 
+QLabel* previewText(const QString& text, const char* name, const QColor& color, bool bold, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    label->setWordWrap(true);
+    return label;
+}
+
+QTreeView* changesTree(const char* name, QWidget* parent) {
+    auto* tree = new QTreeView(parent);
+    tree->setObjectName(QLatin1String(name));
+    tree->setUniformRowHeights(true);
+    tree->setAllColumnsShowFocus(true);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return tree;
+}
+
+void showChanges(QTreeView* tree, ChangesModel* model) {
+    tree->setModel(model);
+    if (!model) return;
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Room for seven digits (a file of millions of lines) or the heading, whichever is wider.
+    tree->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    const QFontMetrics digits(tree->font());
+    tree->header()->resizeSection(1, std::max(digits.horizontalAdvance(QStringLiteral("0000000")),
+                                              digits.horizontalAdvance(model->headerData(1, Qt::Horizontal).toString())) +
+                                         2 * digits.averageCharWidth());
+}
+
 PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("preview"));
     setWindowTitle(tr("Preview of the changes"));
     setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
 
-    auto* summary = new QLabel(review.summary, this);
-    summary->setObjectName(QStringLiteral("previewsummary"));
-    QFont bold = summary->font();
-    bold.setBold(true);
-    summary->setFont(bold);
-    QPalette blue = summary->palette();
-    blue.setColor(QPalette::WindowText, kPromptBlue);
-    summary->setPalette(blue);
-    summary->setWordWrap(true);
-    layout->addWidget(summary);
-
-    auto* warnings = new QLabel(review.warnings.join(u'\n'), this);
-    warnings->setObjectName(QStringLiteral("previewwarnings"));
-    QPalette amber = warnings->palette();
-    amber.setColor(QPalette::WindowText, kWarningAmber);
-    warnings->setPalette(amber);
-    warnings->setWordWrap(true);
+    layout->addWidget(previewText(review.summary, "previewsummary", kPromptBlue, true, this));
+    QLabel* warnings = previewText(review.warnings.join(u'\n'), "previewwarnings", kWarningAmber, false, this);
     warnings->setVisible(!review.warnings.isEmpty());
     layout->addWidget(warnings);
 
@@ -216,20 +236,8 @@ PreviewDialog::PreviewDialog(const ChangeReview& review, QWidget* parent) : QDia
     const bool readOnly = review.kept != nullptr;
     if (readOnly) setWindowTitle(tr("Changes of the Process that made the document"));
     model_ = new ChangesModel(review.changes, review.document, review.kept, this);
-    auto* tree = new QTreeView(changesPage);
-    tree->setObjectName(QStringLiteral("previewchanges"));
-    tree->setModel(model_);
-    tree->setUniformRowHeights(true);
-    tree->setAllColumnsShowFocus(true);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->header()->setStretchLastSection(false);
-    tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    // Room for seven digits (a file of millions of lines) or the heading, whichever is wider.
-    tree->header()->setSectionResizeMode(1, QHeaderView::Fixed);
-    const QFontMetrics digits(tree->font());
-    tree->header()->resizeSection(1, std::max(digits.horizontalAdvance(QStringLiteral("0000000")),
-                                              digits.horizontalAdvance(model_->headerData(1, Qt::Horizontal).toString())) +
-                                         2 * digits.averageCharWidth());
+    auto* tree = changesTree("previewchanges", changesPage);
+    showChanges(tree, model_);
     // Space ticks or unticks the module of the row in focus, its own row or one of its lines.
     tree->installEventFilter(this);
     if (model_->rowCount() > 0) tree->setCurrentIndex(model_->index(0, 0));

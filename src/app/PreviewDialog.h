@@ -10,6 +10,7 @@
 #include "engine/Review.h"
 
 class QDialogButtonBox;
+class QColor;
 class QLabel;
 class QTabWidget;
 class QTreeView;
@@ -56,6 +57,13 @@ private:
     std::vector<bool> kept_;
     bool readOnly_ = false;
 };
+
+// The texts of a preview above its changes: word-wrapped, in `color`, bold or not.
+QLabel* previewText(const QString& text, const char* name, const QColor& color, bool bold, QWidget* parent);
+// A view of the changes by module, and a model shown in it (none: empty), its line numbers in a
+// column of their own.
+QTreeView* changesTree(const char* name, QWidget* parent);
+void showChanges(QTreeView* tree, ChangesModel* model);
 
 // The preview after a Process: the summary and warnings at the top, the changes by module with
 // a tick per module, and the report per block and type on a second tab. Save (the default

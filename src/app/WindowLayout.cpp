@@ -16,8 +16,7 @@ namespace pf::app {
 
 namespace {
 
-// The three command buttons, and under Load the small one that loads many, stand at the right
-// over every page, below its top.
+// The three command buttons stand at the right over every page, below its top.
 constexpr int kButtonTop = 8;
 constexpr int kButtonGap = 4;
 
@@ -61,8 +60,7 @@ void TPresetforger_Form::fitToContents() {
     }
     for (TabPage* page : pages()) row = std::max({row, 20, page->legalButton()->sizeHint().height()});
     for (TabPage* page : pages()) {
-        page->keepRoom(QSize(button.width(), kButtonTop + 3 * button.height() + 3 * kButtonGap + loadManyButton_->height()),
-                       row + 8);
+        page->keepRoom(QSize(button.width(), kButtonTop + 3 * button.height() + 2 * kButtonGap), row + 8);
         page->fitTexts();
     }
     changesButton_->setFixedSize(button.width(), std::max(20, changesButton_->sizeHint().height()));
@@ -76,7 +74,8 @@ void TPresetforger_Form::fitToContents() {
         for (QLayout* l : page->findChildren<QLayout*>()) l->invalidate();
     layout()->invalidate();
     QSize needed = layout()->sizeHint();
-    needed.setWidth(std::max({needed.width(), rowWidth, tabs_->tabBar()->sizeHint().width() + dateLink_->width() + 16}));
+    needed.setWidth(std::max({needed.width(), rowWidth,
+                              tabs_->tabBar()->sizeHint().width() + loadManyButton_->width() + dateLink_->width() + 22}));
     setFixedSize(needed.expandedTo(QSize(kClientWidth, kClientHeight)));
     // Every page laid out at once, the ones not shown as well, so that each control has its
     // place and size whichever page is shown.
@@ -97,7 +96,7 @@ void TPresetforger_Form::placeOverlays() {
     const QRect area(page->mapTo(this, QPoint(0, 0)), page->size());
     const int x = area.right() - 3 - loadButton_->width();
     int y = area.top() + kButtonTop;
-    for (QToolButton* b : {loadButton_, loadManyButton_, processButton_, closeButton_}) {
+    for (QToolButton* b : {loadButton_, processButton_, closeButton_}) {
         b->move(x, y);
         y += b->height() + kButtonGap;
     }
@@ -120,6 +119,8 @@ void TPresetforger_Form::placeOverlays() {
     const QTabBar* bar = tabs_->tabBar();
     dateLink_->move(width() - dateLink_->width() - 6,
                     tabs_->y() + bar->y() + std::max(0, (bar->height() - dateLink_->height()) / 2));
+    loadManyButton_->move(dateLink_->x() - 6 - loadManyButton_->width(),
+                          tabs_->y() + bar->y() + std::max(0, (bar->height() - loadManyButton_->height()) / 2));
     for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, loadManyButton_, processButton_, closeButton_, undoButton_,
                                                       redoButton_, changesButton_, recentButton_, applyRecipeButton_,
                                                       saveRecipeButton_, processSummary_})

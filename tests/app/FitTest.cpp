@@ -118,7 +118,7 @@ public:
     void checkShown(const QWidget* root, const QString& context) {
         context_ = context;
         overlays_.clear();
-        for (const char* name : {"butload", "butloadmany", "butprocess", "butcancel"})
+        for (const char* name : {"butload", "butprocess", "butcancel"})
             if (const QWidget* button = window_.findChild<QWidget*>(QLatin1String(name))) overlays_ << inWindow(button, &window_);
         for (const QWidget* w : root->findChildren<QWidget*>())
             if (w->isVisible() && !w->inherits("QScrollBar") && !w->inherits("QAbstractSpinBox") &&
@@ -140,6 +140,19 @@ public:
                 if (other != w && inWindow(other, &window_).intersects(at))
                     fail(w, QStringLiteral("(bottom row over %1)").arg(other->objectName()), 1, 0);
         }
+    }
+
+    // Load many stands in the tab row between the last tab and the date, whole in the window.
+    void checkTopRow() {
+        const QWidget* many = window_.findChild<QWidget*>(QStringLiteral("butloadmany"));
+        const auto* bar = window_.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabBar();
+        const QRect at = inWindow(many, &window_);
+        QList<QRect> others{inWindow(window_.findChild<QWidget*>(QStringLiteral("Panel7")), &window_)};
+        for (int i = 0; i < bar->count(); ++i)
+            if (bar->isTabVisible(i)) others << bar->tabRect(i).translated(bar->mapTo(&window_, QPoint(0, 0)));
+        if (!window_.rect().contains(at)) fail(many, QStringLiteral("(outside the window)"), at.right(), window_.width());
+        for (const QRect& other : others)
+            if (other.intersects(at)) fail(many, QStringLiteral("(over a tab or the date)"), 1, 0);
     }
 
 private:
@@ -180,6 +193,7 @@ TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
                 QApplication::processEvents();
                 fit.checkShown(&window, QStringLiteral("%1 %2 %3:").arg(at, QLatin1String(example), tabs->widget(i)->objectName()));
                 fit.checkBottomRow(tabs->currentWidget());
+                fit.checkTopRow();
             }
             // Visited pages stay bold: every page once more, now that all of them are.
             for (int i = 0; i < tabs->count(); ++i) {
