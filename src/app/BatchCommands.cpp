@@ -113,8 +113,9 @@ bool TPresetforger_Form::runBatch(const QStringList& files, const QStringList& r
     poll.start();
     if (!finished) wait.exec();
     worker.join();
+    const bool cancelled = !processed || progress.wasCanceled();
     progress.close();
-    if (!processed) return false;  // cancelled: nothing was written
+    if (cancelled) return false;  // nothing was written
 
     const BatchReview review = batchReview(batch);
     const std::optional<BatchDecision> decision = desktop_.reviewBatch(this, review);

@@ -1,6 +1,8 @@
 // The window's batch: many files at once, through the same core as the batch tool, its preview,
 // its writes into a folder or in place, and its undo.
 #include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QToolButton>
 
 #include "AppTestSupport.h"
@@ -141,8 +143,8 @@ TEST_F(Batch, InPlaceKeepsBackupsAndUndoPutsBackWhatWasNotChangedSince) {
     EXPECT_FALSE(undo->isEnabled()) << "a batch is taken back once";
 }
 
-// Cancelled at the preview or at the folder question, or with nothing loaded, a batch writes
-// nothing anywhere.
+// Cancelled while the files are worked on, at the preview or at the folder question, or with
+// nothing loaded, a batch writes nothing anywhere.
 TEST_F(Batch, CancelledOrWithoutALoadNothingIsWritten) {
     TempDir dir;
     const std::vector<fs::path> files = mixedFolder(dir / "in");
@@ -155,6 +157,15 @@ TEST_F(Batch, CancelledOrWithoutALoadNothingIsWritten) {
         return pf::app::BatchDecision{std::vector<bool>(r.files.size(), true), std::vector<std::vector<bool>>(r.files.size()), false};
     };
     EXPECT_FALSE(runBatch("gig-ready.recipe.ini", files, dir / "in", {}));  // no folder chosen
+    // Cancel pressed while the files are worked on, early or late: no preview, nothing written.
+    desktop.batchPreview.reset();
+    for (int afterMs : {0, 5, 40}) {
+        QTimer::singleShot(afterMs, window.get(), [this] {
+            if (auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("batchprogress"))) progress->cancel();
+        });
+        EXPECT_FALSE(runBatch("gig-ready.recipe.ini", std::vector<fs::path>(300, files[0]), dir / "in", dir / "out"));
+    }
+    EXPECT_FALSE(desktop.batchPreview);
     EXPECT_EQ(entryCount(dir / "out"), 0u);
     EXPECT_EQ(entryCount(dir / "in"), 4u) << "three examples and the subfolder, nothing beside them";
 }
