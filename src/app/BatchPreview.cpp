@@ -33,34 +33,49 @@ bool writable(const BatchFileReview& f) { return !f.failed && !f.nothingToSave; 
 
 }  // namespace
 
-BatchReview batchReview(const pf::batch::FileBatch& batch) {
-    BatchReview review;
-    size_t toWrite = 0, unchanged = 0, failed = 0, lines = 0;
-    for (size_t i = 0; i < batch.files().size(); ++i) {
-        const pf::batch::ProcessedFile& file = batch.files()[i];
-        BatchFileReview f;
-        f.path = qpath(batch.inputs()[i]);
-        if (file.status == pf::batch::ProcessedFile::Status::Failed) {
-            ++failed;
-            f.failed = true;
-            f.summary = qs(file.reason);
-            for (const std::string& e : file.errors) f.warnings << qs(e);
-        } else if (file.status == pf::batch::ProcessedFile::Status::NothingToSave) {
-            ++unchanged;
-            f.nothingToSave = true;
-            f.summary = qs(kNoChangesToSave);
-        } else {
-            ++toWrite;
-            const pf::ProcessOutcome& outcome = file.pending->outcome();
-            lines += outcome.linesChanged;
-            f.summary = summaryOf(outcome);
-            f.warnings = warningsOf(outcome);
+namespace {
+
+// One file as the preview shows it; its changes and whole summary only with a record.
+BatchFileReview fileReview(const pf::batch::FileBatch& batch, size_t i) {
+    const pf::batch::ProcessedFile& file = batch.files()[i];
+    BatchFileReview f;
+    f.path = qpath(batch.inputs()[i]);
+    if (file.status == pf::batch::ProcessedFile::Status::Failed) {
+        f.failed = true;
+        f.summary = qs(file.reason);
+        for (const std::string& e : file.errors) f.warnings << qs(e);
+    } else if (file.status == pf::batch::ProcessedFile::Status::NothingToSave) {
+        f.nothingToSave = true;
+        f.summary = qs(kNoChangesToSave);
+    } else {
+        const pf::ProcessOutcome& outcome = file.pending->outcome();
+        const bool recorded = file.pending->record() != nullptr;
+        f.summary = recorded ? summaryOf(outcome) : linesSummaryOf(outcome);
+        f.warnings = warningsOf(outcome);
+        if (recorded) {
             f.changes = &file.pending->changes();
             f.document = &file.session->document();
         }
-        if (!file.notApplied.empty())
-            f.warnings << tr("Not offered for this file, so not applied: %1").arg(qs(pf::joined(file.notApplied)));
-        review.files.push_back(std::move(f));
+    }
+    if (!file.notApplied.empty())
+        f.warnings << tr("Not offered for this file, so not applied: %1").arg(qs(pf::joined(file.notApplied)));
+    return f;
+}
+
+}  // namespace
+
+BatchReview batchReview(pf::batch::FileBatch& batch) {
+    BatchReview review;
+    size_t toWrite = 0, unchanged = 0, failed = 0, lines = 0;
+    for (size_t i = 0; i < batch.files().size(); ++i) {
+        review.files.push_back(fileReview(batch, i));
+        const BatchFileReview& f = review.files.back();
+        failed += f.failed;
+        unchanged += f.nothingToSave;
+        if (writable(f)) {
+            ++toWrite;
+            lines += batch.files()[i].pending->report().linesChanged;
+        }
     }
     review.totals = tr("%1 files: %2 to write (%3 lines changed), %4 with nothing to change, %5 failed.")
                         .arg(review.files.size())
@@ -68,6 +83,10 @@ BatchReview batchReview(const pf::batch::FileBatch& batch) {
                         .arg(lines)
                         .arg(unchanged)
                         .arg(failed);
+    review.detail = [&batch](size_t i, BatchFileReview& f) {
+        batch.withChanges(i);
+        f = fileReview(batch, i);
+    };
     return review;
 }
 
@@ -82,6 +101,15 @@ void BatchFilesModel::tickAll(bool tick) {
     for (size_t i = 0; i < ticked_.size(); ++i) ticked_[i] = tick && writable(review_.files[i]);
     if (!ticked_.empty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::CheckStateRole});
     emit tickedChanged();
+}
+
+void BatchFilesModel::fileChanged(int row) {
+    const size_t i = static_cast<size_t>(row);
+    if (!writable(review_.files[i]) && ticked_[i]) {
+        ticked_[i] = false;
+        emit tickedChanged();
+    }
+    emit dataChanged(index(row), index(row));
 }
 
 int BatchFilesModel::rowCount(const QModelIndex& parent) const {
@@ -128,12 +156,14 @@ Qt::ItemFlags BatchFilesModel::flags(const QModelIndex& index) const {
 // ---- BatchPreviewDialog ---------------------------------------------------------------------
 
 BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* parent) : QDialog(parent), review_(review) {
+    // From here on the dialog's own copy of the review, whose files take their changes as
+    // they are shown.
     setObjectName(QStringLiteral("batchpreview"));
     setWindowTitle(tr("Preview of the batch"));
     setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
 
-    layout->addWidget(previewText(review.totals, "batchsummary", kPromptBlue, true, this));
+    layout->addWidget(previewText(review_.totals, "batchsummary", kPromptBlue, true, this));
 
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("batchsplit"));
@@ -144,7 +174,7 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     auto* filesPane = new QWidget(split);
     auto* filesLayout = new QVBoxLayout(filesPane);
     filesLayout->setContentsMargins(0, 0, 0, 0);
-    files_ = new BatchFilesModel(review, this);
+    files_ = new BatchFilesModel(review_, this);
     list_ = new QListView(filesPane);
     list_->setObjectName(QStringLiteral("batchfiles"));
     list_->setModel(files_);
@@ -206,15 +236,17 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     if (files_->rowCount() > 0) list_->setCurrentIndex(files_->index(0));
     else showFile(-1);
 
-    // The files' rows whole where the screen allows it (the longest of the first thousand), the
-    // changes beside them as wide.
+    // The files' rows whole where the screen allows it (the longest of the first thousand, with
+    // room for the modules a row names once shown), the changes beside them wider.
     const QFontMetrics metrics(font());
     int longest = metrics.averageCharWidth() * 40;
     for (int i = 0; i < std::min(files_->rowCount(), 1000); ++i)
         longest = std::max(longest, metrics.horizontalAdvance(files_->data(files_->index(i)).toString()));
-    longest = std::min(longest + 4 * metrics.height(), metrics.averageCharWidth() * 90);
-    resize(2 * longest + 3 * metrics.height(), metrics.height() * 30);
-    split->setSizes({longest, longest});
+    longest = std::min(longest + metrics.horizontalAdvance(tr(" in 999 modules")) + 3 * metrics.height(),
+                       metrics.averageCharWidth() * 90);
+    const int changesWidth = metrics.averageCharWidth() * 64;
+    resize(longest + changesWidth + 3 * metrics.height(), metrics.height() * 30);
+    split->setSizes({longest, changesWidth});
     list_->setFocus();
 }
 
@@ -227,7 +259,11 @@ void BatchPreviewDialog::showFile(int row) {
         showChanges(changes_, nullptr);
         return;
     }
-    const BatchFileReview& f = review_.files[static_cast<size_t>(row)];
+    BatchFileReview& f = review_.files[static_cast<size_t>(row)];
+    if (!f.changes && writable(f) && review_.detail) {
+        review_.detail(static_cast<size_t>(row), f);
+        files_->fileChanged(row);
+    }
     fileSummary_->setText(QStringLiteral("%1: %2").arg(QFileInfo(f.path).fileName(), f.summary));
     fileSummary_->setToolTip(QDir::toNativeSeparators(f.path));
     fileWarnings_->setText(f.warnings.join(u'\n'));

@@ -25,9 +25,10 @@ namespace pf::app {
 
 class ChangesModel;
 
-// The preview of a processed batch: per file its summary and warnings as the preview of one
-// file words them (or why it failed), and the totals.
-BatchReview batchReview(const pf::batch::FileBatch& batch);
+// The preview of a processed batch: the totals, and per file its summary and warnings as the
+// preview of one file words them (or why it failed); a file's changes are made when it is first
+// shown (FileBatch::withChanges). The batch must outlive the review.
+BatchReview batchReview(pf::batch::FileBatch& batch);
 
 // The files of a batch as a list: one row per file, "name: summary", ticked when it is to be
 // written; a file that failed or has nothing to change cannot be ticked and says why.
@@ -38,6 +39,8 @@ public:
 
     const std::vector<bool>& ticked() const { return ticked_; }
     void tickAll(bool tick);
+    // A file's review was filled in: its row is shown again, and it can be ticked as before.
+    void fileChanged(int row);
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
@@ -66,7 +69,7 @@ public:
 private:
     void showFile(int row);
 
-    const BatchReview& review_;
+    BatchReview review_;
     BatchFilesModel* files_ = nullptr;
     QListView* list_ = nullptr;
     QLabel* fileSummary_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,16 +48,19 @@ struct BatchFileReview {
     QString path;
     bool failed = false;          // not processed: `summary` is the reason, `warnings` the messages
     bool nothingToSave = false;
-    QString summary;              // "44 lines changed in 12 modules", as the preview of one file says it
+    QString summary;              // "44 lines changed", then as the preview of one file says it: "... in 12 modules"
     QStringList warnings;
     const pf::ChangeList* changes = nullptr;   // with a Process to review
     const pf::Document* document = nullptr;    // as Process left it
 };
 
-// What the preview of a batch shows: the totals and every file.
+// What the preview of a batch shows: the totals and every file. A file's changes are made when
+// it is first shown: `detail` fills them in, with its whole summary (or, should the file fail
+// now, why).
 struct BatchReview {
     QString totals;
     std::vector<BatchFileReview> files;
+    std::function<void(size_t file, BatchFileReview& review)> detail;
 };
 
 // What the user chose in the preview of a batch.

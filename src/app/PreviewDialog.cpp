@@ -50,17 +50,22 @@ QString originsOf(const pf::ChangeList& changes, const pf::ModuleChanges& module
     return origins.join(QStringLiteral(", "));
 }
 
-}  // namespace
-
-QString summaryOf(const pf::ProcessOutcome& o) {
-    QString text = tr("%1 in %2").arg(count(o.linesChanged, "1 line changed", "%1 lines changed"),
-                                      count(o.modulesChanged, "1 module", "%1 modules"));
+// "44 lines changed in 12 modules; 2 edits skipped", with the modules or without.
+QString summaryText(const pf::ProcessOutcome& o, bool modules) {
+    QString text = count(o.linesChanged, "1 line changed", "%1 lines changed");
+    if (modules) text = tr("%1 in %2").arg(text, count(o.modulesChanged, "1 module", "%1 modules"));
     if (o.editsSkipped > 0) text += QStringLiteral("; ") + count(o.editsSkipped, "1 edit skipped", "%1 edits skipped");
     if (o.editsLeftOut > 0)
         text += QStringLiteral("; ") +
                 count(o.editsLeftOut, "1 edit left out by its condition", "%1 edits left out by their conditions");
     return text;
 }
+
+}  // namespace
+
+QString summaryOf(const pf::ProcessOutcome& o) { return summaryText(o, true); }
+
+QString linesSummaryOf(const pf::ProcessOutcome& o) { return summaryText(o, false); }
 
 QStringList warningsOf(const pf::ProcessOutcome& o) {
     QStringList warnings;

@@ -21,6 +21,8 @@ namespace pf::app {
 // The one-line summary of a Process ("44 lines changed in 12 modules; 2 edits skipped") and
 // its warnings, one per line.
 QString summaryOf(const pf::ProcessOutcome& outcome);
+// The same without the modules, for a Process that kept no record of its rewrites.
+QString linesSummaryOf(const pf::ProcessOutcome& outcome);
 // Besides what was found nowhere: a Process that changes nothing says so, and how many lines of
 // the document, not saved yet, differ from its file.
 QStringList warningsOf(const pf::ProcessOutcome& outcome);

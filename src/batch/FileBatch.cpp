@@ -83,10 +83,7 @@ bool FileBatch::process(std::vector<fs::path> inputs, const std::atomic<bool>& c
             inputs_.size(), jobsFor(jobs), SIZE_MAX,
             [&](size_t i) -> FinishStep {
                 if (cancel.load()) return [] {};
-                files[i] = processFile(inputs_[i], *choices_, catalogue_, true);
-                // The changes by module and the outcome are worked out here, off the window's
-                // thread, for the preview to show at once.
-                if (files[i].pending && files[i].pending->record()) files[i].pending->outcome();
+                files[i] = processFile(inputs_[i], *choices_, catalogue_, false);
                 return [] {};
             },
             [&](size_t i) {
@@ -101,6 +98,15 @@ bool FileBatch::process(std::vector<fs::path> inputs, const std::atomic<bool>& c
     }
     files_ = std::move(files);
     return true;
+}
+
+const ProcessedFile& FileBatch::withChanges(size_t i) {
+    ProcessedFile& file = files_.at(i);
+    if (file.processed() && file.pending && !file.pending->record()) {
+        file = processFile(inputs_[i], *choices_, catalogue_, true);
+        if (file.pending && file.pending->record()) file.pending->changes();
+    }
+    return file;
 }
 
 std::vector<FileBatch::Written> FileBatch::write(const std::vector<Target>& targets, io::Backup backup, BatchUndo* undo,

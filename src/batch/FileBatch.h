@@ -64,15 +64,20 @@ public:
     FileBatch(const FileBatch&) = delete;
     FileBatch& operator=(const FileBatch&) = delete;
 
-    // Processes the inputs on `jobs` threads (0: one per processor), keeping the record of
-    // every rewrite and the changes by module. Checks `cancel` before each input: once it is
-    // set, the work stops and nothing is kept, and the result is false. `progress(done)` is
-    // called now and then with the number of inputs done, on the calling thread.
+    // Processes the inputs on `jobs` threads (0: one per processor), as the batch tool does,
+    // without a record of every rewrite. Checks `cancel` before each input: once it is set,
+    // the work stops and nothing is kept, and the result is false. `progress(done)` is called
+    // now and then with the number of inputs done, on the calling thread.
     bool process(std::vector<std::filesystem::path> inputs, const std::atomic<bool>& cancel,
                  const std::function<void(size_t done)>& progress = {}, unsigned jobs = 0);
 
     const std::vector<std::filesystem::path>& inputs() const { return inputs_; }
     const std::vector<ProcessedFile>& files() const { return files_; }
+    // A processed file with the record of its rewrites and its changes by module, for a preview
+    // of it: its Process is run once more from its file, keeping them (the same choices give the
+    // same result), the first time it is asked for. Before the batch is written, never while
+    // process() or write() runs.
+    const ProcessedFile& withChanges(size_t file);
 
     // One processed input to write: where, and which of its modules (one flag per module of its
     // changes; empty: all of them).
