@@ -60,11 +60,10 @@ void TPresetforger_Form::loadFolderClick(bool subfolders) {
     if (chosen.isEmpty()) return;
     const QStringList files = patchGroupsIn(chosen.front(), subfolders);
     if (files.isEmpty()) {
-        desktop_.errorBox(this, kAppTitle, tr("There is no patch group (%1) in %2.")
-                                               .arg(patchGroupExtensions().join(QStringLiteral(", ")), chosen.front()));
+        desktop_.errorBox(this, kAppTitle, noPatchGroupIn(chosen.front()));
         return;
     }
-    runBatch(files, QStringList(chosen.front()) += QList<QString>(files.size() - 1, chosen.front()));
+    runBatch(files, QStringList(files.size(), chosen.front()));
 }
 
 bool TPresetforger_Form::runBatch(const QStringList& files, const QStringList& roots) {

@@ -86,6 +86,10 @@ QStringList patchGroupsIn(const QString& folder, bool subfolders) {
     return files;
 }
 
+QString noPatchGroupIn(const QString& folder) {
+    return tr("Cannot open %1: there is no patch group (%2) in it").arg(folder, patchGroupExtensions().join(QStringLiteral(", ")));
+}
+
 QString captionFor(const QString& path) { return tr("Presetforging:  \"%1\"").arg(QFileInfo(path).fileName()); }
 
 std::filesystem::path fsPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }

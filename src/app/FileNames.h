@@ -23,6 +23,8 @@ bool isPatchGroupName(const QString& path);
 bool isRecipeName(const QString& path);
 // The patch groups in a folder (with `subfolders`, in its subfolders too), by path in order.
 QStringList patchGroupsIn(const QString& folder, bool subfolders);
+// "Cannot open FOLDER: there is no patch group (.g5a, ...) in it".
+QString noPatchGroupIn(const QString& folder);
 
 // The caption after a load or a save: "Presetforging:  " and the quoted file name.
 QString captionFor(const QString& path);

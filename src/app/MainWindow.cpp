@@ -249,7 +249,7 @@ void TPresetforger_Form::addBottomRow() {
 // Beside the tabs, above Load, a small button whose menu loads many files at once into a batch,
 // and takes the last batch written back.
 void TPresetforger_Form::addLoadManyButton() {
-    loadManyButton_ = smallButton("butloadmany", tr("Load many \u25BE"), this);
+    loadManyButton_ = smallButton("butloadmany", tr("Many \u25BE"), this);
     loadManyButton_->setEnabled(true);
     loadManyButton_->setAccessibleName(tr("Load many"));
     loadManyButton_->setAccessibleDescription(tr("Applies the settings shown to many patch groups at once"));

@@ -175,7 +175,7 @@ void TPresetforger_Form::dropEvent(QDropEvent* event) {
             for (qsizetype i = 0; i < found.size(); ++i) roots << (folder ? f : QFileInfo(f).absolutePath());
         }
         if (refusal.isEmpty() && groups.isEmpty())
-            refusal = tr("Cannot open %1: there is no patch group (%2) in it").arg(path, patchGroupExtensions().join(QStringLiteral(", ")));
+            refusal = noPatchGroupIn(path);
         if (!refusal.isEmpty()) {
             event->ignore();
             QTimer::singleShot(0, this, [this, refusal] { desktop_.errorBox(this, kAppTitle, refusal); });
