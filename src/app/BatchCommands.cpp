@@ -66,8 +66,17 @@ void TPresetforger_Form::loadFolderClick(bool subfolders) {
     runBatch(files, QStringList(files.size(), chosen.front()));
 }
 
-bool TPresetforger_Form::runBatch(const QStringList& files, const QStringList& roots) {
+bool TPresetforger_Form::runBatch(const QStringList& chosenFiles, const QStringList& chosenRoots) {
     CommandScope command(*this);
+    // Each file once, however often it was chosen (a folder dropped with a file of it, say).
+    QStringList files, roots, seen;
+    for (qsizetype i = 0; i < chosenFiles.size(); ++i) {
+        const QString canonical = QFileInfo(chosenFiles[i]).canonicalFilePath();
+        if (!canonical.isEmpty() && seen.contains(canonical)) continue;
+        seen << canonical;
+        files << chosenFiles[i];
+        roots << chosenRoots.value(i);
+    }
     if (!loaded_) {
         desktop_.errorBox(this, kAppTitle,
                           tr("Load one patch group and choose the settings first: a batch applies the settings shown "

@@ -86,7 +86,9 @@ TEST_F(Batch, WritesIntoAFolderTheBytesTheBatchToolWritesForMixedModelsAndAFaili
         std::vector<std::string> before;
         for (const auto& f : files) before.push_back(readFile(f));
         fs::create_directories(dir / "window");
-        runBatch(recipe, files, dir / "in", dir / "window");
+        std::vector<fs::path> chosen = files;
+        chosen.push_back(dir / "in" / "sub" / ".." / files[0].filename());  // chosen twice: taken once
+        runBatch(recipe, chosen, dir / "in", dir / "window");
         const std::string report = batchTool(files, dir / "tool", dir / "saved.recipe.ini");
         ASSERT_TRUE(desktop.batchPreview) << desktop.boxes.value(0).text.toStdString();
         ASSERT_EQ(desktop.boxes.size(), 1) << desktop.boxes.value(0).text.toStdString();
@@ -159,15 +161,22 @@ TEST_F(Batch, CancelledOrWithoutALoadNothingIsWritten) {
     EXPECT_FALSE(runBatch("gig-ready.recipe.ini", files, dir / "in", {}));  // no folder chosen
     // Cancel pressed while the files are worked on, early or late: no preview, nothing written.
     desktop.batchPreview.reset();
+    std::vector<fs::path> many;
+    for (int i = 0; i < 300; ++i) {
+        many.push_back(dir / "many" / (std::to_string(i) + ".g5a"));
+        fs::create_directories(many.back().parent_path());
+        fs::copy_file(files[0], many.back());
+    }
     for (int afterMs : {0, 5, 40}) {
         QTimer::singleShot(afterMs, window.get(), [this] {
             if (auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("batchprogress"))) progress->cancel();
         });
-        EXPECT_FALSE(runBatch("gig-ready.recipe.ini", std::vector<fs::path>(300, files[0]), dir / "in", dir / "out"));
+        EXPECT_FALSE(runBatch("gig-ready.recipe.ini", many, dir / "many", dir / "out"));
     }
     EXPECT_FALSE(desktop.batchPreview);
     EXPECT_EQ(entryCount(dir / "out"), 0u);
     EXPECT_EQ(entryCount(dir / "in"), 4u) << "three examples and the subfolder, nothing beside them";
+    EXPECT_EQ(entryCount(dir / "many"), many.size());
 }
 
 }  // namespace
