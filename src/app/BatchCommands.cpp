@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "app/Desktop.h"
@@ -32,6 +33,41 @@ QString listed(const std::vector<std::string>& lines) {
     for (size_t i = 0; i < lines.size() && i < kShown; ++i) shown << qs(lines[i]);
     if (lines.size() > kShown) shown << TPresetforger_Form::tr("... and %1 more").arg(lines.size() - kShown);
     return shown.join(u'\n');
+}
+
+// Runs `work` on a thread of its own while the window goes on, under a progress bar that shows
+// after a moment (`count` steps; none: a bar that only says it is busy). `work` gets the flag
+// the bar's Cancel sets (no Cancel without `cancellable`) and a count of steps done to show.
+// False when Cancel was pressed, however far the work got.
+bool withProgress(QWidget* parent, const QString& text, size_t count, bool cancellable,
+                  const std::function<void(const std::atomic<bool>& cancel, std::atomic<size_t>& done)>& work) {
+    std::atomic<bool> cancel{false}, finished{false};
+    std::atomic<size_t> done{0};
+    QProgressDialog progress(text, cancellable ? TPresetforger_Form::tr("Cancel") : QString(), 0, static_cast<int>(count), parent);
+    progress.setObjectName(QStringLiteral("batchprogress"));
+    progress.setWindowTitle(kAppTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    std::thread worker([&] {
+        work(cancel, done);
+        finished = true;
+    });
+    QEventLoop wait;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (progress.wasCanceled()) cancel = true;
+        if (finished) return wait.quit();
+        if (count > 0) progress.setValue(static_cast<int>(done.load()));
+    });
+    poll.start();
+    if (!finished) wait.exec();
+    worker.join();
+    const bool cancelled = progress.wasCanceled();
+    progress.close();
+    return !cancelled;
 }
 
 }  // namespace
@@ -96,34 +132,12 @@ bool TPresetforger_Form::runBatch(const QStringList& chosenFiles, const QStringL
     for (const QString& f : files) inputs.push_back(fsPath(f));
 
     // The work, off the window's thread; Cancel stops it between files.
-    std::atomic<bool> cancel{false}, finished{false};
-    std::atomic<size_t> done{0};
-    QProgressDialog progress(tr("Processing %1 files...").arg(files.size()), tr("Cancel"), 0, static_cast<int>(files.size()), this);
-    progress.setObjectName(QStringLiteral("batchprogress"));
-    progress.setWindowTitle(kAppTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
     bool processed = false;
-    std::thread worker([&] {
-        processed = batch.process(inputs, cancel, [&](size_t n) { done = n; });
-        finished = true;
-    });
-    QEventLoop wait;
-    QTimer poll;
-    poll.setInterval(20);
-    connect(&poll, &QTimer::timeout, &wait, [&] {
-        if (progress.wasCanceled()) cancel = true;
-        if (finished) return wait.quit();
-        progress.setValue(static_cast<int>(done.load()));
-    });
-    poll.start();
-    if (!finished) wait.exec();
-    worker.join();
-    const bool cancelled = !processed || progress.wasCanceled();
-    progress.close();
-    if (cancelled) return false;  // nothing was written
+    const bool cancelled = !withProgress(this, tr("Processing %1 files...").arg(files.size()), files.size(), true,
+                                         [&](const std::atomic<bool>& cancel, std::atomic<size_t>& done) {
+                                             processed = batch.process(inputs, cancel, [&](size_t n) { done = n; });
+                                         });
+    if (cancelled || !processed) return false;  // nothing was written
 
     const BatchReview review = batchReview(batch);
     const std::optional<BatchDecision> decision = desktop_.reviewBatch(this, review);
@@ -161,10 +175,11 @@ bool TPresetforger_Form::runBatch(const QStringList& chosenFiles, const QStringL
         if (decision->write[i]) targets.push_back({i, outputs[i], decision->kept[i]});
     auto undo = std::make_unique<pf::batch::BatchUndo>();
     std::vector<pf::batch::FileBatch::Written> written;
-    {
-        BusyCursor busy;
-        written = batch.write(targets, decision->inPlace ? pf::io::Backup::Simple : pf::io::Backup::None, undo.get());
-    }
+    withProgress(this, tr("Saving %1 files...").arg(targets.size()), 0, false,
+                 [&](const std::atomic<bool>&, std::atomic<size_t>&) {
+                     written = batch.write(targets, decision->inPlace ? pf::io::Backup::Simple : pf::io::Backup::None,
+                                           undo.get());
+                 });
     std::vector<std::string> failures;
     for (const auto& w : written)
         if (!w.ok) failures.push_back(w.error);
