@@ -201,7 +201,7 @@ BatchPreviewDialog::BatchPreviewDialog(const BatchReview& review, QWidget* paren
     fileLayout->addWidget(fileWarnings_);
     changes_ = changesTree("batchchanges", filePane);
     fileLayout->addWidget(changes_, 1);
-    split->setStretchFactor(0, 1);
+    split->setStretchFactor(0, 0);  // the changes take what the files' rows leave
     split->setStretchFactor(1, 1);
 
     // Where to save.
