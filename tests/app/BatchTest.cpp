@@ -42,10 +42,12 @@ class Batch : public WindowTest {
 protected:
     // Loads the first example with `recipe` applied and runs the batch over `files`, all chosen
     // from `root`, answering the folder question with `folder` (in place when empty).
-    bool runBatch(const char* recipe, const std::vector<fs::path>& files, const fs::path& root, const fs::path& folder) {
+    bool runBatch(const char* recipe, const std::vector<fs::path>& files, const fs::path& root, const fs::path& folder,
+                  const QString& cab = {}) {
         load(exampleFile("evening-set.g5a"));
         desktop.answers = {exampleFile(recipe)};
         find<QToolButton>("butapplyrecipe")->click();
+        if (!cab.isEmpty()) find<QComboBox>("cboampcab")->setCurrentIndex(find<QComboBox>("cboampcab")->findText(cab, Qt::MatchContains));
         desktop.boxes.clear();
         if (folder.empty() && !desktop.batch) {
             desktop.batch = [](const pf::app::BatchReview& r) {
@@ -75,11 +77,14 @@ protected:
 
 // For every recipe, over the examples and a folder of mixed models with a file that fails: the
 // window writes into a folder, below the subfolders the inputs came from, exactly the bytes the
-// batch tool writes from the recipe the window saves; the failed file is listed with its reason
-// and written by neither; no input is touched.
+// batch tool writes from the recipe the window saves; the failed files are listed with their
+// reason (a cab only the G5 has fails the G3X files) and written by neither; no input is touched.
 TEST_F(Batch, WritesIntoAFolderTheBytesTheBatchToolWritesForMixedModelsAndAFailingFile) {
-    for (const char* recipe : {"gig-ready.recipe.ini", "rules.recipe.ini", "amp.recipe.ini", "drive.recipe.ini"}) {
-        SCOPED_TRACE(recipe);
+    const struct { const char* recipe; QString cab; size_t failed; } kCases[] = {
+        {"gig-ready.recipe.ini", {}, 1}, {"rules.recipe.ini", {}, 1}, {"amp.recipe.ini", {}, 1},
+        {"drive.recipe.ini", {}, 1}, {"gig-ready.recipe.ini", QStringLiteral("Vintage2x12"), 3}};
+    for (const auto& [recipe, cab, failedFiles] : kCases) {
+        SCOPED_TRACE(std::string(recipe) + " " + cab.toStdString());
         SetUp();
         TempDir dir;
         const std::vector<fs::path> files = mixedFolder(dir / "in");
@@ -88,14 +93,17 @@ TEST_F(Batch, WritesIntoAFolderTheBytesTheBatchToolWritesForMixedModelsAndAFaili
         fs::create_directories(dir / "window");
         std::vector<fs::path> chosen = files;
         chosen.push_back(dir / "in" / "sub" / ".." / files[0].filename());  // chosen twice: taken once
-        runBatch(recipe, chosen, dir / "in", dir / "window");
+        runBatch(recipe, chosen, dir / "in", dir / "window", cab);
         const std::string report = batchTool(files, dir / "tool", dir / "saved.recipe.ini");
         ASSERT_TRUE(desktop.batchPreview) << desktop.boxes.value(0).text.toStdString();
         ASSERT_EQ(desktop.boxes.size(), 1) << desktop.boxes.value(0).text.toStdString();
         const pf::app::BatchReview& review = *desktop.batchPreview;
         ASSERT_EQ(review.files.size(), files.size());
         EXPECT_TRUE(review.totals.startsWith(QStringLiteral("7 files: "))) << review.totals.toStdString();
-        EXPECT_TRUE(review.totals.endsWith(QStringLiteral(", 1 failed."))) << review.totals.toStdString();
+        EXPECT_TRUE(review.totals.endsWith(QStringLiteral(", %1 failed.").arg(failedFiles))) << review.totals.toStdString();
+        for (const auto& f : review.files)
+            if (f.failed && f.path.endsWith(QStringLiteral(".g3xa")))
+                EXPECT_EQ(f.summary, QStringLiteral("a name is not in the catalogue"));
         EXPECT_TRUE(review.files.back().failed);
         EXPECT_EQ(review.files.back().summary, QStringLiteral("cannot be read"));
         size_t written = 0;
