@@ -43,8 +43,8 @@ struct FileOutcome {
 
 using batch::ChoicesByModel;
 
-// One input, as a fresh window would do it: load the file, take the model from its
-// extension, set the recipe's choices, Process, and save the result to `output` atomically
+// One input, as a fresh window would do it (batch::processFile): load the file, take the model
+// from its extension, set the recipe's choices, Process; then save the result to `output` atomically
 // (not at all with `dryRun`), keeping a replaced output as `backup` says. On any failure nothing is written and `output` is left as it was.
 //
 // In two steps: prepareFile() does the work that needs the processor (reading, processing,
@@ -54,6 +54,6 @@ using batch::ChoicesByModel;
 // the end of the run.
 using FinishOutcome = std::function<FileOutcome()>;
 FinishOutcome prepareFile(const std::filesystem::path& input, const std::filesystem::path& output,
-                       ChoicesByModel& choices, const Catalogue& catalogue, const RunOptions& options);
+                          ChoicesByModel& choices, const Catalogue& catalogue, const RunOptions& options);
 
 }  // namespace pf::cli
