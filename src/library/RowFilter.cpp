@@ -36,4 +36,28 @@ bool RowFilter::passes(const TableRow& row) const {
     return std::ranges::all_of(where, [&](const Condition& c) { return meets(c, row); });
 }
 
+std::variant<RowFilter, std::string> readRowFilter(std::string_view text) {
+    RowFilter filter;
+    auto each = [](std::string_view list, char separator, auto&& take) {
+        for (size_t start = 0; start <= list.size();) {
+            const size_t end = std::min(list.find(separator, start), list.size());
+            if (const std::string_view item = trimBlanks(list.substr(start, end - start)); !item.empty()) take(item);
+            start = end + 1;
+        }
+    };
+    std::string error;
+    each(text, ';', [&](std::string_view term) {
+        if (!error.empty()) return;
+        if (term.find('=') == std::string_view::npos) {
+            each(term, ',', [&](std::string_view pattern) { filter.patches.emplace_back(pattern); });
+            return;
+        }
+        auto condition = readWhere(term);
+        if (auto* message = std::get_if<std::string>(&condition)) error = std::move(*message);
+        else filter.where.push_back(std::move(std::get<Condition>(condition)));
+    });
+    if (!error.empty()) return error;
+    return filter;
+}
+
 }  // namespace pf

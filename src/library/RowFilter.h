@@ -34,4 +34,10 @@ struct RowFilter {
     bool passes(const TableRow& row) const;
 };
 
+// A whole filter in one text, terms separated by ';': a term with '=' is a condition as for
+// readWhere(), any other term patch-name patterns separated by ','
+// ("Amp.Gain=40..100; Reverb.Reverb=Hall,Room; Lead*, Solo?"). Else the message of the first
+// term that cannot be read.
+std::variant<RowFilter, std::string> readRowFilter(std::string_view text);
+
 }  // namespace pf

@@ -126,6 +126,14 @@ TEST(RowFilter, ReadsConditionsAsRecipesDoAndKeepsTheRowsMeetingThemAll) {
     EXPECT_EQ(kept({"Amp.Tube=0..100"}), "");  // unreadable meets nothing
     EXPECT_EQ(kept({"Drive.Drive=Fuzz"}, {"le*"}), "Drive ");
     EXPECT_EQ(kept({}, {"Solo"}), "");
+
+    // One text: conditions and patterns by ';', patterns by ','; the first bad term's message.
+    const auto one = std::get<RowFilter>(readRowFilter(" Amp.Cab=Vintage 2x12, Open ; so*, le? ;; Reverb.Mix=1..2"));
+    EXPECT_THAT(one.patches, ElementsAre("so*", "le?"));
+    ASSERT_EQ(one.where.size(), 2u);
+    EXPECT_THAT(one.where[0].rule.whenItems, ElementsAre("Vintage 2x12", "Open"));
+    EXPECT_EQ(std::get<std::string>(readRowFilter("le*; Amp.Gainz=1..2")), std::get<std::string>(readWhere("Amp.Gainz=1..2")));
+    EXPECT_TRUE(std::get<RowFilter>(readRowFilter(" ")).where.empty());
 }
 
 // Process with a recipe on each example; compare of the tables before and after lists exactly
