@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
@@ -19,6 +21,7 @@
 
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
+#include "app/PatchesDialog.h"
 #include "app/PreviewDialog.h"
 #include "app/Widgets.h"
 
@@ -140,6 +143,26 @@ int main(int argc, char** argv) {
         };
         window.butprocessClick();
         desktop.onPreview = nullptr;
+    });
+    // The Patches view: the table filtered and sorted, then two patches compared with a
+    // differing line selected.
+    withWindow("evening-set.g5a", [&](pf::app::TPresetforger_Form& window) {
+        window.patchesClick();
+        auto* dialog = window.findChild<pf::app::PatchesDialog*>(QStringLiteral("patches"));
+        if (!dialog) return void(ok = false);
+        dialog->findChild<QLineEdit*>(QStringLiteral("patchesfilter"))->setText(QStringLiteral("Amp.Gain=40..100"));
+        auto* table = dialog->findChild<QTableView*>(QStringLiteral("patchestable"));
+        for (int c = 0; c < table->model()->columnCount(); ++c)
+            if (table->model()->headerData(c, Qt::Horizontal).toString() == QLatin1String("Amp.Gain"))
+                table->sortByColumn(c, Qt::DescendingOrder);
+        grab(*dialog, QStringLiteral("patches.png"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("patchesfilter"))->clear();
+        dialog->comparePatches(1, 2);
+        dialog->findChild<QCheckBox*>(QStringLiteral("patchesdifferingonly"))->setChecked(false);
+        auto* compare = dialog->findChild<QTableView*>(QStringLiteral("patchescompare"));
+        table->selectRow(0);
+        compare->selectRow(2);
+        grab(*dialog, QStringLiteral("patches-compare.png"));
     });
     return ok ? 0 : 1;
 }

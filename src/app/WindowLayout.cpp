@@ -66,13 +66,16 @@ void TPresetforger_Form::fitToContents() {
     for (TabPage* page : pages()) legal = std::max(legal, page->legalButton()->width());
     rowWidth += legal + 14 + 8;  // the gap between the row's two groups, and the margins
     dateLink_->setFixedSize(dateLink_->sizeHint().width() + 4, std::max(20, dateLink_->sizeHint().height()));
+    patchesButton_->setFixedSize(patchesButton_->sizeHint().width() + 4, std::max(20, patchesButton_->sizeHint().height()));
 
     // Hidden pages keep their layouts' old sizes until shown: they are told of the new widths here.
     for (TabPage* page : pages())
         for (QLayout* l : page->findChildren<QLayout*>()) l->invalidate();
     layout()->invalidate();
     QSize needed = layout()->sizeHint();
-    needed.setWidth(std::max({needed.width(), rowWidth, tabs_->tabBar()->sizeHint().width() + dateLink_->width() + 16}));
+    // The tab row holds the tabs, then "Patches..." and the date at its right.
+    needed.setWidth(std::max({needed.width(), rowWidth,
+                              tabs_->tabBar()->sizeHint().width() + patchesButton_->width() + dateLink_->width() + 24}));
     setFixedSize(needed.expandedTo(QSize(kClientWidth, kClientHeight)));
     // Every page laid out at once, the ones not shown as well, so that each control has its
     // place and size whichever page is shown.
@@ -116,9 +119,11 @@ void TPresetforger_Form::placeOverlays() {
     const QTabBar* bar = tabs_->tabBar();
     dateLink_->move(width() - dateLink_->width() - 6,
                     tabs_->y() + bar->y() + std::max(0, (bar->height() - dateLink_->height()) / 2));
+    patchesButton_->move(dateLink_->x() - patchesButton_->width() - 8,
+                         tabs_->y() + bar->y() + std::max(0, (bar->height() - patchesButton_->height()) / 2));
     for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, processButton_, closeButton_, undoButton_,
                                                       redoButton_, changesButton_, recentButton_, applyRecipeButton_,
-                                                      saveRecipeButton_, processSummary_})
+                                                      saveRecipeButton_, patchesButton_, processSummary_})
         w->raise();
 }
 

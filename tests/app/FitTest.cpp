@@ -2,7 +2,7 @@
 // mark, drop-down item, check-list entry, hint and empty field's hint fits the room it is given, on every page of each
 // model, with the pages bold as a visit leaves them; no control runs under the buttons that
 // stand over the pages, the bottom row's buttons stand side by side, and a load neither resizes
-// nor moves the window.
+// nor moves the window. The Patches view's texts fit as it opens.
 #include <QAbstractScrollArea>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -26,6 +26,11 @@ struct Room {
     int given = 0;
 };
 
+// A text as drawn: a mnemonic's '&' is not ("&&" is one '&').
+QString drawn(QString text) {
+    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
+}
+
 Room roomOf(const QWidget* w) {
     const QFontMetrics fm = w->fontMetrics();
     if (const auto* box = qobject_cast<const QCheckBox*>(w)) {
@@ -33,7 +38,7 @@ Room roomOf(const QWidget* w) {
         option.initFrom(box);
         option.text = box->text();
         const QRect contents = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
-        return {box->text(), fm.horizontalAdvance(box->text()), contents.width()};
+        return {box->text(), fm.horizontalAdvance(drawn(box->text())), contents.width()};
     }
     if (const auto* rule = qobject_cast<const pf::app::RuleButton*>(w)) {
         // The mark of every rule, in bold, inside the button's border and padding.
@@ -65,7 +70,8 @@ Room roomOf(const QWidget* w) {
     }
     if (const auto* label = qobject_cast<const QLabel*>(w); label && label->pixmap().isNull()) {
         const QRect room = label->contentsRect();
-        if (!label->wordWrap()) return {label->text(), fm.horizontalAdvance(label->text()), room.width()};
+        const QString text = label->buddy() ? drawn(label->text()) : label->text();
+        if (!label->wordWrap()) return {label->text(), fm.horizontalAdvance(text), room.width()};
         const QRect words = fm.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap | label->alignment(), label->text());
         // Wrapped lines must fit across, and all of them must fit down.
         return {label->text(), words.height() > room.height() ? room.width() + 1 : words.width(), room.width()};
@@ -115,7 +121,8 @@ public:
         context_ = context;
         overlays_.clear();
         for (const char* name : {"butload", "butprocess", "butcancel"})
-            overlays_ << inWindow(window_.findChild<QWidget*>(QLatin1String(name)), &window_);
+            if (const QWidget* button = window_.findChild<QWidget*>(QLatin1String(name)); button && button->window() == &window_)
+                overlays_ << inWindow(button, &window_);
         for (const QWidget* w : root->findChildren<QWidget*>())
             if (w->isVisible() && !w->inherits("QScrollBar") && !w->inherits("QAbstractSpinBox") &&
                 w->parentWidget() && !w->parentWidget()->inherits("QAbstractScrollArea") && !w->parentWidget()->inherits("QAbstractSpinBox"))
@@ -136,6 +143,15 @@ public:
                 if (other != w && inWindow(other, &window_).intersects(at))
                     fail(w, QStringLiteral("(bottom row over %1)").arg(other->objectName()), 1, 0);
         }
+        // "Patches..." stands in the tab row between the last tab and the date.
+        const auto* bar = window_.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabBar();
+        const QWidget* patches = window_.findChild<QWidget*>(QStringLiteral("butpatches"));
+        const QRect at = inWindow(patches, &window_);
+        for (int i = 0; i < bar->count(); ++i)
+            if (bar->isTabVisible(i) && QRect(bar->mapTo(&window_, bar->tabRect(i).topLeft()), bar->tabRect(i).size()).intersects(at))
+                fail(patches, QStringLiteral("(over the tab %1)").arg(bar->tabText(i)), 1, 0);
+        if (inWindow(window_.findChild<QWidget*>(QStringLiteral("Panel7")), &window_).intersects(at))
+            fail(patches, QStringLiteral("(over the date)"), 1, 0);
     }
 
 private:
@@ -184,6 +200,11 @@ TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
                 QApplication::processEvents();
                 fit.checkShown(tabs->currentWidget(), QStringLiteral("%1 %2 %3 again:").arg(at, QLatin1String(example), tabs->widget(i)->objectName()));
             }
+            // The Patches view at the size it opens with, two patches compared.
+            window.patchesClick();
+            auto* patches = window.findChild<QDialog*>(QStringLiteral("patches"));
+            QApplication::processEvents();
+            Fit(*patches, failures).checkShown(patches, QStringLiteral("%1 %2 patches:").arg(at, QLatin1String(example)));
             EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
             EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "a fixed size";
         }
