@@ -20,6 +20,7 @@
 #include <functional>
 
 #include "app/Desktop.h"
+#include "app/CompareModel.h"
 #include "app/MainWindow.h"
 #include "app/PatchesDialog.h"
 #include "app/PreviewDialog.h"
@@ -158,10 +159,13 @@ int main(int argc, char** argv) {
         grab(*dialog, QStringLiteral("patches.png"));
         dialog->findChild<QLineEdit*>(QStringLiteral("patchesfilter"))->clear();
         dialog->comparePatches(1, 2);
-        dialog->findChild<QCheckBox*>(QStringLiteral("patchesdifferingonly"))->setChecked(false);
         auto* compare = dialog->findChild<QTableView*>(QStringLiteral("patchescompare"));
-        table->selectRow(0);
-        compare->selectRow(2);
+        const auto* lines = static_cast<const pf::app::CompareModel*>(compare->model());
+        for (int r = 0; r < lines->rowCount(); ++r)
+            if (lines->line(r).setting == pf::SettingId::AmpGain) {
+                compare->selectRow(r);
+                compare->scrollTo(lines->index(std::max(0, r - 3), 0), QAbstractItemView::PositionAtTop);
+            }
         grab(*dialog, QStringLiteral("patches-compare.png"));
     });
     return ok ? 0 : 1;
