@@ -281,8 +281,8 @@ void TPresetforger_Form::patchesClick() {
         connect(patches_, &PatchesDialog::copyRefused, this,
                 [this](const QString& message) { desktop_.errorBox(patches_, kAppTitle, message); });
     }
+    patches_->showGroup(session_.group());  // filled before it is shown, so that it opens as large as that needs
     patches_->show();
-    showPatches();
     showState();
     patches_->raise();
     patches_->activateWindow();

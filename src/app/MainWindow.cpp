@@ -35,10 +35,9 @@ constexpr const char* kLegalNotice = QT_TRANSLATE_NOOP(
     "The device names shown in this program belong to their owners; they are used only to say "
     "which files the program works on.");
 
-// The small flat buttons over the pages: greyed while disabled, as most are until a load.
+// The small flat buttons over the pages: disabled, as most are until a load.
 QToolButton* smallButton(const char* name, const QString& caption, QWidget* parent) {
     QToolButton* b = flatButton(caption, name, parent);
-    b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: %1; }").arg(kDisabledGrey.name()));
     b->setEnabled(false);
     b->raise();
     return b;

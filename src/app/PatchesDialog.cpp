@@ -77,6 +77,8 @@ PatchesDialog::PatchesDialog(QWidget* parent) : QDialog(parent) {
     filter_->setToolTip(tr("Conditions SECTION.KEY=A..B or SECTION.KEY=NAME,NAME, all of which must hold, and patch "
                            "names (* any characters, ? any one), separated by ';'"));
     filter_->setClearButtonEnabled(true);
+    filter_->setMinimumWidth(filter_->fontMetrics().horizontalAdvance(filter_->placeholderText()) +
+                             6 * filter_->fontMetrics().averageCharWidth());  // the example whole
     filterLabel->setBuddy(filter_);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filter_, 1);
@@ -181,7 +183,6 @@ void PatchesDialog::addHistory(QAction* undo, QAction* redo) {
     for (auto [action, name] : {std::pair{undo, "patchesundo"}, std::pair{redo, "patchesredo"}}) {
         QToolButton* b = flatButton(action->text(), name, this);
         b->setDefaultAction(action);
-        b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: %1; }").arg(kDisabledGrey.name()));
         bottomRow_->insertWidget(at++, b);
         addAction(action);  // its keys work here as in the window
     }

@@ -110,7 +110,8 @@ TEST_F(Patches, CompareMarksTheDifferingLinesAndACopyEditsTheDocumentWithPreview
     const pf::SettingId id = *lines->line(differing).setting;
     const std::string valueA = lines->line(differing).pair.a->text(id);
     auto copyLine = [&](int row) {
-        v.compare->selectRow(row);
+        v.compare->selectionModel()->select(v.compare->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         v.dialog->findChild<QToolButton*>(QStringLiteral("patchescopytob"))->click();
     };
 
