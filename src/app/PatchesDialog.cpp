@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 
 #include "app/CompareModel.h"
 #include "app/Pages.h"
@@ -24,7 +25,7 @@
 #include "app/Widgets.h"
 #include "catalogue/Catalogue.h"
 #include "engine/PatchGroup.h"
-#include "library/SheetEdits.h"
+#include "library/CopyValues.h"
 
 namespace pf::app {
 
@@ -308,21 +309,23 @@ std::vector<int> PatchesDialog::chosenLines() const {
 
 std::variant<std::vector<pf::CellEdit>, QString> PatchesDialog::copyEdits(bool toB) const {
     if (!group_) return QString();
-    std::vector<pf::CellEdit> edits;
-    QStringList refusals;
+    // The settings chosen, module by module.
+    std::vector<std::pair<pf::ModulePair, std::vector<pf::SettingId>>> modules;
     for (int row : chosenLines()) {
         const CompareModel::Line& line = compare_->line(row);
-        const pf::TableRow& from = toB ? *line.pair.a : *line.pair.b;
-        const pf::TableRow& to = toB ? *line.pair.b : *line.pair.a;
-        auto edit = pf::editOf(*group_, to, *line.setting, from.text(*line.setting));
-        if (auto* why = std::get_if<std::string>(&edit))
-            refusals << tr("%1 in patch %2, module %3: %4")
-                            .arg(qs(pf::columnName(*line.setting)))
-                            .arg(to.patch)
-                            .arg(to.headerLine + 1)
-                            .arg(displayText(*why));
-        else
-            edits.push_back(std::move(std::get<pf::CellEdit>(edit)));
+        if (modules.empty() || modules.back().first.a != line.pair.a || modules.back().first.b != line.pair.b)
+            modules.push_back({line.pair, {}});
+        modules.back().second.push_back(*line.setting);
+    }
+    std::vector<pf::CellEdit> edits;
+    QStringList refusals;
+    for (const auto& [pair, settings] : modules) {
+        const pf::TableRow& from = toB ? *pair.a : *pair.b;
+        const pf::TableRow& to = toB ? *pair.b : *pair.a;
+        pf::CopiedValues copied = pf::copyValues(*group_, from, to, settings);
+        for (const std::string& why : copied.refusals)
+            refusals << tr("Patch %1, module %2: %3").arg(to.patch).arg(to.headerLine + 1).arg(displayText(why));
+        std::ranges::move(copied.edits, std::back_inserter(edits));
     }
     if (!refusals.isEmpty()) return tr("Nothing was copied:\n%1").arg(refusals.join(u'\n'));
     return edits;

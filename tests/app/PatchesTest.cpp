@@ -109,10 +109,10 @@ TEST_F(Patches, CompareMarksTheDifferingLinesAndACopyEditsTheDocumentWithPreview
     ASSERT_GE(differing, 0);
     const pf::SettingId id = *lines->line(differing).setting;
     const std::string valueA = lines->line(differing).pair.a->text(id);
-    auto copyLine = [&](int row) {
+    auto copyLine = [&](int row, const char* button = "patchescopytob") {
         v.compare->selectionModel()->select(v.compare->model()->index(row, 0),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        v.dialog->findChild<QToolButton*>(QStringLiteral("patchescopytob"))->click();
+        v.dialog->findChild<QToolButton*>(QLatin1String(button))->click();
     };
 
     // Cancelled in the preview: nothing changes, nothing to undo.
@@ -152,6 +152,33 @@ TEST_F(Patches, CompareMarksTheDifferingLinesAndACopyEditsTheDocumentWithPreview
     copyLine(heading);
     EXPECT_EQ(desktop.previews.back().summary,
               QStringLiteral("%1 lines changed in 1 module").arg(inModule).replace(QStringLiteral("1 lines"), QStringLiteral("1 line")));
+
+    // A reverb of another type copied whole, into a module whose type lacks some of its
+    // settings (Air) and into one whose type has more (HD Reverb): its type, then its settings
+    // where that type has them; the two modules are then the same. A value that is none of its
+    // setting's is refused with the reason, and nothing is copied.
+    auto reverbOf = [&] {
+        int r = 0;
+        while (lines->line(r).setting || lines->line(r).pair.a->group != pf::Group::Reverb) ++r;
+        return r;
+    };
+    for (const auto& [b, button, refused] : {std::tuple{4, "patchescopytob", false}, std::tuple{2, "patchescopytob", false},
+                                             std::tuple{2, "patchescopytoa", true}}) {
+        window->undoClick();
+        v.dialog->comparePatches(1, b);
+        const int reverb = reverbOf();
+        ASSERT_NE(lines->line(reverb).pair.a->type, lines->line(reverb).pair.b->type);
+        const std::vector<std::string> before = window->document().lines();
+        desktop.boxes.clear();
+        copyLine(reverb, button);
+        if (refused) {
+            EXPECT_TRUE(desktop.boxes.value(0).text.contains(QStringLiteral("Reverb.HPF: \"unreadable\"")));
+            EXPECT_EQ(window->document().lines(), before);
+            continue;
+        }
+        EXPECT_TRUE(desktop.boxes.isEmpty()) << button << ": " << desktop.boxes.value(0).text.toStdString();
+        for (int r = reverbOf() + 1; r < lines->rowCount() && lines->line(r).setting; ++r) EXPECT_FALSE(lines->line(r).differs) << r;
+    }
 }
 
 }  // namespace
