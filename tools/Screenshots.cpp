@@ -10,10 +10,12 @@
 #include <QFont>
 #include <QFileInfo>
 #include <QListView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
@@ -21,7 +23,9 @@
 
 #include "app/Desktop.h"
 #include "app/BatchPreview.h"
+#include "app/CompareModel.h"
 #include "app/MainWindow.h"
+#include "app/PatchesDialog.h"
 #include "app/PreviewDialog.h"
 #include "app/Widgets.h"
 
@@ -188,6 +192,29 @@ int main(int argc, char** argv) {
         };
         window.runBatch(files, roots);
         desktop.onPreview = nullptr;
+    });
+    // The Patches view: the table filtered and sorted, then two patches compared with a
+    // differing line selected.
+    withWindow("evening-set.g5a", [&](pf::app::TPresetforger_Form& window) {
+        window.patchesClick();
+        auto* dialog = window.findChild<pf::app::PatchesDialog*>(QStringLiteral("patches"));
+        if (!dialog) return void(ok = false);
+        dialog->findChild<QLineEdit*>(QStringLiteral("patchesfilter"))->setText(QStringLiteral("Amp.Gain=40..100"));
+        auto* table = dialog->findChild<QTableView*>(QStringLiteral("patchestable"));
+        for (int c = 0; c < table->model()->columnCount(); ++c)
+            if (table->model()->headerData(c, Qt::Horizontal).toString() == QLatin1String("Amp.Gain"))
+                table->sortByColumn(c, Qt::DescendingOrder);
+        grab(*dialog, QStringLiteral("patches.png"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("patchesfilter"))->clear();
+        dialog->comparePatches(1, 2);
+        auto* compare = dialog->findChild<QTableView*>(QStringLiteral("patchescompare"));
+        const auto* lines = static_cast<const pf::app::CompareModel*>(compare->model());
+        for (int r = 0; r < lines->rowCount(); ++r)
+            if (lines->line(r).setting == pf::SettingId::AmpGain) {
+                compare->selectRow(r);
+                compare->scrollTo(lines->index(std::max(0, r - 3), 0), QAbstractItemView::PositionAtTop);
+            }
+        grab(*dialog, QStringLiteral("patches-compare.png"));
     });
     return ok ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
 #include "app/Pages.h"
+#include "app/PatchesDialog.h"
 #include "app/PreviewDialog.h"
 #include "app/Widgets.h"
 #include "catalogue/Catalogue.h"
@@ -52,6 +53,7 @@ void TPresetforger_Form::showState() {
     undoAction_->setEnabled(idle && session_.canUndo());
     redoAction_->setEnabled(idle && session_.canRedo());
     changesButton_->setEnabled(idle && state.process);
+    if (patches_) patches_->setWindowTitle(PatchesDialog::titleFor(qpath(state.file)));
     placeOverlays();
 }
 
@@ -107,7 +109,7 @@ bool TPresetforger_Form::loadFile(const QString& path) {
 // model. The window keeps its size.
 void TPresetforger_Form::showLoaded() {
     statusPrompt_->setText(kProcessPrompt);
-    for (QToolButton* b : {processButton_, saveRecipeButton_, applyRecipeButton_}) b->setEnabled(true);
+    for (QToolButton* b : {processButton_, saveRecipeButton_, applyRecipeButton_, patchesButton_}) b->setEnabled(true);
     Resettabs(true);
     const pf::PatchGroup& group = session_.group();
     controls_->show(group.afterLoad(), &group);
@@ -117,6 +119,7 @@ void TPresetforger_Form::showLoaded() {
             if (const std::optional<bool> shown = group.model().shows(ShownWith::B3Controls))
                 page->b3ControlsPanel()->setVisible(*shown);
     setBoldPage(tabs_->currentWidget());
+    showPatches();
     // The first thing to do after a load is to tick a setting on the page shown.
     if (const QList<QCheckBox*> boxes = tabs_->currentWidget()->findChildren<QCheckBox*>(); !boxes.isEmpty())
         boxes.front()->setFocus();
@@ -150,15 +153,21 @@ void TPresetforger_Form::fillRecentMenu() {
 void TPresetforger_Form::butprocessClick() {
     CommandScope command(*this);
     std::optional<pf::EditingSession::Pending> pending = runProcess();
-    if (!pending) return;
-    const pf::ProcessOutcome& outcome = pending->outcome();
+    if (pending) reviewAndSave(std::move(*pending));
+}
+
+// A step made and waiting: its changes shown for review, then kept with the modules ticked and
+// the save dialog, or taken back whole.
+void TPresetforger_Form::reviewAndSave(pf::EditingSession::Pending&& pending) {
+    const pf::ProcessOutcome& outcome = pending.outcome();
     const std::optional<std::vector<bool>> kept = desktop_.reviewChanges(
-        this, ChangeReview{pending->report(), pending->changes(), summaryOf(outcome), warningsOf(outcome), &document()});
+        this, ChangeReview{pending.report(), pending.changes(), summaryOf(outcome), warningsOf(outcome), &document()});
     if (!kept) {
-        session_.discard(std::move(*pending));
+        session_.discard(std::move(pending));
         return;
     }
-    session_.keep(std::move(*pending), *kept);
+    session_.keep(std::move(pending), *kept);
+    showPatches();
     showState();
     saveAs();
 }
@@ -178,6 +187,20 @@ std::optional<pf::EditingSession::Pending> TPresetforger_Form::runProcess() {
     }
     desktop_.infoBox(this, kAppTitle, qs(kNoChangesToSave));
     return std::nullopt;
+}
+
+void TPresetforger_Form::copyValues(const std::vector<pf::CellEdit>& edits) {
+    if (commandsRunning_ > 0 || edits.empty()) return;
+    CommandScope command(*this);
+    std::optional<pf::EditingSession::Pending> pending;
+    try {
+        BusyCursor busy;
+        pending.emplace(session_.writeCells(edits, Catalogue::open(Catalogue::defaultPath())));
+    } catch (const std::exception& e) {
+        desktop_.errorBox(this, kAppTitle, QString::fromStdString(e.what()));  // the document stays as it was
+        return;
+    }
+    reviewAndSave(std::move(*pending));
 }
 
 // The save dialog with the model's filter, in the folder of the last save (in this run or an
@@ -222,7 +245,13 @@ void TPresetforger_Form::redoClick() { stepHistory(false); }
 
 void TPresetforger_Form::stepHistory(bool back) {
     if (commandsRunning_ > 0) return;  // a command's dialog is open: its document stays
-    if (back ? session_.undo() : session_.redo()) showState();
+    if (!(back ? session_.undo() : session_.redo())) return;
+    showPatches();
+    showState();
+}
+
+void TPresetforger_Form::showPatches() {
+    if (patches_ && patches_->isVisible()) patches_->showGroup(session_.group());
 }
 
 void TPresetforger_Form::changesClick() {
@@ -233,6 +262,22 @@ void TPresetforger_Form::changesClick() {
     ChangeReview review{made->report, *made->changes, summaryOf(outcome), warningsOf(outcome), &document()};
     review.kept = &made->kept;
     desktop_.reviewChanges(this, review);
+}
+
+void TPresetforger_Form::patchesClick() {
+    if (!loaded_) return;
+    if (!patches_) {
+        patches_ = new PatchesDialog(this);
+        patches_->addHistory(undoAction_, redoAction_);
+        connect(patches_, &PatchesDialog::copyAsked, this, &TPresetforger_Form::copyValues);
+        connect(patches_, &PatchesDialog::copyRefused, this,
+                [this](const QString& message) { desktop_.errorBox(patches_, kAppTitle, message); });
+    }
+    patches_->showGroup(session_.group());  // filled before it is shown, so that it opens as large as that needs
+    patches_->show();
+    showState();
+    patches_->raise();
+    patches_->activateWindow();
 }
 
 }  // namespace pf::app

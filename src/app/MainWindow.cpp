@@ -36,10 +36,9 @@ constexpr const char* kLegalNotice = QT_TRANSLATE_NOOP(
     "The device names shown in this program belong to their owners; they are used only to say "
     "which files the program works on.");
 
-// The small flat buttons over the pages: greyed while disabled, as most are until a load.
+// The small flat buttons over the pages: disabled, as most are until a load.
 QToolButton* smallButton(const char* name, const QString& caption, QWidget* parent) {
     QToolButton* b = flatButton(caption, name, parent);
-    b->setStyleSheet(b->styleSheet() + QStringLiteral("QToolButton:disabled { color: %1; }").arg(kDisabledGrey.name()));
     b->setEnabled(false);
     b->raise();
     return b;
@@ -201,6 +200,10 @@ void TPresetforger_Form::addCommandButtons() {
     changesButton_->setToolTip(tr("The changes of the Process that made the document, to read again"));
     changesButton_->hide();  // shown above the summary
     connect(changesButton_, &QToolButton::clicked, this, &TPresetforger_Form::changesClick);
+    // In the tab row, left of the date: the loaded file's patches in a view of their own.
+    patchesButton_ = smallButton("butpatches", tr("Patches..."), this);
+    patchesButton_->setToolTip(tr("The patches of the loaded file in a table: filter, sort, compare two of them"));
+    connect(patchesButton_, &QToolButton::clicked, this, &TPresetforger_Form::patchesClick);
 }
 
 // The pages' bottom row, small and flat like the pages' own buttons: Undo and Redo at the left; the recent files and the recipes at the right, left of "Legal".

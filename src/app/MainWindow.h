@@ -14,6 +14,7 @@
 #include "app/FileNames.h"
 #include "app/SettingRows.h"
 #include "app/UserSettings.h"
+#include "engine/CellEdits.h"
 #include "engine/Choices.h"
 #include "engine/EditingSession.h"
 
@@ -38,6 +39,7 @@ namespace pf::app {
 class ClickableLabel;
 class Desktop;
 class HomePage;
+class PatchesDialog;
 class SettingsPage;
 class TabPage;
 
@@ -124,6 +126,12 @@ public:
     void undoBatchClick();
     // "Changes...": the changes of the Process that made the document, to read again.
     void changesClick();
+    // "Patches...": the Patches view of the loaded file, beside the window (PatchesDialog),
+    // kept up to date with the document after every command.
+    void patchesClick();
+    // Values copied between patches, written as one step as Process writes: the same preview,
+    // then the save dialog; Undo takes the step back.
+    void copyValues(const std::vector<pf::CellEdit>& edits);
     // A setting's rule button: asks for its value or rule as a recipe line gives it, read by
     // the recipe's reader for the loaded file.
     void editRule(pf::SettingId id);
@@ -178,6 +186,8 @@ private:
     // Commands (Commands.cpp).
     void showLoaded();
     std::optional<pf::EditingSession::Pending> runProcess();
+    void reviewAndSave(pf::EditingSession::Pending&& pending);
+    void showPatches();  // the document in the Patches view, when it is open
     void saveAs();
     void stepHistory(bool back);
     // The session's state in the window: the caption, the summary, and which of Undo, Redo
@@ -212,6 +222,8 @@ private:
     QToolButton* recentButton_ = nullptr;  // its menu loads a recently loaded file
     QToolButton* applyRecipeButton_ = nullptr;
     QToolButton* saveRecipeButton_ = nullptr;
+    QToolButton* patchesButton_ = nullptr;
+    PatchesDialog* patches_ = nullptr;  // made on first use
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     QMenu* recentMenu_ = nullptr;

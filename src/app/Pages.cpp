@@ -150,8 +150,10 @@ QToolButton* flatButton(const QString& text, const char* name, QWidget* parent) 
     b->setCursor(Qt::PointingHandCursor);
     b->setStyleSheet(QStringLiteral("QToolButton { color: %1; border: 1px solid transparent; border-radius: 3px; }"
                                     "QToolButton:hover { border-color: %2; background: %3; }"
-                                    "QToolButton:pressed { background: %4; }")
-                         .arg(kPromptBlue.name(), kHoverBorder.name(), kHoverFill.name(), kPressedFill.name()));
+                                    "QToolButton:pressed { background: %4; }"
+                                    "QToolButton:disabled { color: %5; }")
+                         .arg(kPromptBlue.name(), kHoverBorder.name(), kHoverFill.name(), kPressedFill.name(),
+                              kDisabledGrey.name()));
     return b;
 }
 

@@ -142,7 +142,7 @@ private:
 void checkAll(QListWidget* list);
 void checkNone(QListWidget* list);
 
-// A flat, blue-lettered button as the pages use them.
+// A flat, blue-lettered button as the pages use them, grey while disabled.
 QToolButton* flatButton(const QString& text, const char* name, QWidget* parent);
 
 // The width `w` needs to show `text` whole in a bold font, beyond what it needs now.

@@ -14,7 +14,8 @@ namespace pf::app {
 // The window's colours, each named once: the blue of the prompt and the links; the steel grey of
 // the date, the summary and the pictures' words; the dark blue of the hints and their bars; the
 // grey of a small button while disabled; a flat button's border and background under the mouse
-// and while pressed; the amber of the preview's warnings.
+// and while pressed; the amber of the preview's warnings; the tints of a module's heading and of
+// a differing line where two patches are compared.
 inline const QColor kPromptBlue(0x1f, 0x3f, 0xbf);
 inline const QColor kSteelGrey(0x5c, 0x6f, 0x8c);
 inline const QColor kHintBlue(0x1a, 0x2a, 0x80);
@@ -23,6 +24,8 @@ inline const QColor kHoverBorder(0x8a, 0x9c, 0xbc);
 inline const QColor kHoverFill(0xee, 0xf2, 0xf9);
 inline const QColor kPressedFill(0xc9, 0xd4, 0xe6);
 inline const QColor kWarningAmber(0xa0, 0x40, 0x00);
+inline const QColor kHeadingFill(0xe4, 0xe9, 0xf2);
+inline const QColor kDifferenceFill(0xfb, 0xec, 0xd0);
 
 // A text of the core as Qt text, read as UTF-8.
 // A busy cursor while the window works without asking anything.

@@ -68,14 +68,17 @@ void TPresetforger_Form::fitToContents() {
     for (TabPage* page : pages()) legal = std::max(legal, page->legalButton()->width());
     rowWidth += legal + 14 + 8;  // the gap between the row's two groups, and the margins
     dateLink_->setFixedSize(dateLink_->sizeHint().width() + 4, std::max(20, dateLink_->sizeHint().height()));
+    patchesButton_->setFixedSize(patchesButton_->sizeHint().width() + 4, std::max(20, patchesButton_->sizeHint().height()));
 
     // Hidden pages keep their layouts' old sizes until shown: they are told of the new widths here.
     for (TabPage* page : pages())
         for (QLayout* l : page->findChildren<QLayout*>()) l->invalidate();
     layout()->invalidate();
     QSize needed = layout()->sizeHint();
+    // The tab row holds the tabs, then "Patches...", "Many" (above Load) and the date at its right.
     needed.setWidth(std::max({needed.width(), rowWidth,
-                              tabs_->tabBar()->sizeHint().width() + loadManyButton_->width() + dateLink_->width() + 22}));
+                              tabs_->tabBar()->sizeHint().width() + patchesButton_->width() + loadManyButton_->width() +
+                                  dateLink_->width() + 30}));
     setFixedSize(needed.expandedTo(QSize(kClientWidth, kClientHeight)));
     // Every page laid out at once, the ones not shown as well, so that each control has its
     // place and size whichever page is shown.
@@ -121,9 +124,11 @@ void TPresetforger_Form::placeOverlays() {
                     tabs_->y() + bar->y() + std::max(0, (bar->height() - dateLink_->height()) / 2));
     loadManyButton_->move(dateLink_->x() - 6 - loadManyButton_->width(),
                           tabs_->y() + bar->y() + std::max(0, (bar->height() - loadManyButton_->height()) / 2));
+    patchesButton_->move(loadManyButton_->x() - patchesButton_->width() - 6,
+                         tabs_->y() + bar->y() + std::max(0, (bar->height() - patchesButton_->height()) / 2));
     for (QWidget* w : std::initializer_list<QWidget*>{dateLink_, loadButton_, loadManyButton_, processButton_, closeButton_, undoButton_,
                                                       redoButton_, changesButton_, recentButton_, applyRecipeButton_,
-                                                      saveRecipeButton_, processSummary_})
+                                                      saveRecipeButton_, patchesButton_, processSummary_})
         w->raise();
 }
 

@@ -41,11 +41,21 @@ EditingSession::Pending::~Pending() {
 }
 
 EditingSession::Pending EditingSession::process(const Choices& choices, const Catalogue& catalogue, bool record) {
+    return run(record, [&](EditRecord* made) { return group_.process(choices, catalogue, made); });
+}
+
+EditingSession::Pending EditingSession::writeCells(std::span<const CellEdit> edits, const Catalogue& catalogue,
+                                                   bool record) {
+    return run(record, [&](EditRecord* made) { return group_.writeCells(edits, catalogue, made); });
+}
+
+template <class Run>
+EditingSession::Pending EditingSession::run(bool record, Run&& edit) {
     Pending p(*this);
     const size_t unsaved = state_.saved || undo_ == Undo::None ? 0 : linesDifferingFromFile();
     if (undo_ == Undo::Kept) p.before_ = group_.document();
     auto made = record ? std::make_shared<EditRecord>() : nullptr;
-    p.report_ = group_.process(choices, catalogue, made.get());
+    p.report_ = edit(made.get());
     p.record_ = std::move(made);
     p.linesUnsaved_ = unsaved;
     return p;

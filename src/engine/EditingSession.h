@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ public:
     // one. With nothing ticked nothing changes and the result says nothingToSave(). Should
     // Process fail, the document is as it was and the exception passes on.
     Pending process(const Choices& choices, const Catalogue& catalogue, bool record = true);
+    // As process(), for values written into single modules (see PatchGroup::writeCells): one
+    // step with its record, kept, discarded and undone as a Process is.
+    Pending writeCells(std::span<const CellEdit> edits, const Catalogue& catalogue, bool record = true);
     // The modules ticked in `kept` (one per changes().modules(), all when empty) stay as
     // Process wrote them, the others go back as they were; the result is a new state that undo
     // can take back. Its outcome counts what was kept.
@@ -115,6 +119,8 @@ public:
 
 private:
     void loaded(const std::filesystem::path& path);
+    template <class Run>
+    Pending run(bool record, Run&& edit);
     bool step(bool back);
 
     Undo undo_;

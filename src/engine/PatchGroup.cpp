@@ -104,6 +104,10 @@ ProcessReport PatchGroup::process(const Choices& choices, const Catalogue& catal
     return pf::process(document_, catalogue, choices, record);
 }
 
+ProcessReport PatchGroup::writeCells(std::span<const CellEdit> edits, const Catalogue& catalogue, EditRecord* record) {
+    return pf::writeCells(document_, catalogue, *model_, edits, record);
+}
+
 bool PatchGroup::save(const std::filesystem::path& path, std::string* error) const {
     return document_.save(path, error);
 }

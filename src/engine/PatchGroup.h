@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,7 @@
 
 #include "document/DeviceModels.h"
 #include "document/Document.h"
+#include "engine/CellEdits.h"
 #include "engine/Choices.h"
 #include "engine/Process.h"
 #include "engine/Review.h"
@@ -86,6 +88,9 @@ public:
     // the values, as the catalogue file reads at this moment; `record`, when given, receives
     // every line rewritten.
     ProcessReport process(const Choices& choices, const Catalogue& catalogue, EditRecord* record = nullptr);
+    // Single settings of single modules written as one step the way Process writes (see
+    // pf::writeCells).
+    ProcessReport writeCells(std::span<const CellEdit> edits, const Catalogue& catalogue, EditRecord* record = nullptr);
 
     // Swaps the document with one this group held earlier (undo and redo, a Process whose
     // changes were turned down); the model and the lists stay.

@@ -73,17 +73,19 @@ std::optional<std::string> typeNameOf(const RecordedEdit& e, const ValueReader& 
 }
 
 std::string patchNameAbove(const Document& document, size_t line, size_t reach) {
-    constexpr std::string_view kPatch = "<Patch ", kName = "Name=\"";
-    for (size_t i = std::min(line + 1, document.lineCount()), seen = 0; i > 0 && seen <= reach; --i, ++seen) {
-        std::string_view text = document.line(i - 1);
-        text = skipLeadingBlanks(text);
-        if (text.rfind(kPatch, 0) != 0) continue;
-        const size_t at = text.find(kName);
-        if (at == std::string_view::npos) return {};
-        text.remove_prefix(at + kName.size());
-        return std::string(text.substr(0, text.find('"')));
-    }
+    for (size_t i = std::min(line + 1, document.lineCount()), seen = 0; i > 0 && seen <= reach; --i, ++seen)
+        if (const auto name = patchNameIn(document.line(i - 1))) return std::string(*name);
     return {};
+}
+
+std::optional<std::string_view> patchNameIn(std::string_view line) {
+    constexpr std::string_view kPatch = "<Patch ", kName = "Name=\"";
+    line = skipLeadingBlanks(line);
+    if (!line.starts_with(kPatch)) return std::nullopt;
+    const size_t at = line.find(kName);
+    if (at == std::string_view::npos) return std::string_view();
+    line.remove_prefix(at + kName.size());
+    return line.substr(0, line.find('"'));
 }
 
 ProcessOutcome outcomeOf(const ProcessReport& report, const ChangeList& changes) {

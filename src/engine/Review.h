@@ -67,6 +67,9 @@ std::optional<std::string> typeNameOf(const RecordedEdit& edit, const ValueReade
 // (the line itself included) that starts, after blanks, with "<Patch ", looked for at most
 // `reach` lines up; empty when there is none.
 std::string patchNameAbove(const Document& document, size_t line, size_t reach = 2000);
+// The name in a line that starts a patch (after blanks, "<Patch ", then Name="..."), or none
+// when the line does not start one; empty when it starts one without a name.
+std::optional<std::string_view> patchNameIn(std::string_view line);
 
 // What the front ends say about a Process command besides its changes.
 struct ProcessOutcome {

@@ -193,6 +193,30 @@ std::optional<std::string_view> after(std::string_view text, std::string_view wo
     return trimBlanks(rest);
 }
 
+// A condition as it follows "if": a range A..B for numbers, names separated by commas for
+// lists, put into the rule's `when` or `whenItems`; else the message saying why not.
+std::optional<std::string> conditionOf(const SettingDef& def, std::string_view condition, ValueRule& rule) {
+    if (def.kind == ValueKind::Spin) {
+        if (!(rule.when = rangeOf(condition))) return std::string("if needs a range A..B, A no more than B, as in if 80..150");
+        return std::nullopt;
+    }
+    size_t from = 0;
+    while (from <= condition.size()) {
+        const size_t comma = std::min(condition.find(',', from), condition.size());
+        const std::string_view name = trimBlanks(condition.substr(from, comma - from));
+        from = comma + 1;
+        if (name.empty()) return std::string("if needs one or more names separated by commas");
+        if (def.kind == ValueKind::CatalogueList) {
+            rule.whenItems.emplace_back(name);
+            continue;
+        }
+        auto read = settingValue(def, std::string(name));
+        if (auto* message = std::get_if<std::string>(&read)) return std::move(*message);
+        rule.whenItems.push_back(std::get<RecipeValue>(read).text);
+    }
+    return std::nullopt;
+}
+
 // A key's value that is a rule ("add N", "scale P%", "limit A..B", any of them or a value
 // followed by " if ..."), or none when it is a plain value; else the message saying why not.
 std::optional<std::variant<RecipeValue, std::string>> ruleValue(const SettingDef& def, const std::string& value) {
@@ -239,25 +263,7 @@ std::optional<std::variant<RecipeValue, std::string>> ruleValue(const SettingDef
         v.rule.high = r->second;
     }
     if (!conditional) return Result(std::move(v));
-    if (def.kind == ValueKind::Spin) {
-        if (!(v.rule.when = rangeOf(condition)))
-            return Result(quoted + "if needs a range A..B, A no more than B, as in if 80..150");
-        return Result(std::move(v));
-    }
-    size_t from = 0;
-    while (from <= condition.size()) {
-        const size_t comma = std::min(condition.find(',', from), condition.size());
-        const std::string_view name = trimBlanks(condition.substr(from, comma - from));
-        from = comma + 1;
-        if (name.empty()) return Result(quoted + "if needs one or more names separated by commas");
-        if (def.kind == ValueKind::CatalogueList) {
-            v.rule.whenItems.emplace_back(name);
-            continue;
-        }
-        auto read = settingValue(def, std::string(name));
-        if (auto* message = std::get_if<std::string>(&read)) return Result(quoted + *message);
-        v.rule.whenItems.push_back(std::get<RecipeValue>(read).text);
-    }
+    if (auto message = conditionOf(def, condition, v.rule)) return Result(quoted + *message);
     return Result(std::move(v));
 }
 
@@ -269,6 +275,15 @@ std::variant<RecipeValue, std::string> valueOf(const SettingDef& def, const std:
 }
 
 }  // namespace
+
+std::optional<std::string> readCondition(SettingId id, std::string_view condition, ValueRule& rule) {
+    return conditionOf(setting(id), trimBlanks(condition), rule);
+}
+
+const SettingDef* settingByKey(std::string_view section, std::string_view key) {
+    const SettingSection* s = sectionNamed(trimBlanks(section));
+    return s ? settingNamed(*s, trimBlanks(key)) : nullptr;
+}
 
 std::variant<RecipeValue, std::string> readValue(SettingId id, std::string_view value) {
     bool isRule = false;

@@ -70,6 +70,15 @@ RecipeResult parseRecipe(std::string_view bytes, size_t keptErrors = SIZE_MAX);
 // names are not checked here.
 std::variant<RecipeValue, std::string> readValue(SettingId id, std::string_view value);
 
+// A condition as a recipe line gives it after " if " ("80..150" for numbers, "Spring, Hall"
+// for lists), put into `rule.when` or `rule.whenItems` as readValue() puts it; else the message
+// saying why not.
+std::optional<std::string> readCondition(SettingId id, std::string_view condition, ValueRule& rule);
+
+// The setting a recipe's section and key name (letter case and blanks around them ignored),
+// or nullptr; Only and Patches are no settings.
+const SettingDef* settingByKey(std::string_view section, std::string_view key);
+
 // Names separated by ", "; `whenEmpty` for no names.
 std::string joined(const std::vector<std::string>& names, std::string_view whenEmpty = {});
 

@@ -2,7 +2,7 @@
 // mark, drop-down item, check-list entry, hint and empty field's hint fits the room it is given, on every page of each
 // model, with the pages bold as a visit leaves them; no control runs under the buttons that
 // stand over the pages, the bottom row's buttons stand side by side, and a load neither resizes
-// nor moves the window.
+// nor moves the window. The Patches view's texts fit as it opens.
 #include <QAbstractScrollArea>
 #include <QLineEdit>
 #include <QListView>
@@ -30,6 +30,11 @@ struct Room {
     int given = 0;
 };
 
+// A text as drawn: a mnemonic's '&' is not ("&&" is one '&').
+QString drawn(QString text) {
+    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(u'&').replace(u'\x01', u'&');
+}
+
 Room roomOf(const QWidget* w) {
     const QFontMetrics fm = w->fontMetrics();
     if (const auto* box = qobject_cast<const QCheckBox*>(w)) {
@@ -37,7 +42,7 @@ Room roomOf(const QWidget* w) {
         option.initFrom(box);
         option.text = box->text();
         const QRect contents = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
-        return {box->text(), fm.horizontalAdvance(box->text()), contents.width()};
+        return {box->text(), fm.horizontalAdvance(drawn(box->text())), contents.width()};
     }
     if (const auto* rule = qobject_cast<const pf::app::RuleButton*>(w)) {
         // The mark of every rule, in bold, inside the button's border and padding.
@@ -69,7 +74,8 @@ Room roomOf(const QWidget* w) {
     }
     if (const auto* label = qobject_cast<const QLabel*>(w); label && label->pixmap().isNull()) {
         const QRect room = label->contentsRect();
-        if (!label->wordWrap()) return {label->text(), fm.horizontalAdvance(label->text()), room.width()};
+        const QString text = label->buddy() ? drawn(label->text()) : label->text();
+        if (!label->wordWrap()) return {label->text(), fm.horizontalAdvance(text), room.width()};
         const QRect words = fm.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap | label->alignment(), label->text());
         // Wrapped lines must fit across, and all of them must fit down.
         return {label->text(), words.height() > room.height() ? room.width() + 1 : words.width(), room.width()};
@@ -119,7 +125,8 @@ public:
         context_ = context;
         overlays_.clear();
         for (const char* name : {"butload", "butprocess", "butcancel"})
-            if (const QWidget* button = window_.findChild<QWidget*>(QLatin1String(name))) overlays_ << inWindow(button, &window_);
+            if (const QWidget* button = window_.findChild<QWidget*>(QLatin1String(name)); button && button->window() == &window_)
+                overlays_ << inWindow(button, &window_);
         for (const QWidget* w : root->findChildren<QWidget*>())
             if (w->isVisible() && !w->inherits("QScrollBar") && !w->inherits("QAbstractSpinBox") &&
                 w->parentWidget() && !w->parentWidget()->inherits("QAbstractScrollArea") && !w->parentWidget()->inherits("QAbstractSpinBox"))
@@ -142,17 +149,21 @@ public:
         }
     }
 
-    // Load many stands in the tab row between the last tab and the date, whole in the window.
+    // "Patches..." and Load many stand in the tab row between the last tab and the date, whole
+    // in the window and clear of each other.
     void checkTopRow() {
-        const QWidget* many = window_.findChild<QWidget*>(QStringLiteral("butloadmany"));
         const auto* bar = window_.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->tabBar();
-        const QRect at = inWindow(many, &window_);
-        QList<QRect> others{inWindow(window_.findChild<QWidget*>(QStringLiteral("Panel7")), &window_)};
+        QList<QRect> taken{inWindow(window_.findChild<QWidget*>(QStringLiteral("Panel7")), &window_)};
         for (int i = 0; i < bar->count(); ++i)
-            if (bar->isTabVisible(i)) others << bar->tabRect(i).translated(bar->mapTo(&window_, QPoint(0, 0)));
-        if (!window_.rect().contains(at)) fail(many, QStringLiteral("(outside the window)"), at.right(), window_.width());
-        for (const QRect& other : others)
-            if (other.intersects(at)) fail(many, QStringLiteral("(over a tab or the date)"), 1, 0);
+            if (bar->isTabVisible(i)) taken << bar->tabRect(i).translated(bar->mapTo(&window_, QPoint(0, 0)));
+        for (const char* name : {"butloadmany", "butpatches"}) {
+            const QWidget* button = window_.findChild<QWidget*>(QLatin1String(name));
+            const QRect at = inWindow(button, &window_);
+            if (!window_.rect().contains(at)) fail(button, QStringLiteral("(outside the window)"), at.right(), window_.width());
+            for (const QRect& other : taken)
+                if (other.intersects(at)) fail(button, QStringLiteral("(over a tab, the date or the other button)"), 1, 0);
+            taken << at;
+        }
     }
 
 private:
@@ -202,6 +213,11 @@ TEST(Fit, EveryTextIsWholeOnEveryPageOfEachModelAtNineTenAndElevenPoints) {
                 QApplication::processEvents();
                 fit.checkShown(tabs->currentWidget(), QStringLiteral("%1 %2 %3 again:").arg(at, QLatin1String(example), tabs->widget(i)->objectName()));
             }
+            // The Patches view at the size it opens with, two patches compared.
+            window.patchesClick();
+            auto* patches = window.findChild<QDialog*>(QStringLiteral("patches"));
+            QApplication::processEvents();
+            Fit(*patches, failures).checkShown(patches, QStringLiteral("%1 %2 patches:").arg(at, QLatin1String(example)));
             EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
             EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "a fixed size";
         }

@@ -1,0 +1,64 @@
+#include "library/PatchTable.h"
+
+#include <algorithm>
+
+#include "document/Document.h"
+
+namespace pf {
+
+const TableCell* TableRow::cell(SettingId id) const {
+    for (const TableCell& c : cells)
+        if (c.setting == id) return &c;
+    return nullptr;
+}
+
+std::string TableRow::text(SettingId id) const {
+    const TableCell* c = cell(id);
+    if (!c) return {};
+    return c->value ? toText(*c->value) : std::string(kUnreadable);
+}
+
+std::string TableRow::text(ModuleColumn column) const {
+    switch (column) {
+        case ModuleColumn::Patch: return std::to_string(patch);
+        case ModuleColumn::Name: return patchName;
+        case ModuleColumn::Module: return std::to_string(headerLine + 1);
+        case ModuleColumn::Block: return std::string(groupName(group));
+        case ModuleColumn::Type: return type;
+    }
+    return {};
+}
+
+PatchTable::PatchTable(const Catalogue& catalogue, const DeviceModel& model)
+    : reader_(catalogue, model), scan_(catalogue, model), columns_(columnsFor(model)) {}
+
+void PatchTable::forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const {
+    TableRow r;
+    scan_.forEach(document, [&](const FoundModule& m) {
+        r.patch = m.patch;
+        if (r.patchName != m.patchName) r.patchName = m.patchName;
+        r.headerLine = m.headerLine;
+        r.group = m.group;
+        r.typeId = m.typeId;
+        if (m.group == Group::PatchLevel) r.type.clear();
+        else r.type = reader_.typeName(m.group, m.typeId).value_or("id " + r.typeId);
+        r.cells.clear();
+        for (ValueReader::Read& read : reader_.readModule(document, m.headerLine + 1, m.group, m.typeId))
+            r.cells.push_back({read.setting, std::move(read.value)});
+        row(r);
+    });
+}
+
+std::vector<TableRow> PatchTable::rows(const Document& document) const {
+    std::vector<TableRow> out;
+    forEachRow(document, [&](const TableRow& r) { out.push_back(r); });
+    return out;
+}
+
+std::span<const TableRow> rowsOfPatch(std::span<const TableRow> rows, size_t patch) {
+    const auto first = std::ranges::find(rows, patch, &TableRow::patch);
+    const auto last = std::find_if(first, rows.end(), [&](const TableRow& r) { return r.patch != patch; });
+    return {first, last};
+}
+
+}  // namespace pf

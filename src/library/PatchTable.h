@@ -1,0 +1,70 @@
+#pragma once
+
+// The patch table of a patch group: one row per module an edit block edits, in file order,
+// with the value each setting of the block holds there as the window shows it.
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/ValueCodec.h"
+#include "library/Columns.h"
+#include "library/ModuleScan.h"
+
+namespace pf {
+
+class Catalogue;
+class Document;
+
+// How a value that is not one of its setting's values is shown.
+inline constexpr std::string_view kUnreadable = "unreadable";
+
+struct TableCell {
+    SettingId setting;
+    std::optional<ShownValue> value;  // none: not readable
+};
+
+struct TableRow {
+    size_t patch = 0;            // from 1
+    std::string patchName;
+    long long headerLine = -1;   // index of the module's header line (the Module column shows it plus one)
+    Group group{};
+    std::string typeId;          // as the block's search found it; empty for the patch module
+    std::string type;            // the catalogue name of the type, "id N", or empty for the patch module
+    // Each setting of the block that stands in a module of this type on this model, in the
+    // block's order.
+    std::vector<TableCell> cells;
+
+    const TableCell* cell(SettingId id) const;
+    // The value as the window shows it; "unreadable"; or empty where the setting does not stand.
+    std::string text(SettingId id) const;
+    // The text of a module column (ModuleColumn order).
+    std::string text(ModuleColumn column) const;
+};
+
+class PatchTable {
+public:
+    PatchTable(const Catalogue& catalogue, const DeviceModel& model);
+
+    const DeviceModel& model() const { return reader_.model(); }
+    // The setting columns for this model (see columnsFor).
+    const std::vector<SettingId>& columns() const { return columns_; }
+    const ValueReader& reader() const { return reader_; }
+
+    // Calls row() for every module in file order, in one pass; the row is reused between calls.
+    void forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const;
+    std::vector<TableRow> rows(const Document& document) const;
+
+private:
+    ValueReader reader_;
+    ModuleScan scan_;
+    std::vector<SettingId> columns_;
+};
+
+// The rows of one patch (by its number) in a table's rows, which are in file order.
+std::span<const TableRow> rowsOfPatch(std::span<const TableRow> rows, size_t patch);
+
+}  // namespace pf
