@@ -240,7 +240,9 @@ std::optional<std::variant<RecipeValue, std::string>> ruleValue(const SettingDef
     using Result = std::variant<RecipeValue, std::string>;
     const std::string quoted = "\"" + cut(value) + "\": ";
     const std::string range = std::to_string(def.minimum) + " to " + std::to_string(def.maximum);
-    RecipeValue v{def.id, 0, {}, {}};
+    // A relative rule's number is never written; it holds the setting's start value, so that
+    // every number a recipe holds is one of the setting's values.
+    RecipeValue v{def.id, def.start, {}, {}};
     v.rule.form = form;
     if (form == Form::Set) {
         auto read = settingValue(def, std::string(head));

@@ -39,4 +39,18 @@ TEST(FuzzRegression, RecipeTextAfterALoneCrIsNotDroppedSilently) {
     EXPECT_FALSE(result.ok()) << "a recipe with a line the reader drops was accepted";
 }
 
+// A relative rule's number is never written, but the recipe still holds one: it was 0, out of
+// the range of settings that start at 1 (ZNR THRSH is 1 to 25), and a window given that recipe
+// showed a value the setting cannot have. Every number a recipe holds is one of its values.
+TEST(FuzzRegression, RelativeRuleHoldsANumberInItsSettingsRange) {
+    const pf::RecipeResult result = pf::parseRecipe(input("recipe-relative-rule-number"));
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.recipe.values.size(), 1u);
+    const auto& v = result.recipe.values[0];
+    const auto& def = pf::setting(v.id);
+    EXPECT_EQ(v.rule.form, pf::ValueRule::Form::Add);
+    EXPECT_GE(v.number, def.minimum);
+    EXPECT_LE(v.number, def.maximum);
+}
+
 }  // namespace
