@@ -14,12 +14,21 @@ namespace pf {
 size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.size() > hay.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     if (needle.empty()) return from;
-    // Candidates for the first character (in either case) in one pass; each is checked whole.
+    // A needle that starts with blanks (an indented line's text) is looked for by its first
+    // other character, the blanks checked before it: blanks are the commonest bytes of a line.
+    size_t blanks = 0;
+    while (blanks + 1 < needle.size() && needle[blanks] == ' ') ++blanks;
+    // Candidates for that character (in either case) in one pass; each is checked whole.
     size_t found = std::string_view::npos;
     const char* base = hay.data() + from;
-    scan::forEachByteNoCase(base, hay.size() - needle.size() - from + 1, asciiLower(needle[0]),
+    const std::string_view rest = needle.substr(blanks + 1);
+    scan::forEachByteNoCase(base + blanks, hay.size() - needle.size() - from + 1, asciiLower(needle[blanks]),
                             [&](size_t at) {
-                                if (!equalsNoCase({base + at + 1, needle.size() - 1}, needle.substr(1))) return true;
+                                // Most candidates that match at all match in the same case.
+                                const std::string_view there(base + blanks + at + 1, rest.size());
+                                if (there != rest && !equalsNoCase(there, rest)) return true;
+                                for (size_t i = 0; i < blanks; ++i)
+                                    if (base[at + i] != ' ') return true;
                                 found = from + at;
                                 return false;
                             });
@@ -142,13 +151,13 @@ void Document::setLayout(size_t index, Layout layout) {
         if (layout == kAsRead) return;
         layoutBits_.assign((lineCount_ + 31) / 32, 0);
     }
-    if (layoutOf(index) == kSpilled && layout != kSpilled) {
+    uint64_t& word = layoutBits_[index / 32];
+    const unsigned shift = index % 32 * 2;
+    if (((word >> shift) & 3u) == kSpilled && layout != kSpilled) [[unlikely]] {
         auto it = spilled_.find(index);
         spillDead_ += it->second.capacity;
         spilled_.erase(it);
     }
-    uint64_t& word = layoutBits_[index / 32];
-    const unsigned shift = index % 32 * 2;
     word = (word & ~(uint64_t{3} << shift)) | (uint64_t{layout} << shift);
 }
 
