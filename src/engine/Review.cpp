@@ -23,7 +23,22 @@ ChangeList::ChangeList(const EditRecord& record) : record_(record) {
         if (!runs.empty() && runs.back().header == header) ++runs.back().count;
         else runs.push_back({header, i, 1});
     }
-    std::sort(runs.begin(), runs.end());
+    // Each block's pass over the document leaves its runs ascending: the ascending stretches
+    // are merged pairwise, as many rounds as it takes.
+    std::vector<size_t> bounds{0};
+    for (size_t i = 1; i < runs.size(); ++i)
+        if (runs[i] < runs[i - 1]) bounds.push_back(i);
+    bounds.push_back(runs.size());
+    while (bounds.size() > 2) {
+        std::vector<size_t> merged{0};
+        for (size_t b = 0; b + 2 < bounds.size(); b += 2) {
+            std::inplace_merge(runs.begin() + static_cast<long>(bounds[b]), runs.begin() + static_cast<long>(bounds[b + 1]),
+                               runs.begin() + static_cast<long>(bounds[b + 2]));
+            merged.push_back(bounds[b + 2]);
+        }
+        if (bounds.size() % 2 == 0) merged.push_back(bounds.back());  // an odd stretch out, as it is
+        bounds.swap(merged);
+    }
     order_.reserve(record.size());
     for (const Run& run : runs) {
         if (modules_.empty() || modules_.back().headerLine != run.header) modules_.push_back({run.header, order_.size(), 0});
