@@ -133,6 +133,8 @@ EditSession::EditSession(Document& document)
         if (at - lineStart < text.size() && !keys.done())
             if (const std::string_view key = keys.at(text, at - lineStart); !key.empty()) file(key, line);
     });
+    // The lists grew by doubling; what they hold now is most of what they will hold.
+    for (auto& [key, p] : index_) p.lines.shrink_to_fit();
 }
 
 EditSession::Postings& EditSession::postings(std::string_view keyAsWritten) {

@@ -35,7 +35,11 @@ void* allocateLarge(size_t bytes) {
     if (aligned > start) ::munmap(raw, aligned - start);
     if (const uintptr_t end = start + size + kHugePage; end > aligned + size)
         ::munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
-    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a wish; without it, small pages
+    // Huge pages are a wish (without them, small pages), and only for the whole ones the block
+    // fills: a huge page is resident whole once one byte of it is written, so the block's last
+    // part, which would fill one only partly, stays in small pages.
+    if (const size_t whole = bytes & ~(kHugePage - 1); whole > 0)
+        ::madvise(reinterpret_cast<void*>(aligned), whole, MADV_HUGEPAGE);
     return reinterpret_cast<void*>(aligned);
 }
 
