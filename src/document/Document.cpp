@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <type_traits>
 
 #include "document/ByteScan.h"
 #include "io/FileIO.h"
@@ -14,12 +15,21 @@ namespace pf {
 size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.size() > hay.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     if (needle.empty()) return from;
-    // Candidates for the first character (in either case) in one pass; each is checked whole.
+    // A needle that starts with blanks (an indented line's text) is looked for by its first
+    // other character, the blanks checked before it: blanks are the commonest bytes of a line.
+    size_t blanks = 0;
+    while (blanks + 1 < needle.size() && needle[blanks] == ' ') ++blanks;
+    // Candidates for that character (in either case) in one pass; each is checked whole.
     size_t found = std::string_view::npos;
     const char* base = hay.data() + from;
-    scan::forEachByteNoCase(base, hay.size() - needle.size() - from + 1, asciiLower(needle[0]),
+    const std::string_view rest = needle.substr(blanks + 1);
+    scan::forEachByteNoCase(base + blanks, hay.size() - needle.size() - from + 1, asciiLower(needle[blanks]),
                             [&](size_t at) {
-                                if (!equalsNoCase({base + at + 1, needle.size() - 1}, needle.substr(1))) return true;
+                                // Most candidates that match at all match in the same case.
+                                const std::string_view there(base + blanks + at + 1, rest.size());
+                                if (there != rest && !equalsNoCase(there, rest)) return true;
+                                for (size_t i = 0; i < blanks; ++i)
+                                    if (base[at + i] != ' ') return true;
                                 found = from + at;
                                 return false;
                             });
@@ -30,8 +40,8 @@ void Document::LineStarts::reset(size_t bufferSize, size_t entries) {
     wide_ = bufferSize > UINT32_MAX;
     narrowStarts_ = decltype(narrowStarts_)();
     wideStarts_ = decltype(wideStarts_)();
-    if (wide_) wideStarts_.reserve(entries);
-    else narrowStarts_.reserve(entries);
+    if (wide_) wideStarts_.resize(entries);
+    else narrowStarts_.resize(entries);
 }
 
 Document Document::fromBytes(std::string_view bytes) { return fromBuffer(io::ByteBuffer(bytes)); }
@@ -49,12 +59,18 @@ void Document::splitLines() {
     finalBreak_ = size > 0 && data[size - 1] == '\n';
     lineCount_ = scan::count(data, size, '\n') + (size > 0 && !finalBreak_ ? 1 : 0);
     starts_.reset(size, lineCount_ + 1);
-    if (lineCount_ > 0) starts_.push(0);
-    scan::forEachByte(data, size, '\n', [&](size_t at) {
-        if (at + 1 != size) starts_.push(at + 1);
-        return true;
+    starts_.fill([&](auto* out) {
+        using Start = std::remove_pointer_t<decltype(out)>;
+        if (lineCount_ > 0) *out++ = 0;
+        bool crLf = true;
+        scan::forEachByte(data, size, '\n', [&](size_t at) {
+            crLf = crLf && at > 0 && data[at - 1] == '\r';
+            if (at + 1 != size) *out++ = static_cast<Start>(at + 1);
+            return true;
+        });
+        crLfAsRead_ = crLf;
+        *out = static_cast<Start>(size);
     });
-    starts_.push(size);
 }
 
 bool Document::load(const std::filesystem::path& path, std::string* error) {
@@ -106,6 +122,12 @@ bool Document::forEachPiece(Sink&& sink) const {
     const char* data = bytes_.data();
     size_t runStart = lineCount_ > 0 ? starts_[0] : 0, runEnd = runStart;
     for (size_t i = 0; i < lineCount_; ++i) {
+        // Thirty-two lines as read, each ending in CR LF, at once.
+        if (crLfAsRead_ && i % 32 == 0 && i + 32 < lineCount_ && (layoutBits_.empty() || layoutBits_[i / 32] == 0)) {
+            i += 31;
+            runEnd = starts_[i + 1];
+            continue;
+        }
         const size_t s = starts_[i], e = starts_[i + 1];
         if ((layoutBits_.empty() || layoutOf(i) == kAsRead) && endsWithBreak(i) && e - s >= 2 && data[e - 2] == '\r') {
             runEnd = e;
@@ -142,13 +164,13 @@ void Document::setLayout(size_t index, Layout layout) {
         if (layout == kAsRead) return;
         layoutBits_.assign((lineCount_ + 31) / 32, 0);
     }
-    if (layoutOf(index) == kSpilled && layout != kSpilled) {
+    uint64_t& word = layoutBits_[index / 32];
+    const unsigned shift = index % 32 * 2;
+    if (((word >> shift) & 3u) == kSpilled && layout != kSpilled) [[unlikely]] {
         auto it = spilled_.find(index);
         spillDead_ += it->second.capacity;
         spilled_.erase(it);
     }
-    uint64_t& word = layoutBits_[index / 32];
-    const unsigned shift = index % 32 * 2;
     word = (word & ~(uint64_t{3} << shift)) | (uint64_t{layout} << shift);
 }
 
@@ -208,7 +230,8 @@ void Document::setLine(size_t index, std::string_view text) {
             at[n] = '\r';
             layout = kAsRead;
         } else if (n == capacity && (n == 0 || text.back() != '\r')) {
-            layout = kAsRead;
+            layout = kAsRead;  // a line as read that ends in LF alone
+            crLfAsRead_ = false;
         }
         if (layout == kInPlace && n < capacity) at[n] = '\n';
         setLayout(index, layout);

@@ -98,10 +98,13 @@ private:
     class LineStarts {
     public:
         size_t operator[](size_t i) const { return wide_ ? wideStarts_[i] : narrowStarts_[i]; }
+        // A table of `entries` entries for a buffer of this size, which fill(f) writes: f is
+        // called once with where the entries go (uint32_t* or uint64_t*).
         void reset(size_t bufferSize, size_t entries);
-        void push(size_t start) {
-            if (wide_) wideStarts_.push_back(start);
-            else narrowStarts_.push_back(static_cast<uint32_t>(start));
+        template <class F>
+        void fill(F&& f) {
+            if (wide_) f(wideStarts_.data());
+            else f(narrowStarts_.data());
         }
 
     private:
@@ -145,6 +148,9 @@ private:
     LineStarts starts_;
     size_t lineCount_ = 0;
     bool finalBreak_ = false;
+    // Every line as read that ends with a line break ends with CR LF (a save passes runs of
+    // such lines on whole without looking at each).
+    bool crLfAsRead_ = true;
     std::vector<uint64_t> layoutBits_;
     std::unordered_map<size_t, Spill> spilled_;
     std::string spill_;

@@ -23,8 +23,7 @@ constexpr size_t kNumbers = 11 * 10;
 constexpr size_t kLargestBlock = size_t{1} << 31;
 }  // namespace
 
-size_t EditRecord::indexIn(std::vector<std::string>& table, size_t& last, std::string_view text) {
-    if (last < table.size() && same(table[last], text)) return last;
+size_t EditRecord::lookUp(std::vector<std::string>& table, size_t& last, std::string_view text) {
     for (size_t i = 0; i < table.size(); ++i)
         if (table[i] == text) return last = i;
     table.emplace_back(text);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/Settings.h"
@@ -128,15 +129,39 @@ public:
     void truncate(const Mark& mark);
 
 private:
+    // Bytes not cleared when a block is made: each is written before it is read.
+    template <class T>
+    struct Uncleared : std::allocator<T> {
+        template <class U>
+        struct rebind {
+            using other = Uncleared<U>;
+        };
+        Uncleared() = default;
+        template <class U>
+        Uncleared(const Uncleared<U>&) {}
+        template <class U>
+        void construct(U* p) noexcept {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <class U, class... A>
+        void construct(U* p, A&&... a) {
+            ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+        }
+    };
     // The bytes, in blocks that never move; one rewrite lies in one block.
     struct Block {
-        std::vector<char> bytes;
+        std::vector<char, Uncleared<char>> bytes;
         size_t used = 0;
     };
     void read(size_t index, RecordedEdit& into) const;
     std::string_view bytesOf(size_t index) const;  // from where the rewrite starts to its block's end
     char* room(size_t size);  // at least `size` bytes at the end of the last block
-    static size_t indexIn(std::vector<std::string>& table, size_t& last, std::string_view text);
+    // The index of `text` in a table, added when new; `last` is where the last one was found.
+    static size_t indexIn(std::vector<std::string>& table, size_t& last, std::string_view text) {
+        if (last < table.size() && std::string_view(table[last]) == text) return last;
+        return lookUp(table, last, text);
+    }
+    static size_t lookUp(std::vector<std::string>& table, size_t& last, std::string_view text);
     char* putHead(char* out, size_t line, SettingId setting, Group group, std::string_view type,
                   long long moduleLine, std::string_view module);
     char* putTypeIds(char* out, std::string_view before, std::string_view after);

@@ -47,7 +47,11 @@ public:
     std::string_view at(std::string_view line, size_t q) {
         if (prm1Closes_ && readsNoCase(line, q, kPrm1Open)) {
             if (!blanksBefore(line, q, kPrm1Blanks)) return {};
-            const size_t close = findNoCase(line, kPrm1Close, q + kPrm1Open.size());
+            // The first "</prm1>" after it begins at the first '<' after it, as a rule.
+            const size_t next = line.find('<', q + kPrm1Open.size());
+            const size_t close = next != std::string_view::npos && readsNoCase(line, next, kPrm1Close)
+                                     ? next
+                                     : findNoCase(line, kPrm1Close, q + kPrm1Open.size());
             if (close == std::string_view::npos) prm1Closes_ = false;  // nor does any later one close
             else return line.substr(q - kPrm1Blanks, close + kPrm1Close.size() - (q - kPrm1Blanks));
         } else if (moduleCloses_ && readsNoCase(line, q, kModuleOpen)) {
@@ -102,7 +106,6 @@ bool isIndexKey(std::string_view n) {
 EditSession::EditSession(Document& document)
     : document_(document),
       indexed_(document.lineCount() <= UINT32_MAX),
-      arena_(size_t{64} << 10, io::largeMemory()),
       touched_(document.lineCount()) {
     if (!indexed_ || document_.lineCount() == 0) return;
     auto file = [&](std::string_view key, size_t line) {
@@ -130,21 +133,26 @@ EditSession::EditSession(Document& document)
         if (at - lineStart < text.size() && !keys.done())
             if (const std::string_view key = keys.at(text, at - lineStart); !key.empty()) file(key, line);
     });
+    // The lists grew by doubling; what they hold now is most of what they will hold.
+    for (auto& [key, p] : index_) p.lines.shrink_to_fit();
 }
 
 EditSession::Postings& EditSession::postings(std::string_view keyAsWritten) {
     // A file repeats a few keys over and over: the last key seen in each of a few slots is
     // answered without lowering and hashing it again. The slot comes from the key's last
     // bytes, where its type id or module number stands.
-    size_t h = keyAsWritten.size();
-    for (size_t i = keyAsWritten.size() > 12 ? keyAsWritten.size() - 12 : 0; i < keyAsWritten.size(); ++i)
-        h = h * 31 + static_cast<unsigned char>(keyAsWritten[i]);
+    const size_t n = keyAsWritten.size();
+    uint64_t tail = 0, before = 0;  // the last sixteen bytes (fewer of a shorter key)
+    std::memcpy(&tail, keyAsWritten.data() + (n > 8 ? n - 8 : 0), std::min<size_t>(n, 8));
+    if (n > 8) std::memcpy(&before, keyAsWritten.data() + (n > 16 ? n - 16 : 0), std::min<size_t>(n - 8, 8));
+    // The top bits of a product depend on every bit of its factors.
+    const uint64_t h = ((tail ^ (before * 0xC2B2AE3D27D4EB4Full) ^ n) * 0x9E3779B97F4A7C15ull) >> 56;
     RecentKey& recent = recentKeys_[h % recentKeys_.size()];
     if (recent.postings != nullptr && same(recent.key, keyAsWritten)) return *recent.postings;
     key_.resize(keyAsWritten.size());
     std::transform(keyAsWritten.begin(), keyAsWritten.end(), key_.begin(), asciiLower);
     auto it = index_.find(key_);
-    if (it == index_.end()) it = index_.emplace(key_, Postings(&arena_)).first;
+    if (it == index_.end()) it = index_.emplace(key_, Postings()).first;
     recent.key.assign(keyAsWritten);
     recent.postings = &it->second;
     return it->second;
@@ -248,24 +256,35 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     }
     const size_t index = static_cast<size_t>(line);
     const Tags tags = tagsFor(number);
+    const std::string_view head = tags.head(), close = tags.close();
     const std::string_view current = document_.line(index);
-    if (!startsWith(current, tags.head()) && !isParameterLine(current, number)) {
+    const bool usualHead = startsWith(current, head);
+    if (!usualHead && !isParameterLine(current, number)) {
         ++skipped_;
         return false;
     }
     ++made_;
-    scratch_.assign(tags.head()).append(value).append(tags.close());
-    if (same(current, scratch_)) return true;
+    // Most lines read exactly "        <PrmN>value</PrmN>": their value is compared, and kept
+    // for undo, without the line being made.
+    const bool usual =
+        usualHead && current.size() >= head.size() + close.size() && endsWith(current, close);
+    const std::string_view held =
+        usual ? current.substr(head.size(), current.size() - head.size() - close.size()) : std::string_view();
+    if (usual && same(held, value)) return true;
     if (record_) [[unlikely]]
         recordRewrite(index, current, number, value);
     if (!touched_[index]) {
         touched_[index] = true;
-        const auto canonical = number >= 0 ? canonicalValue(current, tags) : std::nullopt;
-        if (canonical) remember(index, static_cast<size_t>(number) + 1, *canonical);
+        if (usual && number >= 0) remember(index, static_cast<size_t>(number) + 1, held);
         else remember(index, 0, current);
     } else {
         rewrittenAgain_.push_back(index);
     }
+    scratch_.resize(head.size() + value.size() + close.size());
+    char* out = scratch_.data();
+    std::memcpy(out, head.data(), head.size());
+    if (!value.empty()) std::memcpy(out + head.size(), value.data(), value.size());
+    std::memcpy(out + head.size() + value.size(), close.data(), close.size());
     document_.setLine(index, scratch_);
     // The new line holds no key unless it is a Prm1 line (then, with no '<' in the value, the
     // whole line is one) or its value brings one.
@@ -307,9 +326,10 @@ void EditSession::remember(size_t line, size_t kind, std::string_view bytes) {
     undo_.commit(static_cast<size_t>(out - start) + bytes.size());
 }
 
-// Calls f(line, first text) for every line the session rewrote.
-template <class F>
-void EditSession::forEachOriginal(F&& f) const {
+// Calls f(line, first text) for every line the session rewrote (for which wanted(line), when
+// given).
+template <class F, class Wanted>
+void EditSession::forEachOriginal(F&& f, Wanted&& wanted) const {
     std::string text;
     size_t line = 0;
     undo_.forEachBlock([&](std::string_view undo) {
@@ -319,6 +339,7 @@ void EditSession::forEachOriginal(F&& f) const {
             const size_t length = getNumber(undo, at);
             const std::string_view bytes = undo.substr(at, length);
             at += length;
+            if (!wanted(line)) continue;
             if (kind == 0) {
                 f(line, bytes);
                 continue;
@@ -337,7 +358,8 @@ size_t EditSession::linesChanged() const {
     std::vector<bool> again(document_.lineCount());
     for (size_t line : rewrittenAgain_) again[line] = true;
     size_t n = remembered_;
-    forEachOriginal([&](size_t line, std::string_view original) { n -= again[line] && document_.line(line) == original; });
+    forEachOriginal([&](size_t line, std::string_view original) { n -= document_.line(line) == original; },
+                    [&](size_t line) { return again[line]; });
     return n;
 }
 

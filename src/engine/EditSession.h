@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory_resource>
 #include <set>
 #include <string>
 #include <string_view>
@@ -66,8 +65,7 @@ public:
 
 private:
     struct Postings {
-        explicit Postings(std::pmr::memory_resource* arena) : lines(arena) {}
-        std::pmr::vector<uint32_t> lines;  // ascending: lines that held the key when they were filed
+        std::vector<uint32_t> lines;  // ascending: lines that held the key when they were filed
         std::vector<uint32_t> added;       // lines that gained it by a rewrite since its last search, unordered
     };
 
@@ -82,19 +80,18 @@ private:
     // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
     // reads exactly "        <PrmN>value</PrmN>".
     void remember(size_t line, size_t kind, std::string_view bytes);
-    template <class F>
-    void forEachOriginal(F&& f) const;
+    template <class F, class Wanted = bool (*)(size_t)>
+    void forEachOriginal(F&& f, Wanted&& wanted = [](size_t) { return true; }) const;
 
     Document& document_;
     bool indexed_;  // false for a document of more than 2^32 lines: every search reads the text
-    std::pmr::monotonic_buffer_resource arena_;  // holds the filed lines of every key
     std::unordered_map<std::string, Postings> index_;
     std::string key_;                  // the key being filed, in lower case
     struct RecentKey {
         std::string key;  // as written
         Postings* postings = nullptr;
     };
-    std::array<RecentKey, 32> recentKeys_;
+    std::array<RecentKey, 256> recentKeys_;
     Postings* searching_ = nullptr;    // the key whose hits are being visited
     std::set<size_t> searchingAdded_;  // lines that gained that key during the visit
     // The first text of every rewritten line, one record after the other: the line number,

@@ -75,8 +75,13 @@ const ProcessOutcome& EditingSession::Pending::outcome() const {
     return *outcome_;
 }
 
-void EditingSession::keep(Pending&& p, const std::vector<bool>& kept) {
+void EditingSession::keep(Pending&& p, const std::vector<bool>& givenKept) {
     if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
+    // Every module kept is the Process as it stands: nothing goes back, and its outcome holds.
+    static const std::vector<bool> kAll;
+    const bool keptAll = givenKept.empty() || !p.record_ || (givenKept.size() == p.changes().modules().size() &&
+                                        std::find(givenKept.begin(), givenKept.end(), false) == givenKept.end());
+    const std::vector<bool>& kept = keptAll ? kAll : givenKept;
     if (undo_ == Undo::None) {
         // Nothing will be taken back or shown again: the state says only that it is not saved.
         if (!kept.empty() && p.record_) group_.restore(p.changes(), kept);

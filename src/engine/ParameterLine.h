@@ -67,13 +67,19 @@ private:
 };
 
 // The tags of the numbers the blocks write are made once.
-inline Tags tagsFor(int number) {
+inline const std::vector<Tags>& commonTags() {
     static const std::vector<Tags> made = [] {
         std::vector<Tags> t;
         for (int i = 0; i < 16; ++i) t.emplace_back(i);
         return t;
     }();
-    return number >= 0 && static_cast<size_t>(number) < made.size() ? made[static_cast<size_t>(number)] : Tags(number);
+    return made;
+}
+[[gnu::noinline]] inline Tags uncommonTags(int number) { return Tags(number); }
+inline Tags tagsFor(int number) {
+    if (number >= 0 && number < 16) [[likely]]
+        return commonTags()[static_cast<size_t>(number)];
+    return uncommonTags(number);
 }
 
 // The value of a line that reads exactly "        <PrmN>value</PrmN>", or nullopt.

@@ -9,16 +9,41 @@
 namespace pf {
 
 ChangeList::ChangeList(const EditRecord& record) : record_(record) {
-    // Sorted as (header line, place in the record) pairs side by side: the record reads its
-    // rewrites back one by one.
-    std::vector<std::pair<long long, size_t>> keys(record.size());
-    for (size_t i = 0; i < keys.size(); ++i) keys[i] = {record.moduleLine(i), i};
-    std::sort(keys.begin(), keys.end());
-    order_.reserve(keys.size());
-    for (const auto& [header, i] : keys) {
-        if (modules_.empty() || modules_.back().headerLine != header) modules_.push_back({header, order_.size(), 0});
-        ++modules_.back().count;
-        order_.push_back(i);
+    // The rewrites sorted by (header line, place in the record). A hit's rewrites follow one
+    // another in the record, so it is sorted as runs of rewrites of one module, by (header
+    // line, first place): the same order, with a fraction of the entries to sort.
+    struct Run {
+        long long header;
+        size_t first, count;
+        bool operator<(const Run& o) const { return header != o.header ? header < o.header : first < o.first; }
+    };
+    std::vector<Run> runs;
+    for (size_t i = 0; i < record.size(); ++i) {
+        const long long header = record.moduleLine(i);
+        if (!runs.empty() && runs.back().header == header) ++runs.back().count;
+        else runs.push_back({header, i, 1});
+    }
+    // Each block's pass over the document leaves its runs ascending: the ascending stretches
+    // are merged pairwise, as many rounds as it takes.
+    std::vector<size_t> bounds{0};
+    for (size_t i = 1; i < runs.size(); ++i)
+        if (runs[i] < runs[i - 1]) bounds.push_back(i);
+    bounds.push_back(runs.size());
+    while (bounds.size() > 2) {
+        std::vector<size_t> merged{0};
+        for (size_t b = 0; b + 2 < bounds.size(); b += 2) {
+            std::inplace_merge(runs.begin() + static_cast<long>(bounds[b]), runs.begin() + static_cast<long>(bounds[b + 1]),
+                               runs.begin() + static_cast<long>(bounds[b + 2]));
+            merged.push_back(bounds[b + 2]);
+        }
+        if (bounds.size() % 2 == 0) merged.push_back(bounds.back());  // an odd stretch out, as it is
+        bounds.swap(merged);
+    }
+    order_.reserve(record.size());
+    for (const Run& run : runs) {
+        if (modules_.empty() || modules_.back().headerLine != run.header) modules_.push_back({run.header, order_.size(), 0});
+        modules_.back().count += run.count;
+        for (size_t i = run.first; i < run.first + run.count; ++i) order_.push_back(i);
     }
 }
 

@@ -35,7 +35,11 @@ void* allocateLarge(size_t bytes) {
     if (aligned > start) ::munmap(raw, aligned - start);
     if (const uintptr_t end = start + size + kHugePage; end > aligned + size)
         ::munmap(reinterpret_cast<void*>(aligned + size), end - (aligned + size));
-    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a wish; without it, small pages
+    // Huge pages are a wish (without them, small pages), and only for the whole ones the block
+    // fills: a huge page is resident whole once one byte of it is written, so the block's last
+    // part, which would fill one only partly, stays in small pages.
+    if (const size_t whole = bytes & ~(kHugePage - 1); whole > 0)
+        ::madvise(reinterpret_cast<void*>(aligned), whole, MADV_HUGEPAGE);
     return reinterpret_cast<void*>(aligned);
 }
 
@@ -77,17 +81,19 @@ void ByteBuffer::swap(ByteBuffer& other) noexcept {
     std::swap(capacity_, other.capacity_);
 }
 
-char* ByteLog::reserve(size_t size) {
-    if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < size) {
-        const size_t previous = blocks_.empty() ? 0 : blocks_.back().capacity;
-        const size_t capacity = std::max(size, std::clamp(previous * 2, size_t{64} << 10, kHugePage));
-        blocks_.push_back(Block{static_cast<char*>(allocateLarge(capacity)), capacity, 0});
-    }
-    return blocks_.back().data + blocks_.back().used;
+// A log's blocks come from the ordinary heap, not in huge pages: the last block of a log is
+// mostly empty, and a huge page is resident whole as soon as one byte of it is written.
+char* ByteLog::grow(size_t size) {
+    const size_t previous = blocks_.empty() ? 0 : blocks_.back().capacity;
+    const size_t capacity = std::max(size, std::clamp(previous * 2, size_t{64} << 10, kHugePage));
+    void* data = std::malloc(capacity);
+    if (!data) throw std::bad_alloc();
+    blocks_.push_back(Block{static_cast<char*>(data), capacity, 0});
+    return blocks_.back().data;
 }
 
 void ByteLog::clear() {
-    for (const Block& b : blocks_) freeLarge(b.data, b.capacity);
+    for (const Block& b : blocks_) std::free(b.data);
     blocks_.clear();
 }
 

@@ -59,7 +59,7 @@ private:
 };
 
 // Bytes appended in blocks that never move: a log that grows without copying what it holds.
-// Blocks grow from 64 KiB to 2 MiB (one huge page each).
+// Blocks grow from 64 KiB to 2 MiB.
 class ByteLog {
 public:
     ByteLog() = default;
@@ -68,7 +68,11 @@ public:
     ~ByteLog() { clear(); }
 
     // Room for `size` bytes at the end, in one block; commit() says how many were used.
-    char* reserve(size_t size);
+    char* reserve(size_t size) {
+        if (!blocks_.empty() && blocks_.back().capacity - blocks_.back().used >= size)
+            return blocks_.back().data + blocks_.back().used;
+        return grow(size);
+    }
     void commit(size_t used) { blocks_.back().used += used; }
     void clear();
 
@@ -84,6 +88,7 @@ private:
         char* data;
         size_t capacity, used;
     };
+    char* grow(size_t size);  // a new block with room for `size` bytes
     std::vector<Block> blocks_;
 };
 

@@ -75,6 +75,10 @@ TEST(DocumentText, FindIgnoresAsciiCaseAndStartsAtFrom) {
     EXPECT_FALSE(doc.find("\xE9<prm1>", 0).has_value());  // only ASCII letters fold
     EXPECT_FALSE(doc.find(needle, 1000).has_value());
     EXPECT_FALSE(Document().find("a", 0).has_value());
+    // Leading blanks of the needle count like any other character.
+    const Document indented = Document::fromBytes("x <Prm1>1 \n  <PRM1>1\na  b   c");
+    EXPECT_EQ(indented.find("  <prm1>1", 0), std::optional<size_t>(11));
+    EXPECT_EQ(indented.find("   ", 0), std::optional<size_t>(25));
 }
 
 TEST(DocumentText, FindAcrossLineBreaksMatchesTheJoinedText) {
@@ -126,6 +130,11 @@ TEST(DocumentText, PositionsAgreeWithTheJoinedTextAfterManyReplacements) {
 // text, saves the same bytes and keeps positions right, also after moving between the ways.
 TEST(DocumentText, RewritesInPlaceOrBesideReadBackAndSaveAsTheyWere) {
     struct Step { long long line; std::string text; };
+    auto lines = [](std::string_view line, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += line;
+        return s;
+    };
     const struct { std::string bytes; std::vector<Step> steps; } cases[] = {
         // CR LF lines: same length, one longer (into the CR), shorter, much longer and back.
         {"aaaa\r\nbbbb\r\ncccc\r\n",
@@ -138,6 +147,9 @@ TEST(DocumentText, RewritesInPlaceOrBesideReadBackAndSaveAsTheyWere) {
         // A text holding a line break is one line all the same.
         {"a\nb\n", {{0, "p\nq"}, {1, "r"}, {0, "s"}}},
         {"\n\n\n", {{1, "middle"}, {0, ""}, {2, "end"}, {1, ""}}},
+        // Many lines, saved in runs: a text filling a CR LF line's place, and one line of LF alone.
+        {lines("aaaa\r\n", 40), {{0, "AAAAA"}, {33, "b"}}},
+        {lines("aaaa\r\n", 5) + "e\n" + lines("aaaa\r\n", 40), {{44, "z"}}},
     };
     for (const auto& c : cases) {
         Document doc = Document::fromBytes(c.bytes);
