@@ -1,0 +1,212 @@
+// presetforger-cli show: the patch table of each file, as CSV, JSON or an aligned table. Files
+// are read one at a time and rows written as they are found, in large writes.
+#include <unistd.h>
+
+#include <array>
+#include <charconv>
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "catalogue/Catalogue.h"
+#include "cli/LibraryCommands.h"
+#include "document/Document.h"
+#include "library/PatchTable.h"
+#include "library/RowFilter.h"
+#include "library/Sheet.h"
+#include "text/Csv.h"
+#include "text/Escape.h"
+
+namespace pf::cli {
+
+namespace {
+
+using Format = LibraryOptions::Format;
+
+// A row's cells by setting, for writing them in column order.
+struct CellIndex {
+    std::array<const TableCell*, kSettingCount> of{};
+    explicit CellIndex(const TableRow& row) {
+        for (const TableCell& c : row.cells) of[static_cast<size_t>(c.setting)] = &c;
+    }
+};
+
+void appendNumber(std::string& out, long long n) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+}
+
+void appendCsvRow(std::string& out, std::string_view file, const TableRow& row, const std::vector<SettingId>& columns) {
+    appendCsvField(out, file);
+    out += ',';
+    appendNumber(out, static_cast<long long>(row.patch));
+    out += ',';
+    appendCsvField(out, row.patchName);
+    out += ',';
+    appendNumber(out, row.headerLine + 1);
+    out += ',';
+    out += groupName(row.group);
+    out += ',';
+    appendCsvField(out, row.type);
+    const CellIndex cells(row);
+    for (SettingId id : columns) {
+        out += ',';
+        const TableCell* c = cells.of[static_cast<size_t>(id)];
+        if (!c) continue;
+        if (!c->value) out += kUnreadable;
+        else if (const int* n = std::get_if<int>(&*c->value)) appendNumber(out, *n);
+        else appendCsvField(out, std::get<std::string>(*c->value));
+    }
+    out += "\r\n";
+}
+
+void appendJsonRow(std::string& out, std::string_view file, const TableRow& row, const std::vector<SettingId>& columns,
+                   const std::vector<std::string>& names) {
+    out += "{\"file\": ";
+    appendJsonString(out, file);
+    out += ", \"patch\": ";
+    appendNumber(out, static_cast<long long>(row.patch));
+    out += ", \"name\": ";
+    appendJsonString(out, row.patchName);
+    out += ", \"module\": ";
+    appendNumber(out, row.headerLine + 1);
+    out += ", \"block\": \"";
+    out += groupName(row.group);
+    out += "\", \"type\": ";
+    appendJsonString(out, row.type);
+    out += ", \"values\": {";
+    const CellIndex cells(row);
+    bool first = true;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const TableCell* c = cells.of[static_cast<size_t>(columns[i])];
+        if (!c) continue;
+        out += first ? "" : ", ";
+        first = false;
+        appendJsonString(out, names[i]);
+        out += ": ";
+        if (!c->value) out += "null";
+        else if (const int* n = std::get_if<int>(&*c->value)) appendNumber(out, *n);
+        else appendJsonString(out, std::get<std::string>(*c->value));
+    }
+    out += "}}";
+}
+
+// Characters a terminal shows for a UTF-8 text.
+size_t shownWidth(std::string_view text) {
+    size_t n = 0;
+    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// One file's rows as an aligned table: the columns that hold a value in any of them.
+void appendTable(std::string& out, const std::vector<std::vector<std::string>>& rows, const std::vector<std::string>& header) {
+    std::vector<bool> shown(header.size(), false);
+    const size_t fixed = 1 + kModuleColumns.size();
+    for (size_t c = 0; c < header.size(); ++c)
+        for (const auto& r : rows) shown[c] = shown[c] || c < fixed || !r[c].empty();
+    std::vector<size_t> width(header.size());
+    for (size_t c = 0; c < header.size(); ++c) {
+        width[c] = shownWidth(header[c]);
+        for (const auto& r : rows) width[c] = std::max(width[c], shownWidth(r[c]));
+    }
+    auto line = [&](const std::vector<std::string>& fields) {
+        std::string text;
+        for (size_t c = 0; c < fields.size(); ++c) {
+            if (!shown[c]) continue;
+            if (!text.empty()) text += "  ";
+            text += fields[c];
+            text.append(width[c] - shownWidth(fields[c]), ' ');
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out += text + "\n";
+    };
+    line(header);
+    for (const auto& r : rows) line(r);
+}
+
+}  // namespace
+
+int runShow(const LibraryOptions& o, const Catalogue& catalogue) {
+    RowFilter filter{{}, o.patches};
+    for (const std::string& w : o.where) {
+        auto read = readWhere(w);
+        if (auto* message = std::get_if<std::string>(&read)) {
+            sayError("--where " + *message);
+            std::cerr << libraryUsageText(o.command);
+            return kLibraryUsageError;
+        }
+        filter.where.push_back(std::get<Condition>(read));
+    }
+    std::vector<const DeviceModel*> models;
+    for (const std::string& input : o.inputs) {
+        const DeviceModel* m = modelOfFile(input);
+        models.push_back(m ? m : &unknownModel());
+    }
+    const std::vector<SettingId> columns = columnsFor(models);
+    const Format format = o.format != Format::Default ? o.format : ::isatty(STDOUT_FILENO) ? Format::Table : Format::Csv;
+    std::vector<std::string> names;
+    for (SettingId id : columns) names.push_back(columnName(id));
+
+    Output out;
+    std::string& text = out.text();
+    if (format == Format::Csv) appendCsvRecord(text, sheetHeader(columns));
+    if (format == Format::Json) {
+        text += "{\"columns\": [";
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (i) text += ", ";
+            appendJsonString(text, names[i]);
+        }
+        text += "], \"rows\": [";
+    }
+    int status = 0;
+    bool anyRow = false;
+    std::vector<std::string> errors;
+    std::map<std::string_view, std::unique_ptr<PatchTable>> tables;
+    for (size_t f = 0; f < o.inputs.size(); ++f) {
+        const std::string& file = o.inputs[f];
+        Document document;
+        std::string error;
+        if (!document.load(file, &error)) {
+            sayError(error);
+            errors.push_back(error);
+            status = 1;
+            continue;
+        }
+        auto& table = tables[models[f]->code];
+        if (!table) table = std::make_unique<PatchTable>(catalogue, *models[f]);
+        std::vector<std::vector<std::string>> tableRows;
+        table->forEachRow(document, [&](const TableRow& row) {
+            if (!filter.passes(row)) return;
+            switch (format) {
+                case Format::Csv: appendCsvRow(text, file, row, columns); break;
+                case Format::Json:
+                    text += anyRow ? ",\n" : "\n";
+                    appendJsonRow(text, file, row, columns, names);
+                    break;
+                default: {
+                    std::vector<std::string> fields = sheetFields(escaped(file), row, columns);
+                    for (std::string& field : fields) field = escaped(field);
+                    tableRows.push_back(std::move(fields));
+                }
+            }
+            anyRow = true;
+            out.maybeFlush();
+        });
+        if (format == Format::Table && !tableRows.empty()) {
+            if (f > 0 && !text.empty()) text += "\n";
+            appendTable(text, tableRows, sheetHeader(columns));
+        }
+    }
+    if (format == Format::Json) {
+        text += anyRow ? "\n], \"errors\": [" : "], \"errors\": [";
+        for (size_t i = 0; i < errors.size(); ++i) {
+            if (i) text += ", ";
+            appendJsonString(text, errors[i]);
+        }
+        text += "]}\n";
+    }
+    if (!out.flush()) return 1;
+    return status;
+}
+
+}  // namespace pf::cli
