@@ -38,7 +38,7 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    static constexpr size_t kChunk = 1 << 20;
+    static constexpr size_t kChunk = 1 << 18;
     std::string text_;
     bool ok_ = true;
 };

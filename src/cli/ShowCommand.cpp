@@ -2,6 +2,7 @@
 // are read one at a time and rows written as they are found, in large writes.
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <iostream>
@@ -36,28 +37,72 @@ void appendNumber(std::string& out, long long n) {
     out.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
 }
 
+// A CSV record made in a small buffer of its own and added to the output whole: a row has some
+// forty short fields, and adding each to the output on its own would cost more than the row.
+class CsvRow {
+public:
+    explicit CsvRow(std::string& out) : out_(out) {}
+    ~CsvRow() { out_.append(buffer_, size_); }
+    void separator() { put(','); }
+    void put(char c) {
+        if (size_ == sizeof buffer_) spill();
+        buffer_[size_++] = c;
+    }
+    void field(std::string_view text) {
+        if (std::ranges::any_of(text, [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; })) {
+            std::string quoted;
+            appendCsvField(quoted, text);
+            bytes(quoted);
+        } else {
+            bytes(text);
+        }
+    }
+    void number(long long n) {
+        if (sizeof buffer_ - size_ < 24) spill();
+        size_ = static_cast<size_t>(std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, n).ptr - buffer_);
+    }
+
+private:
+    void bytes(std::string_view text) {
+        if (text.size() > sizeof buffer_ - size_) {
+            spill();
+            if (text.size() > sizeof buffer_) return void(out_.append(text));
+        }
+        for (const char c : text) buffer_[size_++] = c;
+    }
+    void spill() {
+        out_.append(buffer_, size_);
+        size_ = 0;
+    }
+    std::string& out_;
+    char buffer_[2048];
+    size_t size_ = 0;
+};
+
 void appendCsvRow(std::string& out, std::string_view file, const TableRow& row, const std::vector<SettingId>& columns) {
-    appendCsvField(out, file);
-    out += ',';
-    appendNumber(out, static_cast<long long>(row.patch));
-    out += ',';
-    appendCsvField(out, row.patchName);
-    out += ',';
-    appendNumber(out, row.headerLine + 1);
-    out += ',';
-    out += groupName(row.group);
-    out += ',';
-    appendCsvField(out, row.type);
+    CsvRow csv(out);
+    csv.field(file);
+    csv.separator();
+    csv.number(static_cast<long long>(row.patch));
+    csv.separator();
+    csv.field(row.patchName);
+    csv.separator();
+    csv.number(row.headerLine + 1);
+    csv.separator();
+    csv.field(groupName(row.group));
+    csv.separator();
+    csv.field(row.type);
     const CellIndex cells(row);
     for (SettingId id : columns) {
-        out += ',';
+        csv.separator();
         const TableCell* c = cells.of[static_cast<size_t>(id)];
         if (!c) continue;
-        if (!c->value) out += kUnreadable;
-        else if (const int* n = std::get_if<int>(&*c->value)) appendNumber(out, *n);
-        else appendCsvField(out, std::get<std::string>(*c->value));
+        if (!c->value) csv.field(kUnreadable);
+        else if (const int* n = std::get_if<int>(&*c->value)) csv.number(*n);
+        else csv.field(std::get<std::string>(*c->value));
     }
-    out += "\r\n";
+    csv.put('\r');
+    csv.put('\n');
 }
 
 void appendJsonRow(std::string& out, std::string_view file, const TableRow& row, const std::vector<SettingId>& columns,

@@ -106,6 +106,17 @@ public:
     };
     std::vector<Read> readModule(const Document& document, long long prm0Line, Group group,
                                  std::string_view typeId) const;
+    // The same in two steps, for a reader of many modules of few types: where each setting
+    // readModule() reads stands in a module of this type (worked out once per type), and the
+    // values at those places in one module, appended to `out`.
+    struct Slot {
+        SettingId setting;
+        int parameter;
+        Storage storage;
+    };
+    std::vector<Slot> slotsOf(Group group, std::string_view typeId) const;
+    void readSlots(const Document& document, long long prm0Line, std::span<const Slot> slots,
+                   std::vector<Read>& out) const;
 
 private:
     // A catalogue section's (stored value, shown text) pairs, in section order, and the same

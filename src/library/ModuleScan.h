@@ -5,7 +5,7 @@
 // the noise reduction by its model's type id, and the patch module by its header line. Each is
 // told with the patch it lies in.
 
-#include <array>
+#include <unordered_map>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,12 +37,14 @@ public:
     void forEach(const Document& document, const std::function<void(const FoundModule&)>& found) const;
 
 private:
-    void scanLine(std::string_view line, long long index, FoundModule& at,
+    void scanLine(std::string_view line, long long index, FoundModule& at, std::string& key,
                   const std::function<void(const FoundModule&)>& found) const;
 
-    // The type ids each block searches for, in lower case (the search ignores letter case).
-    std::array<std::vector<std::string>, kGroupCount> ids_;
-    std::string header_;  // the patch module's header line in lower case; empty: none
+    // The type ids the blocks search for, in lower case (the search ignores letter case), each
+    // with the blocks that search it (bit g for Group g).
+    std::unordered_map<std::string, unsigned> ids_;
+    std::string header_;  // the patch module's header line; empty: none
+    size_t headerOpen_ = 0;  // where its '<' stands in it
 };
 
 }  // namespace pf

@@ -1,6 +1,8 @@
 #include "library/PatchTable.h"
 
 #include <algorithm>
+#include <array>
+#include <unordered_map>
 
 #include "document/Document.h"
 
@@ -40,11 +42,15 @@ void PatchTable::forEachRow(const Document& document, const std::function<void(c
         r.headerLine = m.headerLine;
         r.group = m.group;
         r.typeId = m.typeId;
-        if (m.group == Group::PatchLevel) r.type.clear();
-        else r.type = reader_.typeName(m.group, m.typeId).value_or("id " + r.typeId);
+        auto [at, made] = layouts_[static_cast<size_t>(m.group)].try_emplace(r.typeId);
+        Layout& layout = at->second;
+        if (made) {
+            if (m.group != Group::PatchLevel) layout.type = reader_.typeName(m.group, m.typeId).value_or("id " + r.typeId);
+            layout.slots = reader_.slotsOf(m.group, m.typeId);
+        }
+        r.type = layout.type;
         r.cells.clear();
-        for (ValueReader::Read& read : reader_.readModule(document, m.headerLine + 1, m.group, m.typeId))
-            r.cells.push_back({read.setting, std::move(read.value)});
+        reader_.readSlots(document, m.headerLine + 1, layout.slots, r.cells);
         row(r);
     });
 }

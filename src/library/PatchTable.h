@@ -3,7 +3,9 @@
 // The patch table of a patch group: one row per module an edit block edits, in file order,
 // with the value each setting of the block holds there as the window shows it.
 
+#include <array>
 #include <functional>
+#include <unordered_map>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,10 +24,8 @@ class Document;
 // How a value that is not one of its setting's values is shown.
 inline constexpr std::string_view kUnreadable = "unreadable";
 
-struct TableCell {
-    SettingId setting;
-    std::optional<ShownValue> value;  // none: not readable
-};
+// A setting and its value (none: not readable).
+using TableCell = ValueReader::Read;
 
 struct TableRow {
     size_t patch = 0;            // from 1
@@ -55,11 +55,18 @@ public:
     const ValueReader& reader() const { return reader_; }
 
     // Calls row() for every module in file order, in one pass; the row is reused between calls.
+    // (One thread at a time: the table keeps what it worked out per type between calls.)
     void forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const;
     std::vector<TableRow> rows(const Document& document) const;
 
 private:
+    // What a block's modules of a type show, worked out once per type.
+    struct Layout {
+        std::string type;
+        std::vector<ValueReader::Slot> slots;
+    };
     ValueReader reader_;
+    mutable std::array<std::unordered_map<std::string, Layout>, kGroupCount> layouts_;
     ModuleScan scan_;
     std::vector<SettingId> columns_;
 };
