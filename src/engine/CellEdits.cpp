@@ -45,7 +45,7 @@ BlockReport writeBlock(const BlockInput& in, Group group, std::span<const CellEd
         if (report.types.empty() || report.types.back().name != type) report.types.push_back({type, 0});
         ++report.types.back().hits;
         // The type first: the settings after it stand where the new type has them.
-        std::ranges::stable_partition(ofModule, [&](const CellEdit* e) {
+        std::stable_partition(ofModule.begin(), ofModule.end(), [&](const CellEdit* e) {
             const auto row = std::ranges::find(rows, e->setting, &LayoutRow::setting);
             const Place* place = row == rows.end() ? nullptr : placeOf(*row, in.device, typeBefore);
             return place && setsType(group, *place);

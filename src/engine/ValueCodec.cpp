@@ -251,7 +251,9 @@ std::optional<std::string_view> parameterText(std::string_view line, int number)
     // "<prmN>" and "</prmN>" in any letter case, compared where they stand without making them:
     // this runs for every value read.
     char digits[16];
-    const size_t n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+    size_t n = 1;
+    if (number >= 0 && number < 10) digits[0] = static_cast<char>('0' + number);
+    else n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
     const size_t openLength = 5 + n, closeLength = 6 + n;
     if (line.size() < openLength + closeLength) return std::nullopt;
     // "prmN>" at `at`, letters in any case.

@@ -103,6 +103,7 @@ public:
     struct Read {
         SettingId setting;
         std::optional<ShownValue> value;
+        bool operator==(const Read&) const = default;
     };
     std::vector<Read> readModule(const Document& document, long long prm0Line, Group group,
                                  std::string_view typeId) const;

@@ -38,43 +38,31 @@ ModuleScan::ModuleScan(const Catalogue& catalogue, const DeviceModel& model) {
 }
 
 // Every search string holds a '<', so each place a search finds in a line is told by where its
-// first '<' falls: the line is looked at only around its '<'s.
-void ModuleScan::scanLine(std::string_view line, long long index, FoundModule& at, std::string& key,
-                          const std::function<void(const FoundModule&)>& found) const {
-    bool headerFound = false;
+// first '<' falls: a line is looked at only at its '<'s.
+bool ModuleScan::atOpen(std::string_view line, size_t q, long long index, FoundModule& at, std::string& key,
+                        const std::function<void(const FoundModule&)>& found) const {
     const char* const text = line.data();
-    for (size_t q = 0; q < line.size(); ++q) {
-        if (text[q] != '<') [[likely]]
-            continue;
-        // "<prm1>" after eight blanks; its fifth and sixth characters first, the rarest.
-        if (q + kTypeIdOpen.size() <= line.size() && text[q + 4] == '1' && text[q + 5] == '>' && q >= kTypeIdBlanks.size() &&
-            equalsNoCase(line.substr(q, kTypeIdOpen.size()), kTypeIdOpen) &&
-            line.substr(q - kTypeIdBlanks.size(), kTypeIdBlanks.size()) == kTypeIdBlanks) {
-            const size_t idStart = q + kTypeIdOpen.size();
-            const size_t close = findNoCase(line, kTypeIdClose, idStart);
-            if (close != std::string_view::npos) {
-                const std::string_view id = line.substr(idStart, close - idStart);
-                key.assign(id);
-                for (char& c : key) c = asciiLower(c);
-                if (const auto hit = ids_.find(key); hit != ids_.end())
-                    for (unsigned g = 0; g < kGroupCount; ++g)
-                        if (hit->second & (1u << g)) {
-                            at.headerLine = moduleOfTypeIdLine(index).prm0Line - 1;
-                            at.group = static_cast<Group>(g);
-                            at.typeId = id;
-                            found(at);
-                        }
-            }
+    // "<prm1>" after eight blanks; its fifth and sixth characters first, the rarest.
+    if (q + kTypeIdOpen.size() <= line.size() && text[q + 4] == '1' && text[q + 5] == '>' && q >= kTypeIdBlanks.size() &&
+        equalsNoCase(line.substr(q, kTypeIdOpen.size()), kTypeIdOpen) &&
+        line.substr(q - kTypeIdBlanks.size(), kTypeIdBlanks.size()) == kTypeIdBlanks) {
+        const size_t idStart = q + kTypeIdOpen.size();
+        const size_t close = findNoCase(line, kTypeIdClose, idStart);
+        if (close != std::string_view::npos) {
+            const std::string_view id = line.substr(idStart, close - idStart);
+            key.assign(id);
+            for (char& c : key) c = asciiLower(c);
+            if (const auto hit = ids_.find(key); hit != ids_.end())
+                for (unsigned g = 0; g < kGroupCount; ++g)
+                    if (hit->second & (1u << g)) {
+                        at.headerLine = moduleOfTypeIdLine(index).prm0Line - 1;
+                        at.group = static_cast<Group>(g);
+                        at.typeId = id;
+                        found(at);
+                    }
         }
-        headerFound = headerFound || (!header_.empty() && q >= headerOpen_ &&
-                                      equalsNoCase(line.substr(q - headerOpen_, header_.size()), header_));
     }
-    if (headerFound) {
-        at.headerLine = index;
-        at.group = Group::PatchLevel;
-        at.typeId = {};
-        found(at);
-    }
+    return !header_.empty() && q >= headerOpen_ && equalsNoCase(line.substr(q - headerOpen_, header_.size()), header_);
 }
 
 namespace {
@@ -108,31 +96,50 @@ void forEachCandidate(const char* data, size_t size, F&& f) {
 void ModuleScan::forEach(const Document& document, const std::function<void(const FoundModule&)>& found) const {
     FoundModule at;
     std::string name, key;
-    auto scan = [&](size_t i) {
-        const std::string_view line = document.line(i);
-        if (const auto patch = patchNameIn(line)) {
-            ++at.patch;
-            name = *patch;
-            at.patchName = name;
-        }
-        scanLine(line, static_cast<long long>(i), at, key, found);
+    long long headerLine = -1;  // a line where the patch module's header was found, told at its end
+    auto lineDone = [&] {
+        if (headerLine < 0) return;
+        at.headerLine = headerLine;
+        at.group = Group::PatchLevel;
+        at.typeId = {};
+        found(at);
+        headerLine = -1;
     };
-    // Lines read as they were loaded lie one after the other in the buffer: only the lines that
-    // hold a '<' where one of the searched texts may begin are looked at.
+    // A '<' with nothing but blanks before it may start a patch.
+    auto open = [&](std::string_view line, size_t q, size_t index) {
+        if (line.substr(q).starts_with("<Patch ") && skipLeadingBlanks(line).size() == line.size() - q)
+            if (const auto patch = patchNameIn(line)) {
+                ++at.patch;
+                name = *patch;
+                at.patchName = name;
+            }
+        if (atOpen(line, q, static_cast<long long>(index), at, key, found)) headerLine = static_cast<long long>(index);
+    };
+    // Lines read as they were loaded lie one after the other in the buffer: only the '<'s where
+    // one of the searched texts may begin are looked at. Otherwise every '<' of every line.
     const bool headerFits = header_.empty() || lowerAscii(header_.substr(headerOpen_, 5)) == "<modu";
     if (!document.allInBuffer() || !headerFits) {
-        for (size_t i = 0; i < document.lineCount(); ++i) scan(i);
+        for (size_t i = 0; i < document.lineCount(); ++i) {
+            const std::string_view line = document.line(i);
+            for (size_t q = 0; q < line.size(); ++q)
+                if (line[q] == '<') open(line, q, i);
+            lineDone();
+        }
         return;
     }
     const std::string_view buffer = document.buffer();
-    size_t line = 0, next = document.lineCount() > 1 ? document.bufferOffset(1) : buffer.size();
-    long long scanned = -1;
+    size_t line = 0, start = 0, next = document.lineCount() > 1 ? document.bufferOffset(1) : buffer.size();
+    std::string_view text = document.lineCount() > 0 ? document.line(0) : std::string_view();
     forEachCandidate(buffer.data(), buffer.size(), [&](size_t offset) {
-        while (offset >= next && line + 1 < document.lineCount()) next = document.bufferOffset(++line + 1);
-        if (static_cast<long long>(line) == scanned) return;
-        scanned = static_cast<long long>(line);
-        scan(line);
+        if (offset >= next && line + 1 < document.lineCount()) {
+            lineDone();
+            while (offset >= next && line + 1 < document.lineCount()) next = document.bufferOffset(++line + 1);
+            start = document.bufferOffset(line);
+            text = document.line(line);
+        }
+        if (offset - start < text.size()) open(text, offset - start, line);
     });
+    lineDone();
 }
 
 }  // namespace pf

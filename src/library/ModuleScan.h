@@ -37,8 +37,10 @@ public:
     void forEach(const Document& document, const std::function<void(const FoundModule&)>& found) const;
 
 private:
-    void scanLine(std::string_view line, long long index, FoundModule& at, std::string& key,
-                  const std::function<void(const FoundModule&)>& found) const;
+    // What a '<' at `q` of line `index` begins: a type-id line's text, whose modules go to
+    // found(); returns whether the patch module's header begins there.
+    bool atOpen(std::string_view line, size_t q, long long index, FoundModule& at, std::string& key,
+                const std::function<void(const FoundModule&)>& found) const;
 
     // The type ids the blocks search for, in lower case (the search ignores letter case), each
     // with the blocks that search it (bit g for Group g).

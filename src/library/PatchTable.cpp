@@ -36,19 +36,28 @@ PatchTable::PatchTable(const Catalogue& catalogue, const DeviceModel& model)
 
 void PatchTable::forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const {
     TableRow r;
+    const Layout* last = nullptr;
+    Group lastGroup{};
+    std::string lastTypeId;
     scan_.forEach(document, [&](const FoundModule& m) {
         r.patch = m.patch;
         if (r.patchName != m.patchName) r.patchName = m.patchName;
         r.headerLine = m.headerLine;
         r.group = m.group;
         r.typeId = m.typeId;
-        auto [at, made] = layouts_[static_cast<size_t>(m.group)].try_emplace(r.typeId);
-        Layout& layout = at->second;
-        if (made) {
-            if (m.group != Group::PatchLevel) layout.type = reader_.typeName(m.group, m.typeId).value_or("id " + r.typeId);
-            layout.slots = reader_.slotsOf(m.group, m.typeId);
+        // Modules of one type tend to follow one another.
+        if (!last || lastGroup != m.group || lastTypeId != m.typeId) {
+            auto [at, made] = layouts_[static_cast<size_t>(m.group)].try_emplace(r.typeId);
+            if (made) {
+                if (m.group != Group::PatchLevel) at->second.type = reader_.typeName(m.group, m.typeId).value_or("id " + r.typeId);
+                at->second.slots = reader_.slotsOf(m.group, m.typeId);
+            }
+            last = &at->second;
+            lastGroup = m.group;
+            lastTypeId = r.typeId;
+            r.type = last->type;
         }
-        r.type = layout.type;
+        const Layout& layout = *last;
         r.cells.clear();
         reader_.readSlots(document, m.headerLine + 1, layout.slots, r.cells);
         row(r);

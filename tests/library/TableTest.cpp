@@ -74,6 +74,15 @@ TEST(PatchTable, ShowsEachModelsValuesAsTheWindowShowsThem) {
         const DeviceModel& model = *modelOfFile(c.file);
         const PatchTable table(testCatalogue(), model);
         const std::vector<TableRow> rows = table.rows(sheet.document());
+        // A document with a line kept beside its buffer is read line by line, to the same rows.
+        Document spilled = sheet.document();
+        spilled.setLine(0, std::string(500, ' ') + "<?xml?>");
+        ASSERT_FALSE(spilled.allInBuffer());
+        const std::vector<TableRow> again = table.rows(spilled);
+        ASSERT_EQ(again.size(), rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_TRUE(again[i].headerLine == rows[i].headerLine && again[i].group == rows[i].group &&
+                        again[i].cells == rows[i].cells && again[i].patchName == rows[i].patchName);
         // The test catalogue's G5 amp "Gate" has the noise reduction's id: the amp block edits that
         // module too, which makes a row of its own.
         const bool gate = model.code == "g5";
