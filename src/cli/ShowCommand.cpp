@@ -204,7 +204,7 @@ int runShow(const LibraryOptions& o, const Catalogue& catalogue) {
         text += "], \"rows\": [";
     }
     int status = 0;
-    bool anyRow = false;
+    bool anyRow = false, tableShown = false;
     std::vector<std::string> errors;
     std::map<std::string_view, std::unique_ptr<PatchTable>> tables;
     for (size_t f = 0; f < o.inputs.size(); ++f) {
@@ -238,8 +238,9 @@ int runShow(const LibraryOptions& o, const Catalogue& catalogue) {
             out.maybeFlush();
         });
         if (format == Format::Table && !tableRows.empty()) {
-            if (f > 0 && !text.empty()) text += "\n";
+            if (tableShown) text += "\n";  // a blank line between the files' tables
             appendTable(text, tableRows, sheetHeader(columns));
+            tableShown = true;
         }
     }
     if (format == Format::Json) {
