@@ -209,18 +209,11 @@ int runShow(const LibraryOptions& o, const Catalogue& catalogue) {
     std::map<std::string_view, std::unique_ptr<PatchTable>> tables;
     for (size_t f = 0; f < o.inputs.size(); ++f) {
         const std::string& file = o.inputs[f];
-        Document document;
-        std::string error;
-        if (!document.load(file, &error)) {
-            sayError(error);
-            errors.push_back(error);
-            status = 1;
-            continue;
-        }
         auto& table = tables[models[f]->code];
         if (!table) table = std::make_unique<PatchTable>(catalogue, *models[f]);
         std::vector<std::vector<std::string>> tableRows;
-        table->forEachRow(document, [&](const TableRow& row) {
+        std::string error;
+        const bool read = table->forEachRowOfFile(file, [&](const TableRow& row) {
             if (!filter.passes(row)) return;
             switch (format) {
                 case Format::Csv: appendCsvRow(text, file, row, columns); break;
@@ -236,7 +229,13 @@ int runShow(const LibraryOptions& o, const Catalogue& catalogue) {
             }
             anyRow = true;
             out.maybeFlush();
-        });
+        }, &error);
+        if (!read) {
+            // What was shown of it stays: a file that cannot be read at all shows nothing.
+            sayError(error);
+            errors.push_back(error);
+            status = 1;
+        }
         if (format == Format::Table && !tableRows.empty()) {
             if (tableShown) text += "\n";  // a blank line between the files' tables
             appendTable(text, tableRows, sheetHeader(columns));

@@ -1,5 +1,7 @@
 #include "library/ModuleScan.h"
 
+#include <algorithm>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -94,8 +96,16 @@ void forEachCandidate(const char* data, size_t size, F&& f) {
 }  // namespace
 
 void ModuleScan::forEach(const Document& document, const std::function<void(const FoundModule&)>& found) const {
+    PatchSoFar patch;
+    forEachIn(document, 0, document.lineCount(), patch, found);
+}
+
+void ModuleScan::forEachIn(const Document& document, size_t begin, size_t end, PatchSoFar& patch,
+                           const std::function<void(const FoundModule&)>& found) const {
     FoundModule at;
-    std::string name, key;
+    at.patch = patch.number;
+    at.patchName = patch.name;
+    std::string key;
     long long headerLine = -1;  // a line where the patch module's header was found, told at its end
     auto lineDone = [&] {
         if (headerLine < 0) return;
@@ -108,18 +118,20 @@ void ModuleScan::forEach(const Document& document, const std::function<void(cons
     // A '<' with nothing but blanks before it may start a patch.
     auto open = [&](std::string_view line, size_t q, size_t index) {
         if (line.substr(q).starts_with("<Patch ") && skipLeadingBlanks(line).size() == line.size() - q)
-            if (const auto patch = patchNameIn(line)) {
-                ++at.patch;
-                name = *patch;
-                at.patchName = name;
+            if (const auto name = patchNameIn(line)) {
+                at.patch = ++patch.number;
+                patch.name = *name;
+                at.patchName = patch.name;
             }
         if (atOpen(line, q, static_cast<long long>(index), at, key, found)) headerLine = static_cast<long long>(index);
     };
+    end = std::min(end, document.lineCount());
+    if (begin >= end) return;
     // Lines read as they were loaded lie one after the other in the buffer: only the '<'s where
     // one of the searched texts may begin are looked at. Otherwise every '<' of every line.
     const bool headerFits = header_.empty() || lowerAscii(header_.substr(headerOpen_, 5)) == "<modu";
     if (!document.allInBuffer() || !headerFits) {
-        for (size_t i = 0; i < document.lineCount(); ++i) {
+        for (size_t i = begin; i < end; ++i) {
             const std::string_view line = document.line(i);
             for (size_t q = 0; q < line.size(); ++q)
                 if (line[q] == '<') open(line, q, i);
@@ -128,12 +140,14 @@ void ModuleScan::forEach(const Document& document, const std::function<void(cons
         return;
     }
     const std::string_view buffer = document.buffer();
-    size_t line = 0, start = 0, next = document.lineCount() > 1 ? document.bufferOffset(1) : buffer.size();
-    std::string_view text = document.lineCount() > 0 ? document.line(0) : std::string_view();
-    forEachCandidate(buffer.data(), buffer.size(), [&](size_t offset) {
-        if (offset >= next && line + 1 < document.lineCount()) {
+    size_t line = begin, start = document.bufferOffset(begin), next = document.bufferOffset(begin + 1);
+    std::string_view text = document.line(begin);
+    const size_t from = start;
+    forEachCandidate(buffer.data() + from, document.bufferOffset(end) - from, [&](size_t at) {
+        const size_t offset = from + at;
+        if (offset >= next && line + 1 < end) {
             lineDone();
-            while (offset >= next && line + 1 < document.lineCount()) next = document.bufferOffset(++line + 1);
+            while (offset >= next && line + 1 < end) next = document.bufferOffset(++line + 1);
             start = document.bufferOffset(line);
             text = document.line(line);
         }

@@ -36,6 +36,15 @@ public:
     // blocks' searches hit gives one module per block, in the order Process runs the blocks.
     void forEach(const Document& document, const std::function<void(const FoundModule&)>& found) const;
 
+    // The same for a file read in parts: the lines [begin, end) of a part, the patch they lie
+    // in carried from the part before in `patch`.
+    struct PatchSoFar {
+        size_t number = 0;
+        std::string name;
+    };
+    void forEachIn(const Document& part, size_t begin, size_t end, PatchSoFar& patch,
+                   const std::function<void(const FoundModule&)>& found) const;
+
 private:
     // What a '<' at `q` of line `index` begins: a type-id line's text, whose modules go to
     // found(); returns whether the patch module's header begins there.

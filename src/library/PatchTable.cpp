@@ -1,10 +1,16 @@
 #include "library/PatchTable.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <unordered_map>
 
 #include "document/Document.h"
+#include "io/FileIO.h"
+#include "text/Encoding.h"
 
 namespace pf {
 
@@ -35,14 +41,20 @@ PatchTable::PatchTable(const Catalogue& catalogue, const DeviceModel& model)
     : reader_(catalogue, model), scan_(catalogue, model), columns_(columnsFor(model)) {}
 
 void PatchTable::forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const {
+    ModuleScan::PatchSoFar patch;
+    forEachRowIn(document, 0, document.lineCount(), 0, patch, row);
+}
+
+void PatchTable::forEachRowIn(const Document& document, size_t begin, size_t end, long long firstLine,
+                              ModuleScan::PatchSoFar& patch, const std::function<void(const TableRow&)>& row) const {
     TableRow r;
     const Layout* last = nullptr;
     Group lastGroup{};
     std::string lastTypeId;
-    scan_.forEach(document, [&](const FoundModule& m) {
+    scan_.forEachIn(document, begin, end, patch, [&](const FoundModule& m) {
         r.patch = m.patch;
         if (r.patchName != m.patchName) r.patchName = m.patchName;
-        r.headerLine = m.headerLine;
+        r.headerLine = firstLine + m.headerLine;
         r.group = m.group;
         r.typeId = m.typeId;
         // Modules of one type tend to follow one another.
@@ -62,6 +74,56 @@ void PatchTable::forEachRow(const Document& document, const std::function<void(c
         reader_.readSlots(document, m.headerLine + 1, layout.slots, r.cells);
         row(r);
     });
+}
+
+bool PatchTable::forEachRowOfFile(const std::filesystem::path& path, const std::function<void(const TableRow&)>& row,
+                                  std::string* error) const {
+    std::string reason;
+    const int fd = io::openRegularFile(path, &reason);
+    auto fail = [&](const std::string& why) {
+        if (error) *error = io::cannotOpen(path, why);
+        if (fd >= 0) ::close(fd);
+        return false;
+    };
+    if (fd < 0) return fail(reason);
+    // A module's lines reach at most this far past the line its search finds: a part's last
+    // lines are looked at with the next part, and the line before them goes along for the
+    // modules whose Prm0 it is.
+    constexpr size_t kPart = 512 * 1024, kReach = 18;
+    io::ByteBuffer& bytes = readBuffer_;  // the lines carried from the part before, then what is read after them
+    size_t used = 0;
+    ModuleScan::PatchSoFar patch;
+    long long firstLine = 0;  // the file's line that begins `bytes`
+    bool first = true, atEnd = false;
+    while (!atEnd) {
+        if (bytes.size() < used + kPart) bytes.resize(used + kPart);
+        ssize_t n;
+        do n = ::read(fd, bytes.data() + used, kPart);
+        while (n < 0 && errno == EINTR);
+        if (n < 0) return fail(std::strerror(errno));
+        used += static_cast<size_t>(n);
+        atEnd = n == 0;
+        const std::string_view text(bytes.data(), used);
+        if (first) {
+            // As Document::load: wide text is no patch group.
+            if (const std::string_view wide = wideTextEncoding(text); !wide.empty())
+                return fail("it is " + std::string(wide) + " text, and a patch group is 8-bit text; save it as 8-bit text first");
+        }
+        const size_t lineEnd = atEnd ? used : text.rfind('\n') + 1;  // npos + 1: none yet
+        const Document part = Document::fromBytes(text.substr(0, lineEnd));
+        const size_t begin = first ? 0 : 1;
+        const size_t end = atEnd ? part.lineCount() : part.lineCount() > kReach ? part.lineCount() - kReach : 0;
+        if (end <= begin) continue;  // lines too few yet to look at
+        forEachRowIn(part, begin, end, firstLine, patch, row);
+        first = false;
+        // The lines from the one before `end` on go on to the next part.
+        const size_t carried = part.bufferOffset(end - 1);
+        std::memmove(bytes.data(), bytes.data() + carried, used - carried);
+        used -= carried;
+        firstLine += static_cast<long long>(end - 1);
+    }
+    ::close(fd);
+    return true;
 }
 
 std::vector<TableRow> PatchTable::rows(const Document& document) const {

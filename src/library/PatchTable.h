@@ -4,6 +4,7 @@
 // with the value each setting of the block holds there as the window shows it.
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <unordered_map>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/ValueCodec.h"
+#include "io/LargeMemory.h"
 #include "library/Columns.h"
 #include "library/ModuleScan.h"
 
@@ -58,14 +60,25 @@ public:
     // (One thread at a time: the table keeps what it worked out per type between calls.)
     void forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const;
     std::vector<TableRow> rows(const Document& document) const;
+    // The same for a file read from disk in parts of a few hundred kilobytes, so that a file of
+    // any size costs little memory; false with `error` ("Cannot open file <path>: <reason>")
+    // when it cannot be read, as Document::load refuses it.
+    bool forEachRowOfFile(const std::filesystem::path& path, const std::function<void(const TableRow&)>& row,
+                          std::string* error = nullptr) const;
 
 private:
+    // The rows of the modules found in lines [begin, end) of a part of a file whose first line
+    // is line `firstLine` of the file.
+    void forEachRowIn(const Document& part, size_t begin, size_t end, long long firstLine, ModuleScan::PatchSoFar& patch,
+                      const std::function<void(const TableRow&)>& row) const;
+
     // What a block's modules of a type show, worked out once per type.
     struct Layout {
         std::string type;
         std::vector<ValueReader::Slot> slots;
     };
     ValueReader reader_;
+    mutable io::ByteBuffer readBuffer_;  // forEachRowOfFile's, kept for the next file
     mutable std::array<std::unordered_map<std::string, Layout>, kGroupCount> layouts_;
     ModuleScan scan_;
     std::vector<SettingId> columns_;
