@@ -17,6 +17,15 @@ namespace pf {
 
 namespace {
 
+// An id of up to seven characters in lower case and its length, as one number; none for a
+// longer one.
+std::optional<uint64_t> packedId(std::string_view id) {
+    if (id.size() > 7) return std::nullopt;
+    uint64_t packed = id.size();
+    for (const char c : id) packed = packed << 8 | static_cast<unsigned char>(asciiLower(c));
+    return packed;
+}
+
 // A type-id line: eight blanks, "<Prm1>", the id, "</Prm1>".
 constexpr std::string_view kTypeIdBlanks = "        ", kTypeIdOpen = "<prm1>", kTypeIdClose = "</prm1>";
 
@@ -33,10 +42,23 @@ ModuleScan::ModuleScan(const Catalogue& catalogue, const DeviceModel& model) {
     addList(Group::Amp, model.ampPage == ShownWith::B3AmpPage ? TypeList::B3Amp : TypeList::Amp);
     addList(Group::Drive, TypeList::Drive);
     addList(Group::Reverb, TypeList::Reverb);
+    for (const auto& [id, blocks] : ids_)
+        if (const auto packed = packedId(id)) shortIds_[*packed] = blocks;
     if (model.patchModule) {
         header_ = model.patchModule->header;
         headerOpen_ = header_.find('<');
     }
+}
+
+unsigned ModuleScan::blocksSearching(std::string_view id, std::string& key) const {
+    if (const auto packed = packedId(id)) {
+        const auto hit = shortIds_.find(*packed);
+        return hit == shortIds_.end() ? 0 : hit->second;
+    }
+    key.assign(id);
+    for (char& c : key) c = asciiLower(c);
+    const auto hit = ids_.find(key);
+    return hit == ids_.end() ? 0 : hit->second;
 }
 
 // Every search string holds a '<', so each place a search finds in a line is told by where its
@@ -52,11 +74,9 @@ bool ModuleScan::atOpen(std::string_view line, size_t q, long long index, FoundM
         const size_t close = findNoCase(line, kTypeIdClose, idStart);
         if (close != std::string_view::npos) {
             const std::string_view id = line.substr(idStart, close - idStart);
-            key.assign(id);
-            for (char& c : key) c = asciiLower(c);
-            if (const auto hit = ids_.find(key); hit != ids_.end())
+            if (const unsigned blocks = blocksSearching(id, key))
                 for (unsigned g = 0; g < kGroupCount; ++g)
-                    if (hit->second & (1u << g)) {
+                    if (blocks & (1u << g)) {
                         at.headerLine = moduleOfTypeIdLine(index).prm0Line - 1;
                         at.group = static_cast<Group>(g);
                         at.typeId = id;

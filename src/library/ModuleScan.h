@@ -6,6 +6,7 @@
 // told with the patch it lies in.
 
 #include <unordered_map>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,6 +55,9 @@ private:
     // The type ids the blocks search for, in lower case (the search ignores letter case), each
     // with the blocks that search it (bit g for Group g).
     std::unordered_map<std::string, unsigned> ids_;
+    // The same for the ids of up to seven characters (nearly all), packed into a number.
+    std::unordered_map<uint64_t, unsigned> shortIds_;
+    unsigned blocksSearching(std::string_view id, std::string& key) const;
     std::string header_;  // the patch module's header line; empty: none
     size_t headerOpen_ = 0;  // where its '<' stands in it
 };
