@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -57,19 +58,21 @@ public:
             bytes(text);
         }
     }
+    // Bytes already in their CSV form.
+    void bytes(std::string_view text) {
+        if (text.size() > sizeof buffer_ - size_) {
+            spill();
+            if (text.size() > sizeof buffer_) return void(out_.append(text));
+        }
+        std::memcpy(buffer_ + size_, text.data(), text.size());
+        size_ += text.size();
+    }
     void number(long long n) {
         if (sizeof buffer_ - size_ < 24) spill();
         size_ = static_cast<size_t>(std::to_chars(buffer_ + size_, buffer_ + sizeof buffer_, n).ptr - buffer_);
     }
 
 private:
-    void bytes(std::string_view text) {
-        if (text.size() > sizeof buffer_ - size_) {
-            spill();
-            if (text.size() > sizeof buffer_) return void(out_.append(text));
-        }
-        for (const char c : text) buffer_[size_++] = c;
-    }
     void spill() {
         out_.append(buffer_, size_);
         size_ = 0;
@@ -79,9 +82,10 @@ private:
     size_t size_ = 0;
 };
 
+// `file`: the File field in its CSV form.
 void appendCsvRow(std::string& out, std::string_view file, const TableRow& row, const std::vector<SettingId>& columns) {
     CsvRow csv(out);
-    csv.field(file);
+    csv.bytes(file);
     csv.separator();
     csv.number(static_cast<long long>(row.patch));
     csv.separator();
@@ -212,11 +216,12 @@ int runShow(const LibraryOptions& o, const Catalogue& catalogue) {
         auto& table = tables[models[f]->code];
         if (!table) table = std::make_unique<PatchTable>(catalogue, *models[f]);
         std::vector<std::vector<std::string>> tableRows;
-        std::string error;
+        std::string error, fileField;
+        appendCsvField(fileField, file);
         const bool read = table->forEachRowOfFile(file, [&](const TableRow& row) {
             if (!filter.passes(row)) return;
             switch (format) {
-                case Format::Csv: appendCsvRow(text, file, row, columns); break;
+                case Format::Csv: appendCsvRow(text, fileField, row, columns); break;
                 case Format::Json:
                     text += anyRow ? ",\n" : "\n";
                     appendJsonRow(text, file, row, columns, names);

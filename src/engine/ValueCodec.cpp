@@ -277,11 +277,7 @@ ValueReader::ValueReader(const Catalogue& catalogue, const DeviceModel& model)
             if (suffix == section::kCab) s.inOrder.emplace_back(cabStored(e.value), cabShown(e.name, e.value));
             else s.inOrder.emplace_back(e.value, e.name);
         }
-        s.byValue = s.inOrder;
-        std::stable_sort(s.byValue.begin(), s.byValue.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        s.byValue.erase(std::unique(s.byValue.begin(), s.byValue.end(),
-                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
-                        s.byValue.end());
+        for (const auto& [storedValue, shown] : s.inOrder) s.byValue.try_emplace(storedValue, shown);  // the first of equal values
     }
 }
 
@@ -289,10 +285,8 @@ std::optional<std::string> ValueReader::nameOf(std::string_view suffix, std::str
     if (value.empty()) return std::nullopt;
     const auto s = sections_.find(suffix);
     if (s != sections_.end()) {
-        const auto& byValue = s->second.byValue;
-        const auto it = std::lower_bound(byValue.begin(), byValue.end(), value,
-                                         [](const auto& entry, std::string_view v) { return entry.first < v; });
-        if (it != byValue.end() && it->first == value) return it->second;
+        const auto it = s->second.byValue.find(std::string(value));
+        if (it != s->second.byValue.end()) return it->second;
     }
     if (cab && value == kOrganStored) {
         // "ORGN" is stored as 0 whatever its catalogue value.

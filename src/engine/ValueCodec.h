@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -120,10 +121,11 @@ public:
                    std::vector<Read>& out) const;
 
 private:
-    // A catalogue section's (stored value, shown text) pairs, in section order, and the same
-    // sorted by stored value (the first of equal values only) for lookups.
+    // A catalogue section's (stored value, shown text) pairs, in section order, and the shown
+    // text of each stored value (the first of equal values) for lookups.
     struct Section {
-        std::vector<std::pair<std::string, std::string>> inOrder, byValue;
+        std::vector<std::pair<std::string, std::string>> inOrder;
+        std::unordered_map<std::string, std::string> byValue;
     };
     std::optional<std::string> nameOf(std::string_view suffix, std::string_view value, bool cab) const;
     std::span<const LayoutRow> rowsOf(Group group) const;

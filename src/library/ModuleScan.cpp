@@ -1,6 +1,7 @@
 #include "library/ModuleScan.h"
 
 #include <algorithm>
+#include <bit>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -26,6 +27,9 @@ std::optional<uint64_t> packedId(std::string_view id) {
     return packed;
 }
 
+// Where a packed id is looked for first in a table of `size` places (a power of two).
+size_t slotOf(uint64_t packed, size_t size) { return static_cast<size_t>((packed * 0x9E3779B97F4A7C15ull) >> 40) & (size - 1); }
+
 // A type-id line: eight blanks, "<Prm1>", the id, "</Prm1>".
 constexpr std::string_view kTypeIdBlanks = "        ", kTypeIdOpen = "<prm1>", kTypeIdClose = "</prm1>";
 
@@ -42,8 +46,13 @@ ModuleScan::ModuleScan(const Catalogue& catalogue, const DeviceModel& model) {
     addList(Group::Amp, model.ampPage == ShownWith::B3AmpPage ? TypeList::B3Amp : TypeList::Amp);
     addList(Group::Drive, TypeList::Drive);
     addList(Group::Reverb, TypeList::Reverb);
+    shortIds_.resize(std::bit_ceil(ids_.size() * 4 + 16));
     for (const auto& [id, blocks] : ids_)
-        if (const auto packed = packedId(id)) shortIds_[*packed] = blocks;
+        if (const auto packed = packedId(id)) {
+            size_t at = slotOf(*packed, shortIds_.size());
+            while (shortIds_[at].packed != 0) at = (at + 1) & (shortIds_.size() - 1);
+            shortIds_[at] = {*packed, blocks};
+        }
     if (model.patchModule) {
         header_ = model.patchModule->header;
         headerOpen_ = header_.find('<');
@@ -52,8 +61,10 @@ ModuleScan::ModuleScan(const Catalogue& catalogue, const DeviceModel& model) {
 
 unsigned ModuleScan::blocksSearching(std::string_view id, std::string& key) const {
     if (const auto packed = packedId(id)) {
-        const auto hit = shortIds_.find(*packed);
-        return hit == shortIds_.end() ? 0 : hit->second;
+        for (size_t at = slotOf(*packed, shortIds_.size());; at = (at + 1) & (shortIds_.size() - 1)) {
+            if (shortIds_[at].packed == *packed) return shortIds_[at].blocks;
+            if (shortIds_[at].packed == 0) return 0;
+        }
     }
     key.assign(id);
     for (char& c : key) c = asciiLower(c);
@@ -69,7 +80,7 @@ bool ModuleScan::atOpen(std::string_view line, size_t q, long long index, FoundM
     // "<prm1>" after eight blanks; its fifth and sixth characters first, the rarest.
     if (q + kTypeIdOpen.size() <= line.size() && text[q + 4] == '1' && text[q + 5] == '>' && q >= kTypeIdBlanks.size() &&
         equalsNoCase(line.substr(q, kTypeIdOpen.size()), kTypeIdOpen) &&
-        line.substr(q - kTypeIdBlanks.size(), kTypeIdBlanks.size()) == kTypeIdBlanks) {
+        std::all_of(text + q - kTypeIdBlanks.size(), text + q, [](char c) { return c == ' '; })) {
         const size_t idStart = q + kTypeIdOpen.size();
         const size_t close = findNoCase(line, kTypeIdClose, idStart);
         if (close != std::string_view::npos) {

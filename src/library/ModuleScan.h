@@ -55,8 +55,13 @@ private:
     // The type ids the blocks search for, in lower case (the search ignores letter case), each
     // with the blocks that search it (bit g for Group g).
     std::unordered_map<std::string, unsigned> ids_;
-    // The same for the ids of up to seven characters (nearly all), packed into a number.
-    std::unordered_map<uint64_t, unsigned> shortIds_;
+    // The same for the ids of up to seven characters (nearly all), packed into a number (never
+    // 0), in a table of their own looked up at the place their number gives.
+    struct ShortId {
+        uint64_t packed = 0;
+        unsigned blocks = 0;
+    };
+    std::vector<ShortId> shortIds_;
     unsigned blocksSearching(std::string_view id, std::string& key) const;
     std::string header_;  // the patch module's header line; empty: none
     size_t headerOpen_ = 0;  // where its '<' stands in it

@@ -90,18 +90,20 @@ bool PatchTable::forEachRowOfFile(const std::filesystem::path& path, const std::
     // lines are looked at with the next part, and the line before them goes along for the
     // modules whose Prm0 it is.
     constexpr size_t kPart = 512 * 1024, kReach = 18;
-    io::ByteBuffer& bytes = readBuffer_;  // the lines carried from the part before, then what is read after them
-    size_t used = 0;
+    // Each part is read into a buffer that becomes its document's, after the lines carried from
+    // the part before (`carried`, with the start of a line not yet ended).
+    std::string carried;
     ModuleScan::PatchSoFar patch;
-    long long firstLine = 0;  // the file's line that begins `bytes`
+    long long firstLine = 0;  // the file's line that begins the part
     bool first = true, atEnd = false;
     while (!atEnd) {
-        if (bytes.size() < used + kPart) bytes.resize(used + kPart);
+        io::ByteBuffer bytes(carried.size() + kPart);
+        std::memcpy(bytes.data(), carried.data(), carried.size());
         ssize_t n;
-        do n = ::read(fd, bytes.data() + used, kPart);
+        do n = ::read(fd, bytes.data() + carried.size(), kPart);
         while (n < 0 && errno == EINTR);
         if (n < 0) return fail(std::strerror(errno));
-        used += static_cast<size_t>(n);
+        const size_t used = carried.size() + static_cast<size_t>(n);
         atEnd = n == 0;
         const std::string_view text(bytes.data(), used);
         if (first) {
@@ -110,16 +112,19 @@ bool PatchTable::forEachRowOfFile(const std::filesystem::path& path, const std::
                 return fail("it is " + std::string(wide) + " text, and a patch group is 8-bit text; save it as 8-bit text first");
         }
         const size_t lineEnd = atEnd ? used : text.rfind('\n') + 1;  // npos + 1: none yet
-        const Document part = Document::fromBytes(text.substr(0, lineEnd));
+        std::string unended(text.substr(lineEnd));
+        bytes.resize(lineEnd);
+        const Document part = Document::fromBuffer(std::move(bytes));
         const size_t begin = first ? 0 : 1;
         const size_t end = atEnd ? part.lineCount() : part.lineCount() > kReach ? part.lineCount() - kReach : 0;
-        if (end <= begin) continue;  // lines too few yet to look at
+        if (end <= begin) {  // lines too few yet to look at
+            carried = std::string(part.buffer()) + unended;
+            continue;
+        }
         forEachRowIn(part, begin, end, firstLine, patch, row);
         first = false;
         // The lines from the one before `end` on go on to the next part.
-        const size_t carried = part.bufferOffset(end - 1);
-        std::memmove(bytes.data(), bytes.data() + carried, used - carried);
-        used -= carried;
+        carried = std::string(part.buffer().substr(part.bufferOffset(end - 1))) + unended;
         firstLine += static_cast<long long>(end - 1);
     }
     ::close(fd);

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "engine/ValueCodec.h"
-#include "io/LargeMemory.h"
 #include "library/Columns.h"
 #include "library/ModuleScan.h"
 
@@ -78,7 +77,6 @@ private:
         std::vector<ValueReader::Slot> slots;
     };
     ValueReader reader_;
-    mutable io::ByteBuffer readBuffer_;  // forEachRowOfFile's, kept for the next file
     mutable std::array<std::unordered_map<std::string, Layout>, kGroupCount> layouts_;
     ModuleScan scan_;
     std::vector<SettingId> columns_;
