@@ -22,6 +22,7 @@
 #include "catalogue/Catalogue.h"
 #include "cli/BatchRun.h"
 #include "cli/Changes.h"
+#include "cli/LibraryCommands.h"
 #include "text/Escape.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
@@ -127,6 +128,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // show, compare and import: the read side, a command of its own each.
+    if (!args.empty() && pf::cli::libraryCommand(args.front())) return pf::cli::runLibraryCommand(args);
     const bool json = asksForJson(args);
     const pf::cli::OptionsResult parsed = pf::cli::parseArguments(args);
     if (!parsed.ok()) return runError({parsed.error}, json, true);

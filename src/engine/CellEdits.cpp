@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "engine/Blocks.h"
 #include "engine/ProcessDriver.h"
+#include "text/Ascii.h"
 
 namespace pf {
 
@@ -13,11 +14,16 @@ namespace {
 // Whether a place is the module's type-id line, which decides where the other settings stand.
 bool setsType(Group group, const Place& place) { return byTypeList(group) && place.parameter == 1; }
 
-// The catalogue name of an amp type id (for a cab that follows the amp), or empty.
-std::string ampNameOf(const BlockInput& in, std::string_view typeId) {
-    for (const IniEntry& e : in.catalogue.readSection(in.choices.model + std::string(section::kAmp)))
-        if (e.value == typeId) return e.name;
-    return {};
+// How the record and the report name a module's type, as Process names its hits: an effect
+// type by its catalogue name ("id N" when the catalogue has none), the others by their search
+// string.
+std::string typeText(const BlockInput& in, Group group, std::string_view typeId) {
+    if (group == Group::PatchLevel) return std::string(trimBlanks(in.device.patchModule ? in.device.patchModule->header : ""));
+    if (group == Group::NoiseReduction) return std::string(trimBlanks(typeIdSearchString(typeId)));
+    const TypeList list = group == Group::Amp ? TypeList::Amp : group == Group::Drive ? TypeList::Drive : TypeList::Reverb;
+    for (const IniEntry& e : in.catalogue.readSection(in.choices.model + std::string(typeListSuffix(list))))
+        if (equalsNoCase(e.value, typeId)) return e.name;
+    return "id " + std::string(typeId);
 }
 
 BlockReport writeBlock(const BlockInput& in, Group group, std::span<const CellEdit> edits) {
@@ -35,9 +41,11 @@ BlockReport writeBlock(const BlockInput& in, Group group, std::span<const CellEd
         std::vector<const CellEdit*> ofModule;
         for (const CellEdit& e : edits)
             if (e.group == group && e.headerLine == header) ofModule.push_back(&e);
-        const std::string typeBefore = ofModule.front()->typeId;
+        const std::string typeBefore = ofModule.front()->typeId, type = typeText(in, group, typeBefore);
+        if (report.types.empty() || report.types.back().name != type) report.types.push_back({type, 0});
+        ++report.types.back().hits;
         // The type first: the settings after it stand where the new type has them.
-        std::ranges::stable_partition(ofModule, [&](const CellEdit* e) {
+        std::stable_partition(ofModule.begin(), ofModule.end(), [&](const CellEdit* e) {
             const auto row = std::ranges::find(rows, e->setting, &LayoutRow::setting);
             const Place* place = row == rows.end() ? nullptr : placeOf(*row, in.device, typeBefore);
             return place && setsType(group, *place);
@@ -45,9 +53,9 @@ BlockReport writeBlock(const BlockInput& in, Group group, std::span<const CellEd
         std::string typeId = typeBefore;
         const Module module = moduleOfHeaderLine(header);
         ++report.hits;
-        if (in.session.recording()) in.session.origin() = {group, typeBefore};
+        if (in.session.recording()) in.session.origin() = {group, type};
         for (const CellEdit* e : ofModule) {
-            const std::string ampName = cabFollowsAmp(e->setting, e->value) ? ampNameOf(in, typeId) : std::string();
+            const std::string ampName = cabFollowsAmp(e->setting, e->value) ? typeText(in, group, typeId) : std::string();
             for (const LayoutRow& row : rows) {
                 if (row.setting != e->setting) continue;
                 const Place* place = placeOf(row, in.device, typeId);
@@ -64,7 +72,6 @@ BlockReport writeBlock(const BlockInput& in, Group group, std::span<const CellEd
             }
         }
     }
-    report.types.push_back({std::string(groupName(group)), report.hits});
     report.editsMade = in.session.editsMade() - made;
     report.editsSkipped = in.session.editsSkipped() - skipped;
     return report;

@@ -248,17 +248,24 @@ std::optional<std::string_view> pedalVolumeFor(std::string_view target) {
 
 std::optional<std::string_view> parameterText(std::string_view line, int number) {
     line = skipLeadingBlanks(line);
-    // "<prmN>" and "</prmN>", made without allocating: this runs for every change read.
-    char open[24] = "<prm", close[24] = "</prm";
-    const auto digits = std::to_chars(open + 4, open + sizeof open - 1, number).ptr;
-    *digits = '>';
-    const size_t openLength = static_cast<size_t>(digits + 1 - open);
-    std::memcpy(close + 5, open + 4, openLength - 4);
-    const size_t closeLength = openLength + 1;
-    if (line.size() < openLength + closeLength || !equalsNoCase(line.substr(0, openLength), {open, openLength}) ||
-        !equalsNoCase(line.substr(line.size() - closeLength), {close, closeLength}))
-        return std::nullopt;
-    return line.substr(openLength, line.size() - openLength - closeLength);
+    // "<prmN>" and "</prmN>" in any letter case, compared where they stand without making them:
+    // this runs for every value read.
+    char digits[16];
+    size_t n = 1;
+    if (number >= 0 && number < 10) digits[0] = static_cast<char>('0' + number);
+    else n = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+    const size_t openLength = 5 + n, closeLength = 6 + n;
+    if (line.size() < openLength + closeLength) return std::nullopt;
+    // "prmN>" at `at`, letters in any case.
+    auto prmAt = [&](size_t at) {
+        if (asciiLower(line[at]) != 'p' || asciiLower(line[at + 1]) != 'r' || asciiLower(line[at + 2]) != 'm') return false;
+        for (size_t i = 0; i < n; ++i)
+            if (line[at + 3 + i] != digits[i]) return false;
+        return line[at + 3 + n] == '>';
+    };
+    const size_t close = line.size() - closeLength;
+    if (line[0] != '<' || !prmAt(1) || line[close] != '<' || line[close + 1] != '/' || !prmAt(close + 2)) return std::nullopt;
+    return line.substr(openLength, close - openLength);
 }
 
 ValueReader::ValueReader(const Catalogue& catalogue, const DeviceModel& model)
@@ -270,11 +277,7 @@ ValueReader::ValueReader(const Catalogue& catalogue, const DeviceModel& model)
             if (suffix == section::kCab) s.inOrder.emplace_back(cabStored(e.value), cabShown(e.name, e.value));
             else s.inOrder.emplace_back(e.value, e.name);
         }
-        s.byValue = s.inOrder;
-        std::stable_sort(s.byValue.begin(), s.byValue.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        s.byValue.erase(std::unique(s.byValue.begin(), s.byValue.end(),
-                                    [](const auto& a, const auto& b) { return a.first == b.first; }),
-                        s.byValue.end());
+        for (const auto& [storedValue, shown] : s.inOrder) s.byValue.try_emplace(storedValue, shown);  // the first of equal values
     }
 }
 
@@ -282,10 +285,8 @@ std::optional<std::string> ValueReader::nameOf(std::string_view suffix, std::str
     if (value.empty()) return std::nullopt;
     const auto s = sections_.find(suffix);
     if (s != sections_.end()) {
-        const auto& byValue = s->second.byValue;
-        const auto it = std::lower_bound(byValue.begin(), byValue.end(), value,
-                                         [](const auto& entry, std::string_view v) { return entry.first < v; });
-        if (it != byValue.end() && it->first == value) return it->second;
+        const auto it = s->second.byValue.find(std::string(value));
+        if (it != s->second.byValue.end()) return it->second;
     }
     if (cab && value == kOrganStored) {
         // "ORGN" is stored as 0 whatever its catalogue value.
@@ -352,20 +353,32 @@ std::optional<std::string> ValueReader::typeName(Group group, std::string_view t
     }
 }
 
-std::vector<ValueReader::Read> ValueReader::readModule(const Document& document, long long prm0Line, Group group,
-                                                       std::string_view typeId) const {
-    std::vector<Read> out;
+std::vector<ValueReader::Slot> ValueReader::slotsOf(Group group, std::string_view typeId) const {
+    std::vector<Slot> slots;
     for (const LayoutRow& row : rowsOf(group)) {
         if (!offeredFor(row.setting, *model_)) continue;
         const Place* place = placeOf(row, *model_, typeId);
-        if (!place || place->storage == Storage::PedalVolume) continue;
-        const long long line = prm0Line + place->parameter;
+        if (place && place->storage != Storage::PedalVolume) slots.push_back({row.setting, place->parameter, place->storage});
+    }
+    return slots;
+}
+
+void ValueReader::readSlots(const Document& document, long long prm0Line, std::span<const Slot> slots,
+                            std::vector<Read>& out) const {
+    for (const Slot& slot : slots) {
+        const long long line = prm0Line + slot.parameter;
         std::optional<ShownValue> value;
         if (line >= 0 && static_cast<unsigned long long>(line) < document.lineCount())
-            if (const auto text = parameterText(document.line(static_cast<size_t>(line)), place->parameter))
-                value = read(row.setting, *text, place->storage);
-        out.push_back({row.setting, std::move(value)});
+            if (const auto text = parameterText(document.line(static_cast<size_t>(line)), slot.parameter))
+                value = read(slot.setting, *text, slot.storage);
+        out.push_back({slot.setting, std::move(value)});
     }
+}
+
+std::vector<ValueReader::Read> ValueReader::readModule(const Document& document, long long prm0Line, Group group,
+                                                       std::string_view typeId) const {
+    std::vector<Read> out;
+    readSlots(document, prm0Line, slotsOf(group, typeId), out);
     return out;
 }
 

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -103,15 +104,28 @@ public:
     struct Read {
         SettingId setting;
         std::optional<ShownValue> value;
+        bool operator==(const Read&) const = default;
     };
     std::vector<Read> readModule(const Document& document, long long prm0Line, Group group,
                                  std::string_view typeId) const;
+    // The same in two steps, for a reader of many modules of few types: where each setting
+    // readModule() reads stands in a module of this type (worked out once per type), and the
+    // values at those places in one module, appended to `out`.
+    struct Slot {
+        SettingId setting;
+        int parameter;
+        Storage storage;
+    };
+    std::vector<Slot> slotsOf(Group group, std::string_view typeId) const;
+    void readSlots(const Document& document, long long prm0Line, std::span<const Slot> slots,
+                   std::vector<Read>& out) const;
 
 private:
-    // A catalogue section's (stored value, shown text) pairs, in section order, and the same
-    // sorted by stored value (the first of equal values only) for lookups.
+    // A catalogue section's (stored value, shown text) pairs, in section order, and the shown
+    // text of each stored value (the first of equal values) for lookups.
     struct Section {
-        std::vector<std::pair<std::string, std::string>> inOrder, byValue;
+        std::vector<std::pair<std::string, std::string>> inOrder;
+        std::unordered_map<std::string, std::string> byValue;
     };
     std::optional<std::string> nameOf(std::string_view suffix, std::string_view value, bool cab) const;
     std::span<const LayoutRow> rowsOf(Group group) const;

@@ -93,11 +93,12 @@ void forgetTemporary(void* slot) {
     if (slot) static_cast<TemporarySlot*>(slot)->state.store(0);
 }
 
-template <class Buffer>
-bool readWhole(const std::filesystem::path& path, Buffer& bytes, std::string* reason) {
+}  // namespace
+
+int openRegularFile(const std::filesystem::path& path, std::string* reason) {
     auto fail = [&](std::string why) {
         if (reason) *reason = std::move(why);
-        return false;
+        return -1;
     };
     // O_NONBLOCK keeps open() from waiting for a writer on a named pipe; nothing but a regular
     // file is read, so the flag changes nothing else.
@@ -114,6 +115,25 @@ bool readWhole(const std::filesystem::path& path, Buffer& bytes, std::string* re
         return fail(S_ISDIR(st.st_mode) ? systemReason(EISDIR) : std::string(kNotRegular));
     }
     // (O_NONBLOCK changes nothing for a regular file: it stays.)
+    return fd;
+}
+
+namespace {
+
+template <class Buffer>
+bool readWhole(const std::filesystem::path& path, Buffer& bytes, std::string* reason) {
+    auto fail = [&](std::string why) {
+        if (reason) *reason = std::move(why);
+        return false;
+    };
+    const int fd = openRegularFile(path, reason);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return fail(systemReason(e));
+    }
     Buffer content;
     try {
         content.resize(static_cast<size_t>(st.st_size));

@@ -16,6 +16,9 @@ namespace pf::io {
 bool readRegularFile(const std::filesystem::path& path, std::string& bytes, std::string* reason = nullptr);
 // The same into a buffer that is not cleared first and lies in huge pages when large.
 bool readRegularFile(const std::filesystem::path& path, ByteBuffer& bytes, std::string* reason = nullptr);
+// Opens a regular file for reading piece by piece, refusing anything else as readRegularFile
+// does: the descriptor (the caller closes it), or -1 with `reason` set.
+int openRegularFile(const std::filesystem::path& path, std::string* reason = nullptr);
 
 // Writes all bytes to a descriptor, retrying short writes and interruptions; false with errno
 // set on failure.

@@ -5,7 +5,8 @@
 // the noise reduction by its model's type id, and the patch module by its header line. Each is
 // told with the patch it lies in.
 
-#include <array>
+#include <unordered_map>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,13 +37,34 @@ public:
     // blocks' searches hit gives one module per block, in the order Process runs the blocks.
     void forEach(const Document& document, const std::function<void(const FoundModule&)>& found) const;
 
-private:
-    void scanLine(std::string_view line, long long index, FoundModule& at,
-                  const std::function<void(const FoundModule&)>& found) const;
+    // The same for a file read in parts: the lines [begin, end) of a part, the patch they lie
+    // in carried from the part before in `patch`.
+    struct PatchSoFar {
+        size_t number = 0;
+        std::string name;
+    };
+    void forEachIn(const Document& part, size_t begin, size_t end, PatchSoFar& patch,
+                   const std::function<void(const FoundModule&)>& found) const;
 
-    // The type ids each block searches for, in lower case (the search ignores letter case).
-    std::array<std::vector<std::string>, kGroupCount> ids_;
-    std::string header_;  // the patch module's header line in lower case; empty: none
+private:
+    // What a '<' at `q` of line `index` begins: a type-id line's text, whose modules go to
+    // found(); returns whether the patch module's header begins there.
+    bool atOpen(std::string_view line, size_t q, long long index, FoundModule& at, std::string& key,
+                const std::function<void(const FoundModule&)>& found) const;
+
+    // The type ids the blocks search for, in lower case (the search ignores letter case), each
+    // with the blocks that search it (bit g for Group g).
+    std::unordered_map<std::string, unsigned> ids_;
+    // The same for the ids of up to seven characters (nearly all), packed into a number (never
+    // 0), in a table of their own looked up at the place their number gives.
+    struct ShortId {
+        uint64_t packed = 0;
+        unsigned blocks = 0;
+    };
+    std::vector<ShortId> shortIds_;
+    unsigned blocksSearching(std::string_view id, std::string& key) const;
+    std::string header_;  // the patch module's header line; empty: none
+    size_t headerOpen_ = 0;  // where its '<' stands in it
 };
 
 }  // namespace pf

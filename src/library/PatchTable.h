@@ -3,7 +3,10 @@
 // The patch table of a patch group: one row per module an edit block edits, in file order,
 // with the value each setting of the block holds there as the window shows it.
 
+#include <array>
+#include <filesystem>
 #include <functional>
+#include <unordered_map>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,10 +25,8 @@ class Document;
 // How a value that is not one of its setting's values is shown.
 inline constexpr std::string_view kUnreadable = "unreadable";
 
-struct TableCell {
-    SettingId setting;
-    std::optional<ShownValue> value;  // none: not readable
-};
+// A setting and its value (none: not readable).
+using TableCell = ValueReader::Read;
 
 struct TableRow {
     size_t patch = 0;            // from 1
@@ -55,11 +56,28 @@ public:
     const ValueReader& reader() const { return reader_; }
 
     // Calls row() for every module in file order, in one pass; the row is reused between calls.
+    // (One thread at a time: the table keeps what it worked out per type between calls.)
     void forEachRow(const Document& document, const std::function<void(const TableRow&)>& row) const;
     std::vector<TableRow> rows(const Document& document) const;
+    // The same for a file read from disk in parts of a few hundred kilobytes, so that a file of
+    // any size costs little memory; false with `error` ("Cannot open file <path>: <reason>")
+    // when it cannot be read, as Document::load refuses it.
+    bool forEachRowOfFile(const std::filesystem::path& path, const std::function<void(const TableRow&)>& row,
+                          std::string* error = nullptr) const;
 
 private:
+    // The rows of the modules found in lines [begin, end) of a part of a file whose first line
+    // is line `firstLine` of the file.
+    void forEachRowIn(const Document& part, size_t begin, size_t end, long long firstLine, ModuleScan::PatchSoFar& patch,
+                      const std::function<void(const TableRow&)>& row) const;
+
+    // What a block's modules of a type show, worked out once per type.
+    struct Layout {
+        std::string type;
+        std::vector<ValueReader::Slot> slots;
+    };
     ValueReader reader_;
+    mutable std::array<std::unordered_map<std::string, Layout>, kGroupCount> layouts_;
     ModuleScan scan_;
     std::vector<SettingId> columns_;
 };

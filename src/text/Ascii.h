@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,8 @@ std::string_view trimBlanks(std::string_view s);  // removes ' ' and '\t' at bot
 // Removes ' ' and '\t' at the start; inline, as reading every changed line back calls it.
 inline std::string_view skipLeadingBlanks(std::string_view s) {
     size_t i = 0;
+    // Parameter lines start with eight blanks: those at one stroke.
+    while (i + 8 <= s.size() && std::memcmp(s.data() + i, "        ", 8) == 0) i += 8;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
     return s.substr(i);
 }

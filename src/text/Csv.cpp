@@ -1,9 +1,11 @@
 #include "text/Csv.h"
 
+#include <algorithm>
+
 namespace pf {
 
 void appendCsvField(std::string& out, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (std::ranges::none_of(field, [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; })) {
         out += field;
         return;
     }

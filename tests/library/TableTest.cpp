@@ -8,6 +8,7 @@
 
 #include "engine/EditingSession.h"
 #include "engine/EngineTestSupport.h"
+#include "support/TempDir.h"
 #include "library/Compare.h"
 #include "library/RowFilter.h"
 #include "recipe/Apply.h"
@@ -74,6 +75,15 @@ TEST(PatchTable, ShowsEachModelsValuesAsTheWindowShowsThem) {
         const DeviceModel& model = *modelOfFile(c.file);
         const PatchTable table(testCatalogue(), model);
         const std::vector<TableRow> rows = table.rows(sheet.document());
+        // A document with a line kept beside its buffer is read line by line, to the same rows.
+        Document spilled = sheet.document();
+        spilled.setLine(0, std::string(500, ' ') + "<?xml?>");
+        ASSERT_FALSE(spilled.allInBuffer());
+        const std::vector<TableRow> again = table.rows(spilled);
+        ASSERT_EQ(again.size(), rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_TRUE(again[i].headerLine == rows[i].headerLine && again[i].group == rows[i].group &&
+                        again[i].cells == rows[i].cells && again[i].patchName == rows[i].patchName);
         // The test catalogue's G5 amp "Gate" has the noise reduction's id: the amp block edits that
         // module too, which makes a row of its own.
         const bool gate = model.code == "g5";
@@ -93,6 +103,39 @@ TEST(PatchTable, ShowsEachModelsValuesAsTheWindowShowsThem) {
             EXPECT_EQ(def ? row->text(def->id) : row->text(ModuleColumn::Type), e.text) << e.column;
         }
     }
+}
+
+// A file of many parts, with a line longer than a part and no final line break, read in parts
+// gives the rows of the whole document.
+TEST(PatchTable, AFileReadInPartsGivesTheRowsOfTheWholeDocument) {
+    for (const ModelCase& c : modelCases()) {
+        SCOPED_TRACE(c.file);
+        Sheet sheet;
+        sheet.head();
+        for (int p = 0; p < 4000; ++p) {
+            sheet.patch("P" + std::to_string(p));
+            for (const auto& [number, values] : c.modules) sheet.module(number, values);
+            if (p == 2000) sheet.text("  <Note>" + std::string(700000, 'x') + "</Note>");
+            sheet.patchEnd();
+        }
+        TempDir dir;
+        std::string bytes;
+        for (const auto& l : sheet.lines) bytes += l + "\r\n";
+        bytes.resize(bytes.size() - 2);
+        std::ofstream(dir.path() / c.file, std::ios::binary) << bytes;
+        const PatchTable table(testCatalogue(), *modelOfFile(c.file));
+        const std::vector<TableRow> whole = table.rows(Document::fromBytes(bytes));
+        std::vector<TableRow> parts;
+        ASSERT_TRUE(table.forEachRowOfFile(dir.path() / c.file, [&](const TableRow& r) { parts.push_back(r); }));
+        ASSERT_EQ(parts.size(), whole.size());
+        for (size_t i = 0; i < whole.size(); ++i)
+            ASSERT_TRUE(parts[i].headerLine == whole[i].headerLine && parts[i].patch == whole[i].patch &&
+                        parts[i].patchName == whole[i].patchName && parts[i].cells == whole[i].cells && parts[i].type == whole[i].type)
+                << i;
+    }
+    std::string error;
+    EXPECT_FALSE(PatchTable(testCatalogue(), unknownModel()).forEachRowOfFile("/nonexistent.g5a", [](const TableRow&) {}, &error));
+    EXPECT_EQ(error, "Cannot open file /nonexistent.g5a: No such file or directory");
 }
 
 TEST(RowFilter, ReadsConditionsAsRecipesDoAndKeepsTheRowsMeetingThemAll) {
