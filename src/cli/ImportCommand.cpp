@@ -11,7 +11,7 @@
 #include "catalogue/Catalogue.h"
 #include "cli/Changes.h"
 #include "cli/LibraryCommands.h"
-#include "cli/OutputIdentity.h"
+#include "batch/OutputIdentity.h"
 #include "engine/EditingSession.h"
 #include "library/SheetEdits.h"
 #include "text/Escape.h"
@@ -128,7 +128,7 @@ int runImport(const LibraryOptions& o, const Catalogue& catalogue) {
         outputs.push_back(o.outDir ? *o.outDir / fs::path(f).filename() : fs::path(f));
     }
     if (o.outDir)
-        if (const auto clash = outputClash(inputs, outputs)) {
+        if (const auto clash = batch::outputClash(inputs, outputs)) {
             sayError(*clash);
             return kLibraryUsageError;
         }

@@ -117,7 +117,7 @@ public:
         Storage storage;
     };
     std::vector<Slot> slotsOf(Group group, std::string_view typeId) const;
-    void readSlots(const Document& document, long long prm0Line, std::span<const Slot> slots,
+    void readSlots(const Document& document, long long prm0Line, std::span<const Slot> settingSlots,
                    std::vector<Read>& out) const;
 
 private:

@@ -62,7 +62,7 @@ void PatchTable::forEachRowIn(const Document& document, size_t begin, size_t end
             auto [at, made] = layouts_[static_cast<size_t>(m.group)].try_emplace(r.typeId);
             if (made) {
                 if (m.group != Group::PatchLevel) at->second.type = reader_.typeName(m.group, m.typeId).value_or("id " + r.typeId);
-                at->second.slots = reader_.slotsOf(m.group, m.typeId);
+                at->second.settingSlots = reader_.slotsOf(m.group, m.typeId);
             }
             last = &at->second;
             lastGroup = m.group;
@@ -71,7 +71,7 @@ void PatchTable::forEachRowIn(const Document& document, size_t begin, size_t end
         }
         const Layout& layout = *last;
         r.cells.clear();
-        reader_.readSlots(document, m.headerLine + 1, layout.slots, r.cells);
+        reader_.readSlots(document, m.headerLine + 1, layout.settingSlots, r.cells);
         row(r);
     });
 }

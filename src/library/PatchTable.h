@@ -74,7 +74,7 @@ private:
     // What a block's modules of a type show, worked out once per type.
     struct Layout {
         std::string type;
-        std::vector<ValueReader::Slot> slots;
+        std::vector<ValueReader::Slot> settingSlots;
     };
     ValueReader reader_;
     mutable std::array<std::unordered_map<std::string, Layout>, kGroupCount> layouts_;
