@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "cli/OptionWords.h"
 #include "text/Escape.h"
 
 namespace pf::cli {
@@ -102,39 +103,21 @@ LibraryOptionsResult parseLibraryArguments(const std::vector<std::string>& args)
                 *flag = true;
                 continue;
             }
-            if (arg == "--backup" || arg.starts_with("--backup=")) {
-                const std::string kind = arg.size() > 8 ? arg.substr(9) : "simple";
-                if (kind != "simple" && kind != "numbered") {
-                    result.error = "--backup takes simple or numbered, not " + cut(kind);
-                    return result;
-                }
-                o.backup = kind == "simple" ? io::Backup::Simple : io::Backup::Numbered;
+            if (readBackupOption(arg, o.backup, result.error)) {
+                if (!result.error.empty()) return result;
                 continue;
             }
         }
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (const size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        }
+        const NamedOption option = splitOption(arg);
+        const std::string& name = option.name;
         const bool known = name == "--catalogue" || (import && name == "--out-dir") ||
                            (!import && name == "--format") || (show && (name == "--where" || name == "--patches"));
         if (!known) {
             result.error = "unknown option " + cut(arg);
             return result;
         }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                result.error = name + " needs a value";
-                return result;
-            }
-            value = args[++i];
-        }
-        if (value->empty()) {
-            result.error = name + " needs a value";
-            return result;
-        }
+        const std::optional<std::string> value = optionValue(args, i, option, result.error);
+        if (!value) return result;
         auto once = [&](bool given) {
             if (given) result.error = name + " is given more than once";
             return !given;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "cli/OptionWords.h"
 #include "text/Escape.h"
 #include "recipe/Recipe.h"
 #include "engine/Settings.h"
@@ -68,6 +69,7 @@ unsigned jobsNumber(const std::string& text) {
 std::string usageText() {
     return "usage: presetforger-cli --recipe RECIPE [--catalogue FILE] [--dry-run] [-j N] [--quiet]\n"
            "                        [--diff] [--json] [--backup[=numbered]] (-o OUTPUT | --out-dir DIR) INPUT...\n"
+           "       presetforger-cli show|compare|import ... (see presetforger-cli COMMAND --help)\n"
            "       presetforger-cli --help | --version\n";
 }
 
@@ -173,40 +175,19 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
             o.*(flag->field) = true;
             continue;
         }
-        if (arg == "--backup" || arg.starts_with("--backup=")) {
-            const std::string kind = arg.size() > 8 ? arg.substr(9) : "simple";
-            if (kind != "simple" && kind != "numbered") {
-                result.error = "--backup takes simple or numbered, not " + cut(kind);
-                return result;
-            }
-            o.backup = kind == "simple" ? io::Backup::Simple : io::Backup::Numbered;
+        if (readBackupOption(arg, o.backup, result.error)) {
+            if (!result.error.empty()) return result;
             continue;
         }
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (arg.starts_with("--")) {
-            const size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-            }
-        }
+        const NamedOption option = splitOption(arg);
+        const std::string& name = option.name;
         if (name != "--recipe" && name != "--catalogue" && name != "-o" && name != "--out-dir" && name != "-j" &&
             name != "--jobs") {
             result.error = "unknown option " + cut(arg);
             return result;
         }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                result.error = name + " needs a value";
-                return result;
-            }
-            value = args[++i];
-        }
-        if (value->empty()) {
-            result.error = name + " needs a value";
-            return result;
-        }
+        const std::optional<std::string> value = optionValue(args, i, option, result.error);
+        if (!value) return result;
         auto once = [&](bool given) {
             if (given) result.error = name + " is given more than once";
             return !given;
