@@ -4,6 +4,7 @@
 #include <iostream>
 #include <filesystem>
 #include <optional>
+#include <set>
 
 #include "catalogue/Catalogue.h"
 #include "cli/LibraryCommands.h"
@@ -49,12 +50,16 @@ constexpr std::string_view kindName(Kind kind) {
 std::string moduleText(const TableRow* row) { return row ? std::to_string(row->headerLine + 1) : std::string(); }
 
 // "Lead Solo: Amp.Gain 30 -> 60", "Lead Solo: Drive module only in A (line 120)", "Lead Solo:
-// patch only in B".
-std::string textLine(const Difference& d) {
+// patch only in B". A value of a block that A's patch has several modules of says which:
+// "Lead Solo: Drive.Level 60 -> 70 (line 15)".
+std::string textLine(const Difference& d, const std::set<std::pair<size_t, Group>>& severalInA) {
     std::string out = d.patch + ": ";
     auto shown = [](const std::string& v) { return v.empty() ? std::string("(none)") : v; };
     switch (d.kind) {
-        case Kind::Value: return out + columnName(d.setting) + " " + shown(d.before) + " -> " + shown(d.after);
+        case Kind::Value:
+            out += columnName(d.setting) + " " + shown(d.before) + " -> " + shown(d.after);
+            if (d.rowA && severalInA.contains({d.patchA, d.group})) out += " (line " + moduleText(d.rowA) + ")";
+            return out;
         case Kind::ModuleOnlyInA:
         case Kind::ModuleOnlyInB:
             return out + std::string(groupName(d.group)) + " " + std::string(kindName(d.kind)) + " (line " +
@@ -149,11 +154,15 @@ int runCompare(const LibraryOptions& o, const Catalogue& catalogue) {
             }
             text += differences.empty() ? "]}\n" : "\n]}\n";
             break;
-        default:
+        default: {
+            std::set<std::pair<size_t, Group>> seen, severalInA;
+            for (const TableRow& row : sides[0].rows)
+                if (!seen.insert({row.patch, row.group}).second) severalInA.insert({row.patch, row.group});
             for (const Difference& d : differences) {
-                text += escaped(textLine(d)) + "\n";
+                text += escaped(textLine(d, severalInA)) + "\n";
                 out.maybeFlush();
             }
+        }
     }
     if (!out.flush()) return kLibraryUsageError;
     return differences.empty() ? 0 : 1;

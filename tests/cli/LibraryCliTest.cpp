@@ -138,7 +138,7 @@ TEST(LibraryCli, CompareListsExactlyWhatARecipeChanged) {
     EXPECT_EQ(patches.out, "");
     const CliRun two = ws.run({"compare", "out/"s + kG5 + "#1", "out/"s + kG5 + "#3"});
     EXPECT_EQ(two.status, 1);
-    EXPECT_THAT(two.out, HasSubstr("Glass Morning: Drive.Drive Sparkle Boost -> Copper Fuzz\n"));
+    EXPECT_THAT(two.out, HasSubstr("Glass Morning: Drive.Drive Sparkle Boost -> Copper Fuzz (line 15)\n"));
     for (const Args& bad : {Args{"compare", kG5}, Args{"compare", kG5, "nothing.g5a"}, Args{"compare", kG5, kG5 + "#99"s},
                             Args{"compare", kG5, kG5 + "#1"s}})
         EXPECT_EQ(ws.run(bad).status, 2) << bad.back();
