@@ -54,6 +54,19 @@ struct ProcessedFile {
     std::optional<EditingSession::Pending> pending;  // with Processed and NothingToSave
 
     bool processed() const { return status == Status::Processed; }
+
+    ProcessedFile() = default;
+    ProcessedFile(ProcessedFile&&) = default;
+    // `pending` points into `session`, so a file taking another's place lets its own Process
+    // go before its session does, as destruction does (member by member, the session would go
+    // first).
+    ProcessedFile& operator=(ProcessedFile&& other) noexcept {
+        if (this != &other) {
+            std::destroy_at(this);
+            std::construct_at(this, std::move(other));
+        }
+        return *this;
+    }
 };
 
 // Works on one input; `record` keeps the record of every rewrite (for a preview, a diff or the

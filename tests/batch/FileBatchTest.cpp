@@ -62,6 +62,10 @@ TEST(FileBatch, UndoPutsBackReplacedOutputsAndRemovesNewOnes) {
     FileBatch batch(gigReady(), catalogue());
     std::atomic<bool> cancel{false};
     ASSERT_TRUE(batch.process({in.files[0], in.files[1], in.files[2]}, cancel));
+    // A file's changes are made when a preview first shows them, in place of the Process kept.
+    const pf::batch::ProcessedFile& shown = batch.withChanges(0);
+    ASSERT_TRUE(shown.pending && shown.pending->record());
+    EXPECT_FALSE(shown.pending->changes().modules().empty());
     pf::test::writeFile(out / "old.g5a", "old\n");
     pf::batch::BatchUndo undo;
     const auto written = batch.write({{0, out / "old.g5a", {}}, {1, out / "sub" / "new.g3xa", {}}, {2, out / "gone.b3a", {}}},
