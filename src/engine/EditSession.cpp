@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "catalogue/Catalogue.h"
@@ -118,7 +119,8 @@ bool isIndexKey(std::string_view n) {
 EditSession::EditSession(Document& document)
     : document_(document),
       indexed_(document.lineCount() <= UINT32_MAX),
-      first_(document.lineCount()) {
+      first_(static_cast<uint8_t*>(std::calloc(std::max<size_t>(document.lineCount(), 1), 1))) {
+    if (!first_) throw std::bad_alloc();
     if (!indexed_ || document_.lineCount() == 0) return;
     auto file = [&](std::string_view key, size_t line) {
         auto& lines = postings(key).lines;
@@ -399,13 +401,13 @@ void EditSession::rollback() {
     auto put = [&](size_t line, std::string_view original) { document_.setLine(line, original); };
     forEachLogged(put);
     std::string text;
-    for (size_t line = 0; line < first_.size(); ++line)
+    for (size_t line = 0; line < document_.lineCount(); ++line)
         if (first_[line] != 0 && first_[line] != kLogged) put(line, firstAsNumber(line, text));
     undo_.clear();
     remembered_ = 0;
     lastRemembered_ = 0;
     rewrittenAgain_.clear();
-    first_.assign(first_.size(), 0);
+    std::memset(first_.get(), 0, document_.lineCount());
 }
 
 }  // namespace pf

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -102,7 +104,10 @@ private:
     // back from its text, which every rewrite writes with it). The others go into the log,
     // one record after the other: the line number, the kind, the length and the bytes.
     static constexpr uint8_t kLogged = 255;
-    std::vector<uint8_t> first_;
+    struct Free {
+        void operator()(uint8_t* p) const noexcept { std::free(p); }
+    };
+    std::unique_ptr<uint8_t[], Free> first_;  // from calloc: fresh memory comes cleared
     io::ByteLog undo_;
     size_t remembered_ = 0;                  // lines rewritten
     size_t lastRemembered_ = 0;              // the line of the last record in undo_
