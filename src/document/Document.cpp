@@ -36,12 +36,33 @@ size_t findNoCase(std::string_view hay, std::string_view needle, size_t from) {
     return found;
 }
 
-void Document::LineStarts::reset(size_t bufferSize, size_t entries) {
+template <class Each>
+void Document::LineStarts::build(size_t bufferSize, size_t entries, Each&& each) {
+    *this = LineStarts();
+    groupStarts_.resize((entries + kGroup - 1) / kGroup);
+    distances_.resize(entries);
+    size_t i = 0;
+    bool fits = true;
+    each([&](size_t start) {
+        if (i % kGroup == 0) groupStarts_[i / kGroup] = start;
+        const size_t distance = start - groupStarts_[i / kGroup];
+        fits &= distance <= UINT16_MAX;
+        distances_[i++] = static_cast<uint16_t>(distance);
+    });
+    grouped_ = fits;
+    if (fits) return;
+    // Long lines: a start each.
+    groupStarts_ = decltype(groupStarts_)();
+    distances_ = decltype(distances_)();
     wide_ = bufferSize > UINT32_MAX;
-    narrowStarts_ = decltype(narrowStarts_)();
-    wideStarts_ = decltype(wideStarts_)();
-    if (wide_) wideStarts_.resize(entries);
-    else narrowStarts_.resize(entries);
+    i = 0;
+    if (wide_) {
+        wideStarts_.resize(entries);
+        each([&](size_t start) { wideStarts_[i++] = start; });
+    } else {
+        narrowStarts_.resize(entries);
+        each([&](size_t start) { narrowStarts_[i++] = static_cast<uint32_t>(start); });
+    }
 }
 
 Document Document::fromBytes(std::string_view bytes) { return fromBuffer(io::ByteBuffer(bytes)); }
@@ -58,18 +79,16 @@ void Document::splitLines() {
     const size_t size = bytes_.size();
     finalBreak_ = size > 0 && data[size - 1] == '\n';
     lineCount_ = scan::count(data, size, '\n') + (size > 0 && !finalBreak_ ? 1 : 0);
-    starts_.reset(size, lineCount_ + 1);
-    starts_.fill([&](auto* out) {
-        using Start = std::remove_pointer_t<decltype(out)>;
-        if (lineCount_ > 0) *out++ = 0;
+    starts_.build(size, lineCount_ + 1, [&](auto&& put) {
+        if (lineCount_ > 0) put(0);
         bool crLf = true;
         scan::forEachByte(data, size, '\n', [&](size_t at) {
             crLf = crLf && at > 0 && data[at - 1] == '\r';
-            if (at + 1 != size) *out++ = static_cast<Start>(at + 1);
+            if (at + 1 != size) put(at + 1);
             return true;
         });
         crLfAsRead_ = crLf;
-        *out = static_cast<Start>(size);
+        put(size);
     });
 }
 

@@ -94,21 +94,26 @@ public:
 
 private:
     // Where each line starts in the buffer, lineCount_ + 1 entries (the last is the buffer's
-    // size): four bytes a line for buffers under 4 GiB, eight above.
+    // size). Mostly about two bytes a line: the start of every 64th line, and each line's
+    // distance from the start of its group's first, where a group of 64 lines spans less than
+    // 64 KiB; otherwise four bytes a line for buffers under 4 GiB, eight above.
     class LineStarts {
     public:
-        size_t operator[](size_t i) const { return wide_ ? wideStarts_[i] : narrowStarts_[i]; }
-        // A table of `entries` entries for a buffer of this size, which fill(f) writes: f is
-        // called once with where the entries go (uint32_t* or uint64_t*).
-        void reset(size_t bufferSize, size_t entries);
-        template <class F>
-        void fill(F&& f) {
-            if (wide_) f(wideStarts_.data());
-            else f(narrowStarts_.data());
+        size_t operator[](size_t i) const {
+            if (grouped_) [[likely]]
+                return groupStarts_[i / kGroup] + distances_[i];
+            return wide_ ? wideStarts_[i] : narrowStarts_[i];
         }
+        // A table of `entries` entries for a buffer of this size: each(put) calls put(start)
+        // for every entry in order (it may be called twice).
+        template <class Each>
+        void build(size_t bufferSize, size_t entries, Each&& each);
 
     private:
-        bool wide_ = false;
+        static constexpr size_t kGroup = 64;
+        bool grouped_ = false, wide_ = false;
+        std::vector<uint64_t, io::LargeAllocator<uint64_t>> groupStarts_;
+        std::vector<uint16_t, io::LargeAllocator<uint16_t>> distances_;
         std::vector<uint32_t, io::LargeAllocator<uint32_t>> narrowStarts_;
         std::vector<uint64_t, io::LargeAllocator<uint64_t>> wideStarts_;
     };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "catalogue/Catalogue.h"
@@ -78,6 +79,18 @@ void forEachKey(std::string_view line, Emit&& emit) {
     });
 }
 
+// The number a value reads when it is one from 0 to 253 written plainly (no sign, no leading
+// zero), else -1.
+int smallNumber(std::string_view value) {
+    if (value.empty() || value.size() > 3 || (value[0] == '0' && value.size() > 1)) return -1;
+    int n = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n <= 253 ? n : -1;
+}
+
 }  // namespace
 
 bool isParameterLine(std::string_view line, int number) {
@@ -106,7 +119,8 @@ bool isIndexKey(std::string_view n) {
 EditSession::EditSession(Document& document)
     : document_(document),
       indexed_(document.lineCount() <= UINT32_MAX),
-      touched_(document.lineCount()) {
+      first_(static_cast<uint8_t*>(std::calloc(std::max<size_t>(document.lineCount(), 1), 1))) {
+    if (!first_) throw std::bad_alloc();
     if (!indexed_ || document_.lineCount() == 0) return;
     auto file = [&](std::string_view key, size_t line) {
         auto& lines = postings(key).lines;
@@ -273,10 +287,14 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     if (usual && same(held, value)) return true;
     if (record_) [[unlikely]]
         recordRewrite(index, current, number, value);
-    if (!touched_[index]) {
-        touched_[index] = true;
-        if (usual && number >= 0) remember(index, static_cast<size_t>(number) + 1, held);
-        else remember(index, 0, current);
+    if (first_[index] == 0) {
+        ++remembered_;
+        if (const int small = usual && number >= 0 ? smallNumber(held) : -1; small >= 0)
+            first_[index] = static_cast<uint8_t>(small + 1);
+        else if (usual && number >= 0)
+            remember(index, static_cast<size_t>(number) + 1, held);
+        else
+            remember(index, 0, current);
     } else {
         rewrittenAgain_.push_back(index);
     }
@@ -317,7 +335,7 @@ void EditSession::remember(size_t line, size_t kind, std::string_view bytes) {
     // holds its distance from the line before (as a zigzag number: 2d, or -2d - 1).
     const long long delta = static_cast<long long>(line) - static_cast<long long>(lastRemembered_);
     lastRemembered_ = line;
-    ++remembered_;
+    first_[line] = kLogged;
     char* const start = undo_.reserve(3 * 10 + bytes.size());
     char* out = putNumber(start, zigzag(delta));
     out = putNumber(out, kind);
@@ -326,10 +344,10 @@ void EditSession::remember(size_t line, size_t kind, std::string_view bytes) {
     undo_.commit(static_cast<size_t>(out - start) + bytes.size());
 }
 
-// Calls f(line, first text) for every line the session rewrote (for which wanted(line), when
-// given).
+// Calls f(line, first text) for every line whose first text is in the log (for which
+// wanted(line), when given).
 template <class F, class Wanted>
-void EditSession::forEachOriginal(F&& f, Wanted&& wanted) const {
+void EditSession::forEachLogged(F&& f, Wanted&& wanted) const {
     std::string text;
     size_t line = 0;
     undo_.forEachBlock([&](std::string_view undo) {
@@ -351,6 +369,16 @@ void EditSession::forEachOriginal(F&& f, Wanted&& wanted) const {
     });
 }
 
+std::string_view EditSession::firstAsNumber(size_t line, std::string& text) const {
+    // The line reads "        <PrmN>...</PrmN>" as the session wrote it, N its own number.
+    const std::string_view now = document_.line(line);
+    const std::string_view head = now.substr(0, now.find('>') + 1);
+    char digits[4];
+    const auto end = std::to_chars(digits, digits + sizeof digits, first_[line] - 1).ptr;
+    text.assign(head).append(digits, end).append("</").append(head.substr(kIndent.size() + 1));
+    return text;
+}
+
 size_t EditSession::linesChanged() const {
     // A line rewritten once differs from its first text; only one rewritten again may have
     // got it back.
@@ -358,18 +386,28 @@ size_t EditSession::linesChanged() const {
     std::vector<bool> again(document_.lineCount());
     for (size_t line : rewrittenAgain_) again[line] = true;
     size_t n = remembered_;
-    forEachOriginal([&](size_t line, std::string_view original) { n -= document_.line(line) == original; },
-                    [&](size_t line) { return again[line]; });
+    auto same = [&](size_t line, std::string_view original) { n -= document_.line(line) == original; };
+    forEachLogged(same, [&](size_t line) { return again[line]; });
+    std::string text;
+    for (size_t line : rewrittenAgain_)
+        if (again[line] && first_[line] != kLogged) {
+            again[line] = false;
+            same(line, firstAsNumber(line, text));
+        }
     return n;
 }
 
 void EditSession::rollback() {
-    forEachOriginal([&](size_t line, std::string_view original) { document_.setLine(line, original); });
+    auto put = [&](size_t line, std::string_view original) { document_.setLine(line, original); };
+    forEachLogged(put);
+    std::string text;
+    for (size_t line = 0; line < document_.lineCount(); ++line)
+        if (first_[line] != 0 && first_[line] != kLogged) put(line, firstAsNumber(line, text));
     undo_.clear();
     remembered_ = 0;
     lastRemembered_ = 0;
     rewrittenAgain_.clear();
-    touched_.assign(touched_.size(), false);
+    std::memset(first_.get(), 0, document_.lineCount());
 }
 
 }  // namespace pf

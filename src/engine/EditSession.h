@@ -3,7 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -81,7 +83,9 @@ private:
     // reads exactly "        <PrmN>value</PrmN>".
     void remember(size_t line, size_t kind, std::string_view bytes);
     template <class F, class Wanted = bool (*)(size_t)>
-    void forEachOriginal(F&& f, Wanted&& wanted = [](size_t) { return true; }) const;
+    void forEachLogged(F&& f, Wanted&& wanted = [](size_t) { return true; }) const;
+    // The first text of a line whose first text is kept as a number in first_.
+    std::string_view firstAsNumber(size_t line, std::string& text) const;
 
     Document& document_;
     bool indexed_;  // false for a document of more than 2^32 lines: every search reads the text
@@ -94,13 +98,19 @@ private:
     std::array<RecentKey, 256> recentKeys_;
     Postings* searching_ = nullptr;    // the key whose hits are being visited
     std::set<size_t> searchingAdded_;  // lines that gained that key during the visit
-    // The first text of every rewritten line, one record after the other: the line number,
-    // the kind, the length and the bytes (most lines are parameter lines written the usual
-    // way, so most records take a few bytes).
-    std::vector<bool> touched_;
+    // The first text of every rewritten line. Most are parameter lines written the usual way
+    // holding a small number: one byte a line of the document keeps that number (first_[line]:
+    // 0 not rewritten, kLogged in the log, else the number + 1; the line's own number comes
+    // back from its text, which every rewrite writes with it). The others go into the log,
+    // one record after the other: the line number, the kind, the length and the bytes.
+    static constexpr uint8_t kLogged = 255;
+    struct Free {
+        void operator()(uint8_t* p) const noexcept { std::free(p); }
+    };
+    std::unique_ptr<uint8_t[], Free> first_;  // from calloc: fresh memory comes cleared
     io::ByteLog undo_;
-    size_t remembered_ = 0;                  // records in undo_
-    size_t lastRemembered_ = 0;              // the line of the last record
+    size_t remembered_ = 0;                  // lines rewritten
+    size_t lastRemembered_ = 0;              // the line of the last record in undo_
     std::vector<size_t> rewrittenAgain_;     // lines rewritten after their first rewrite
     std::string scratch_;  // the parameter line being written
     EditRecord* record_ = nullptr;

@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string>
+#include <vector>
+
 #include "document/Document.h"
 #include "document/DeviceModels.h"
 #include "catalogue/Catalogue.h"
@@ -215,6 +218,14 @@ TEST(DocumentLoad, EmptyAndHugeSingleLineFiles) {
     ASSERT_TRUE(doc.load(dir / "big"));
     EXPECT_EQ(doc.lineCount(), 1u);
     EXPECT_EQ(doc.find("<PRM1>27</PRM1>", 0), std::optional<size_t>(big.size() - 20));
+
+    // Many short lines around one of 70,000 bytes: every line found where it starts.
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < 200; ++i) lines.push_back(i == 130 ? std::string(70000, 'w') : std::to_string(i));
+    std::string joined;
+    for (const std::string& l : lines) joined += l + "\r\n";
+    doc = Document::fromBytes(joined);
+    EXPECT_EQ(doc.lines(), lines);
 }
 
 TEST(ModelCode, ExtensionsByTheTable) {

@@ -2,6 +2,8 @@
 // answers searches agreeing with a plain search of the text.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "document/Document.h"
 #include "engine/EditSession.h"
 #include "support/SavedBytes.h"
@@ -35,7 +37,7 @@ TEST(EditSession, RollbackPutsBackEveryRewrittenLine) {
 TEST(EditSession, LinesRewrittenTwiceCountOnceAndRollBackToTheirFirstText) {
     pf::Document doc = pf::Document::fromBytes(
         "  <Module1>\n        <Prm0>1</Prm0>\n        <Prm1>27</Prm1>\n  <PRM2>5</prm2> tail\n"
-        "        <Prm3>7</Prm3>\n");
+        "        <Prm3>7</Prm3>\n        <Prm12>300</Prm12>\n        <Prm10>007</Prm10>\n        <Prm11>5</Prm11>\n");
     const std::string before = savedBytes(doc);
     pf::EditSession session(doc);
     session.writeParameter(1, 0, "1");                      // the same text: no change
@@ -44,8 +46,13 @@ TEST(EditSession, LinesRewrittenTwiceCountOnceAndRollBackToTheirFirstText) {
     session.writeParameter(4, 3, "8");
     session.writeParameter(4, 3, "7");                      // back to what it was
     session.writeParameter(2, 1, "28");
-    EXPECT_EQ(session.editsMade(), 6u);
-    EXPECT_EQ(session.linesChanged(), 2u);
+    for (const auto& [line, number, first] : {std::tuple{5, 12, "300"}, {6, 10, "007"}}) {
+        session.writeParameter(line, number, "9");
+        session.writeParameter(line, number, first);  // back to what it was
+    }
+    session.writeParameter(7, 11, "6");
+    EXPECT_EQ(session.editsMade(), 11u);
+    EXPECT_EQ(session.linesChanged(), 3u);
     EXPECT_EQ(doc.line(3), "        <Prm2>6</Prm2>");
     session.rollback();
     EXPECT_EQ(savedBytes(doc), before);
