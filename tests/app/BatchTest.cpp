@@ -1,6 +1,7 @@
 // The window's batch: many files at once, through the same core as the batch tool, its preview,
 // its writes into a folder or in place, and its undo.
 #include <QProcess>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QToolButton>
@@ -167,19 +168,26 @@ TEST_F(Batch, CancelledOrWithoutALoadNothingIsWritten) {
         return pf::app::BatchDecision{std::vector<bool>(r.files.size(), true), std::vector<std::vector<bool>>(r.files.size()), false};
     };
     EXPECT_FALSE(runBatch("gig-ready.recipe.ini", files, dir / "in", {}));  // no folder chosen
-    // Cancel pressed while the files are worked on, early or late: no preview, nothing written.
+    // Cancel pressed while the files are worked on, before the bar moves or once it has moved
+    // (however fast the machine): no preview, nothing written.
     desktop.batchPreview.reset();
     std::vector<fs::path> many;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         many.push_back(dir / "many" / (std::to_string(i) + ".g5a"));
         fs::create_directories(many.back().parent_path());
         fs::copy_file(files[0], many.back());
     }
-    for (int afterMs : {0, 5, 40}) {
-        QTimer::singleShot(afterMs, window.get(), [this] {
-            if (auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("batchprogress"))) progress->cancel();
+    for (const bool onceMoved : {false, true}) {
+        QTimer::singleShot(0, window.get(), [this, onceMoved] {
+            auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("batchprogress"));
+            if (!progress) return;
+            if (!onceMoved) return progress->cancel();
+            auto* bar = progress->findChild<QProgressBar*>();
+            QObject::connect(bar, &QProgressBar::valueChanged, progress, [progress](int done) {
+                if (done > 0) progress->cancel();
+            });
         });
-        EXPECT_FALSE(runBatch("gig-ready.recipe.ini", many, dir / "many", dir / "out"));
+        EXPECT_FALSE(runBatch("gig-ready.recipe.ini", many, dir / "many", dir / "out")) << "cancelled once moved: " << onceMoved;
     }
     EXPECT_FALSE(desktop.batchPreview);
     EXPECT_EQ(entryCount(dir / "out"), 0u);
