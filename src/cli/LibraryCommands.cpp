@@ -8,22 +8,14 @@
 #include <iostream>
 
 #include "catalogue/Catalogue.h"
+#include "cli/Messages.h"
 #include "text/Escape.h"
 
 namespace pf::cli {
 
-void sayError(const std::string& text) { std::cerr << "presetforger-cli: " + escaped(text) + "\n"; }
-
 bool Output::flush() {
     if (text_.empty() || !ok_) return ok_;
-    if (!io::writeAll(STDOUT_FILENO, text_.data(), text_.size())) {
-        if (errno == EPIPE) {
-            sayError("standard output was closed; stopped (outputs not yet written are left as they were)");
-            io::endProgram(128 + SIGPIPE);
-        }
-        sayError(std::string("Cannot write to standard output: ") + std::strerror(errno));
-        ok_ = false;
-    }
+    ok_ = writeStandardOutput(text_, "Cannot write to standard output");
     text_.clear();
     return ok_;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/LibraryOptions.h"
+#include "cli/Messages.h"
 
 namespace pf {
 class Catalogue;
@@ -21,9 +22,6 @@ int runLibraryCommand(const std::vector<std::string>& args);
 int runShow(const LibraryOptions& options, const Catalogue& catalogue);
 int runCompare(const LibraryOptions& options, const Catalogue& catalogue);
 int runImport(const LibraryOptions& options, const Catalogue& catalogue);
-
-// A message on stderr, one line: "presetforger-cli: " and the text escaped.
-void sayError(const std::string& text);
 
 // Standard output, gathered into large writes. A reader that has gone (a closed pipe) ends the
 // program as a recipe run does; any other failure is told once and makes ok() false.

@@ -23,6 +23,7 @@
 #include "cli/BatchRun.h"
 #include "cli/Changes.h"
 #include "cli/LibraryCommands.h"
+#include "cli/Messages.h"
 #include "text/Escape.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
@@ -36,28 +37,16 @@ namespace fs = std::filesystem;
 constexpr int kUsageOrRecipeError = 2;
 constexpr int kSomeInputFailed = 1;
 
-// Every message is one line: names and values in it are shown escaped.
-void message(const std::string& text) { std::cerr << "presetforger-cli: " + pf::escaped(text) + "\n"; }
-
-// Standard output carries the report; it is written unbuffered, so a write that fails (a full
-// disk, a closed descriptor) is known at once and with the system's reason. A reader that has
-// gone (a closed pipe) ends the run at once, as the signal for it would, but leaving every
-// output whole, old or new, and no temporary file behind.
+// Standard output carries the report (see writeStandardOutput).
 bool writeOut(std::string_view text) {
-    if (pf::io::writeAll(STDOUT_FILENO, text.data(), text.size())) return true;
-    if (errno == EPIPE) {
-        message("standard output was closed; stopped (outputs not yet written are left as they were)");
-        pf::io::endProgram(128 + SIGPIPE);
-    }
-    message(std::string("Cannot write the report to standard output: ") + std::strerror(errno));
-    return false;
+    return pf::cli::writeStandardOutput(text, "Cannot write the report to standard output");
 }
 
 // An error that ends the run before any file is touched: its messages on stderr (with the
 // usage lines after a usage error) and, when the run was asked for JSON, standard output is
 // still one JSON document, naming them.
 int runError(const std::vector<std::string>& texts, bool json, bool usage = false) {
-    for (const auto& text : texts) message(text);
+    for (const auto& text : texts) pf::cli::sayError(text);
     if (usage) std::cerr << pf::cli::usageText();
     if (json) {
         std::string doc = "{\"files\": [], \"errors\": [";
@@ -190,11 +179,11 @@ int main(int argc, char** argv) {
     std::vector<const std::string*> repeated;  // the messages seen, in the order first seen
     auto fileMessage = [&](const fs::path& input, const std::string& text) {
         const std::string prefix = input.string() + ": ";
-        if (!text.starts_with(prefix)) return message(text);  // it names its file in its own way
+        if (!text.starts_with(prefix)) return pf::cli::sayError(text);  // it names its file in its own way
         auto [it, first] = repeats.try_emplace(text.substr(prefix.size()), 0);
         if (first) {
             repeated.push_back(&it->first);
-            message(text);
+            pf::cli::sayError(text);
         } else {
             ++it->second;
         }
@@ -243,7 +232,7 @@ int main(int argc, char** argv) {
     progress.hide();
     for (const std::string* text : repeated)
         if (const size_t more = repeats[*text]; more > 0)
-            message("the same for " + std::to_string(more) + (more == 1 ? " more input: " : " more inputs: ") + *text);
+            pf::cli::sayError("the same for " + std::to_string(more) + (more == 1 ? " more input: " : " more inputs: ") + *text);
     if (o.json) report("\n]}\n");
     for (const auto& folder : written) pf::io::flushFolder(folder);
     return status;
