@@ -15,8 +15,14 @@
 //   the record shows beside its rewrites;
 // - the index of type-id and module-header lines finds exactly what a search of the text
 //   finds, on the file as read and on the document a Process left (whose rewritten lines lie
-//   in their own place or beside the buffer).
+//   in their own place or beside the buffer);
+// - the file cut into parts before every line that opens a patch, each part processed on its
+//   own, gives the whole run's lines, output bytes and counts, unless a part's run says it
+//   aimed outside its part.
 // Hangs are caught by libFuzzer's -timeout.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +38,7 @@
 #include "document/Document.h"
 #include "engine/EditSession.h"
 #include "engine/Process.h"
+#include "engine/ProcessInParts.h"
 #include "engine/Settings.h"
 
 namespace {
@@ -87,6 +94,45 @@ void checkIndexAgreesWithTheText(const pf::Document& document, const std::vector
             plain.push_back(static_cast<long long>(doc.lineOfPosition(*p)));
         PF_FUZZ_CHECK(indexed == plain);
     }
+}
+
+// The bytes a document writes.
+std::string written(const pf::Document& document) {
+    const int fd = ::memfd_create("written", MFD_CLOEXEC);
+    PF_FUZZ_CHECK(fd >= 0 && document.writeTo(fd));
+    std::string out(static_cast<size_t>(::lseek(fd, 0, SEEK_CUR)), '\0');
+    PF_FUZZ_CHECK(::pread(fd, out.data(), out.size(), 0) == static_cast<ssize_t>(out.size()));
+    ::close(fd);
+    return out;
+}
+
+// The run over the file in parts, one patch a part, against the whole run.
+void checkPartsAgreeWithTheWhole(std::string_view bytes, const pf::Catalogue& catalogue, const pf::Choices& choices,
+                                 const pf::Document& whole, const pf::ProcessReport& report) {
+    std::vector<std::string_view> parts;
+    for (size_t cut = pf::lastPatchStart(bytes); cut != std::string_view::npos; cut = pf::lastPatchStart(bytes)) {
+        PF_FUZZ_CHECK(cut > 0 && cut < bytes.size() && bytes[cut - 1] == '\n');
+        parts.insert(parts.begin(), bytes.substr(cut));
+        bytes = bytes.substr(0, cut);
+    }
+    parts.insert(parts.begin(), bytes);
+    std::vector<std::string> lines;
+    std::string out;
+    pf::ProcessReport total;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        pf::Document part = pf::Document::fromBytes(parts[i]);
+        const auto partReport = pf::processPart(part, i == 0, i + 1 == parts.size(), catalogue, choices);
+        if (!partReport) return;  // the file goes whole
+        if (i == 0) total = *partReport;
+        else pf::addPart(total, *partReport);
+        for (auto& line : part.lines()) lines.push_back(std::move(line));
+        out += written(part);
+    }
+    PF_FUZZ_CHECK(lines == whole.lines());
+    PF_FUZZ_CHECK(out == written(whole));
+    PF_FUZZ_CHECK(total.summary() == report.summary());
+    PF_FUZZ_CHECK(total.editsSkipped() == report.editsSkipped() && total.editsLeftOut() == report.editsLeftOut());
+    for (size_t b = 0; b < report.blocks.size(); ++b) PF_FUZZ_CHECK(total.blocks[b].editsMade == report.blocks[b].editsMade);
 }
 
 }  // namespace
@@ -189,6 +235,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool belowHeader = patchBlockEdits && couldHold(line - number - 1, "  <module");
         PF_FUZZ_CHECK(belowTypeId || belowHeader);
     }
+
+    checkPartsAgreeWithTheWhole(in.document, catalogue, in.choices, doc, report);
 
     const std::vector<std::string> needles = searchStrings(ini);
     checkIndexAgreesWithTheText(original, needles);

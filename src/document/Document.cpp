@@ -162,7 +162,11 @@ bool Document::forEachPiece(Sink&& sink) const {
 
 bool Document::writeTo(int fd) const {
     io::BufferedWriter writer(fd, bytes_.size() + lineCount_ + spill_.size() + 1);
-    return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
+    return writeTo(writer) && writer.flush();
+}
+
+bool Document::writeTo(io::BufferedWriter& writer) const {
+    return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); });
 }
 
 bool Document::save(const std::filesystem::path& path, std::string* error, const io::AtomicWriteOptions& options) const {

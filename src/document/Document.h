@@ -47,6 +47,8 @@ public:
     // Writes the bytes save() writes to a descriptor, in large writes (false with errno set
     // when a write fails).
     bool writeTo(int fd) const;
+    // The same through a writer the caller keeps (one file written from several documents).
+    bool writeTo(io::BufferedWriter& writer) const;
 
     void clear();
     size_t lineCount() const { return lineCount_; }

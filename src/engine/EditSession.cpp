@@ -264,6 +264,7 @@ void EditSession::resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, si
 }
 
 bool EditSession::writeParameter(long long line, int number, std::string_view value) {
+    aimAt(line);
     if (line < 0 || static_cast<unsigned long long>(line) >= document_.lineCount()) {
         ++skipped_;
         return false;

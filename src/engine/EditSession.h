@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -60,6 +62,15 @@ public:
 
     const Document& document() const { return document_; }
 
+    // Notes a line an edit aims at or reads, in the document or not: lowestAimedAt() and
+    // highestAimedAt() tell how far the session's edits looked (nothing yet: lowest > highest).
+    void aimAt(long long line) {
+        lowestAimedAt_ = std::min(lowestAimedAt_, line);
+        highestAimedAt_ = std::max(highestAimedAt_, line);
+    }
+    long long lowestAimedAt() const { return lowestAimedAt_; }
+    long long highestAimedAt() const { return highestAimedAt_; }
+
     // Lines whose text now differs from the text before the session.
     size_t linesChanged() const;
     // Puts back every line the session rewrote.
@@ -115,6 +126,7 @@ private:
     std::string scratch_;  // the parameter line being written
     EditRecord* record_ = nullptr;
     EditOrigin origin_;
+    long long lowestAimedAt_ = LLONG_MAX, highestAimedAt_ = LLONG_MIN;
     size_t made_ = 0;
     size_t skipped_ = 0;
     size_t leftOut_ = 0;

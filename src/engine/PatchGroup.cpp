@@ -77,6 +77,10 @@ bool PatchGroup::loadWith(const std::filesystem::path& path, const ListsFor& lis
     return true;
 }
 
+void PatchGroup::nameOnly(const std::filesystem::path& name, ListsByModel& lists) {
+    take(Document(), name, [&lists](std::string_view code) { return lists.forModel(code); });
+}
+
 void PatchGroup::loadBytes(std::string_view bytes, const std::filesystem::path& name, const Catalogue& catalogue) {
     take(Document::fromBytes(bytes), name, readFrom(catalogue));
 }

@@ -70,6 +70,9 @@ public:
     bool load(const std::filesystem::path& path, const Catalogue& catalogue, std::string* error = nullptr);
     // As above, with the lists read once per model.
     bool load(const std::filesystem::path& path, ListsByModel& lists, std::string* error = nullptr);
+    // A group of the model a file of this name has, its document empty: for a file that is
+    // read elsewhere, in parts.
+    void nameOnly(const std::filesystem::path& name, ListsByModel& lists);
     // As load(), with the bytes of a file of this name.
     void loadBytes(std::string_view bytes, const std::filesystem::path& name, const Catalogue& catalogue);
 

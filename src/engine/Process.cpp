@@ -74,12 +74,13 @@ std::string leftOutText(size_t count) {
     return std::to_string(count) + (count == 1 ? " edit left out by its condition" : " edits left out by their conditions");
 }
 
-ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices, EditRecord* record) {
-    return processWithBlocks(document, catalogue, choices, kBlocks, record);
+ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices, EditRecord* record,
+                      LinesAimedAt* aimed) {
+    return processWithBlocks(document, catalogue, choices, kBlocks, record, aimed);
 }
 
 ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, const Choices& choices,
-                                std::span<const BlockStep> blocks, EditRecord* record) {
+                                std::span<const BlockStep> blocks, EditRecord* record, LinesAimedAt* aimed) {
     ProcessReport report;
     report.groupFlags = groupFlags(choices);
     if (report.nothingToSave()) return report;
@@ -107,6 +108,7 @@ ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, 
         throw;
     }
     report.linesChanged = session.linesChanged();
+    if (aimed) *aimed = {session.lowestAimedAt(), session.highestAimedAt()};
     return report;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -53,7 +54,11 @@ std::string leftOutText(size_t count);
 // nothing: should anything fail, the document is left as it was and the exception passes on.
 // With `record`, every rewrite that changes a line is appended to it (nothing is appended when
 // the command fails); without, nothing is recorded and nothing costs more.
+// With `aimed`, it receives the lowest and highest line an edit aimed at or read.
+struct LinesAimedAt {
+    long long lowest = LLONG_MAX, highest = LLONG_MIN;  // none: lowest > highest
+};
 ProcessReport process(Document& document, const Catalogue& catalogue, const Choices& choices,
-                      EditRecord* record = nullptr);
+                      EditRecord* record = nullptr, LinesAimedAt* aimed = nullptr);
 
 }  // namespace pf

@@ -19,6 +19,7 @@ struct BlockStep {
 // Process with `blocks` as the edit blocks, run in table order, each when its group's flag is
 // set.
 ProcessReport processWithBlocks(Document& document, const Catalogue& catalogue, const Choices& choices,
-                                std::span<const BlockStep> blocks, EditRecord* record = nullptr);
+                                std::span<const BlockStep> blocks, EditRecord* record = nullptr,
+                                LinesAimedAt* aimed = nullptr);
 
 }  // namespace pf

@@ -90,6 +90,7 @@ const std::string* PlacedRows::decide(const Write& w, const Module& module) {
         return nullptr;
     };
     if (const auto& patterns = in_.choices.patchesOf(w.setting); !patterns.empty()) {
+        session.aimAt(module.prm0Line - 1);  // where the look for the patch's name starts
         if (patchOf_ != module.prm0Line) {
             patchOf_ = module.prm0Line;
             const long long above = std::max<long long>(module.prm0Line - 1, 0);
@@ -101,6 +102,7 @@ const std::string* PlacedRows::decide(const Write& w, const Module& module) {
 
     // The value the module holds, as the line stands now.
     const long long line = module.line(w.valueParameter);
+    session.aimAt(line);
     std::optional<std::string_view> held;
     if (line >= 0 && static_cast<unsigned long long>(line) < document.lineCount())
         held = parameterText(document.line(static_cast<size_t>(line)), w.valueParameter);

@@ -32,6 +32,7 @@ using Args = std::vector<std::string>;
 struct CliRun {
     int status = -1;
     std::string out, err;
+    long peakKiB = 0;  // the most memory the program held
 };
 
 std::string example(const char* name) { return readFile(kSource / "examples" / name); }
@@ -39,6 +40,11 @@ std::string exampleRecipe(const char* name) { return (kSource / "examples" / (st
 Args plus(Args args, const std::vector<std::string>& more) {
     args.insert(args.end(), more.begin(), more.end());
     return args;
+}
+std::string repeated(std::string_view text, size_t times) {
+    std::string out;
+    while (times-- > 0) out += text;
+    return out;
 }
 size_t lineCount(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -83,8 +89,10 @@ struct Workspace {
     }
     CliRun finish(pid_t child) const {
         int status = 0;
-        waitpid(child, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(capture / "stdout"), readFile(capture / "stderr")};
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(capture / "stdout"), readFile(capture / "stderr"),
+                usage.ru_maxrss};
     }
     CliRun run(Args args, RunOptions options = {}) const { return finish(start(std::move(args), options)); }
     TempDir dir, capture;

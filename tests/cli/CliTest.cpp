@@ -390,11 +390,6 @@ bool plainLines(const std::string& text) {
     return std::none_of(text.begin(), text.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\n') || c == 0x7f; });
 }
 
-std::string repeated(std::string_view text, size_t times) {
-    std::string out;
-    while (times-- > 0) out += text;
-    return out;
-}
 
 TEST(Escaping, NamesAndValuesAreEscapedAndCutOneLinePerInput) {
     Workspace ws;

@@ -1,0 +1,139 @@
+#include "batch/FileInParts.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cerrno>
+#include <deque>
+#include <future>
+#include <thread>
+
+#include "document/Document.h"
+#include "engine/ProcessInParts.h"
+#include "io/FileIO.h"
+#include "text/Encoding.h"
+
+namespace pf::batch {
+
+namespace {
+
+constexpr size_t kPartSize = size_t{512} << 10;
+
+// Reads up to `size` bytes from `fd` to `at`: the number read (0 at the end), or -1.
+long long readSome(int fd, char* at, size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, at, size);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+struct ProcessedPart {
+    Document document;
+    std::optional<ProcessReport> report;  // none: of no use, the file goes whole
+};
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::optional<FileInParts> processFileInParts(const std::filesystem::path& input, ChoicesByModel& choices,
+                                              const Catalogue& catalogue,
+                                              const std::function<bool(const Document&)>& writePart) {
+    const Descriptor fd(io::openRegularFile(input));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || static_cast<unsigned long long>(st.st_size) < kFileInPartsSize)
+        return std::nullopt;
+    PatchGroup group;
+    group.nameOnly(input, choices.lists());
+    const FileChoices& fc = choices.forGroup(group);
+    if (!fc.ok()) return std::nullopt;
+
+    FileInParts file;
+    file.notApplied = fc.notApplied;
+    bool started = false, declined = false;
+    const size_t threads = std::max(1u, std::thread::hardware_concurrency());
+    std::deque<std::future<ProcessedPart>> working;
+    // Waits for the oldest part and writes it.
+    auto takeOldest = [&] {
+        ProcessedPart part = working.front().get();
+        working.pop_front();
+        if (declined || !part.report) return void(declined = true);
+        if (!started) file.report = std::move(*part.report);
+        else addPart(file.report, *part.report);
+        started = true;
+        declined = file.report.nothingToSave() || !writePart(part.document);
+    };
+    struct Drain {  // no part outlives what it refers to
+        std::deque<std::future<ProcessedPart>>& working;
+        ~Drain() {
+            for (auto& f : working)
+                if (f.valid()) f.wait();
+        }
+    } drain{working};
+    auto start = [&](io::ByteBuffer bytes, bool first, bool last) {
+        working.push_back(std::async(std::launch::async, [&catalogue, &fc, bytes = std::move(bytes), first, last]() mutable {
+            ProcessedPart part;
+            try {
+                part.document = Document::fromBuffer(std::move(bytes));
+                part.report = processPart(part.document, first, last, catalogue, fc.choices);
+            } catch (...) {
+                part.report.reset();
+            }
+            return part;
+        }));
+        while (!declined && working.size() > threads) takeOldest();
+    };
+
+    // A part's bytes are read into the buffer its document keeps: what the part before left over,
+    // then half a megabyte at a time until a patch begins in them.
+    io::ByteBuffer bytes;
+    size_t used = 0;
+    bool first = true;
+    for (;;) {
+        // Only lines from the last one read before on can open a patch not yet looked at.
+        const void* lf = used > 0 ? memrchr(bytes.data(), '\n', used) : nullptr;
+        const size_t from = lf ? static_cast<size_t>(static_cast<const char*>(lf) - bytes.data()) : 0;
+        if (bytes.size() < used + kPartSize) bytes.resize(std::max(used + kPartSize, 2 * used));  // by doubling
+        const long long n = readSome(fd.get(), bytes.data() + used, kPartSize);
+        if (n < 0) return std::nullopt;
+        used += static_cast<size_t>(n);
+        const std::string_view read = bytes.view().substr(0, used);
+        if (first && !wideTextEncoding(read).empty()) return std::nullopt;
+        if (n == 0) {
+            bytes.resize(used);
+            start(std::move(bytes), first, true);
+            break;
+        }
+        const size_t found = lastPatchStart(read.substr(from));
+        if (found == std::string_view::npos) continue;  // no patch begins in what was read: read on
+        const size_t cut = from + found;
+        io::ByteBuffer next(used - cut + kPartSize);
+        std::memcpy(next.data(), bytes.data() + cut, used - cut);
+        bytes.resize(cut);
+        start(std::move(bytes), first, false);
+        bytes = std::move(next);
+        used -= cut;
+        first = false;
+        if (declined) return std::nullopt;
+    }
+    while (!declined && !working.empty()) takeOldest();
+    if (declined) return std::nullopt;
+    return file;
+}
+
+}  // namespace pf::batch
