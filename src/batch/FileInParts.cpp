@@ -49,11 +49,8 @@ private:
     int fd_;
 };
 
-}  // namespace
-
-std::optional<FileInParts> processFileInParts(const std::filesystem::path& input, ChoicesByModel& choices,
-                                              const Catalogue& catalogue,
-                                              const std::function<bool(const Document&)>& writePart) {
+std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesByModel& choices,
+                                   const Catalogue& catalogue, const std::function<bool(const Document&)>& writePart) {
     const Descriptor fd(io::openRegularFile(input));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || static_cast<unsigned long long>(st.st_size) < kFileInPartsSize)
@@ -134,6 +131,18 @@ std::optional<FileInParts> processFileInParts(const std::filesystem::path& input
     while (!declined && !working.empty()) takeOldest();
     if (declined) return std::nullopt;
     return file;
+}
+
+}  // namespace
+
+std::optional<FileInParts> processFileInParts(const std::filesystem::path& input, ChoicesByModel& choices,
+                                              const Catalogue& catalogue,
+                                              const std::function<bool(const Document&)>& writePart) {
+    try {
+        return inParts(input, choices, catalogue, writePart);
+    } catch (...) {  // out of memory, no thread to be had, ...: the file goes whole
+        return std::nullopt;
+    }
 }
 
 }  // namespace pf::batch
