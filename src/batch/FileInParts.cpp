@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstring>
 #include <cerrno>
+#include <condition_variable>
 #include <deque>
-#include <future>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "document/Document.h"
@@ -33,6 +35,83 @@ long long readSome(int fd, char* at, size_t size) {
 struct ProcessedPart {
     Document document;
     std::optional<ProcessReport> report;  // none: of no use, the file goes whole
+};
+
+// Threads that process parts in the order they are added; each part, once done, waits to be
+// taken, in that order.
+class PartWorkers {
+public:
+    using Work = std::function<ProcessedPart(io::ByteBuffer&&, bool first, bool last)>;
+
+    PartWorkers(size_t threads, Work work) : work_(std::move(work)) {
+        try {
+            for (size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { run(); });
+        } catch (...) {
+            stop();
+            throw;
+        }
+    }
+    ~PartWorkers() { stop(); }
+    PartWorkers(const PartWorkers&) = delete;
+    PartWorkers& operator=(const PartWorkers&) = delete;
+
+    void add(io::ByteBuffer bytes, bool first, bool last) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            waiting_.push_back(Job{added_++, std::move(bytes), first, last});
+        }
+        changed_.notify_all();
+    }
+    // Parts added and not yet taken.
+    size_t inFlight() const { return added_ - taken_; }
+    // The oldest part not yet taken, once it is done.
+    ProcessedPart take() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return done_.contains(taken_); });
+        auto it = done_.find(taken_++);
+        ProcessedPart part = std::move(it->second);
+        done_.erase(it);
+        return part;
+    }
+
+private:
+    struct Job {
+        size_t index;
+        io::ByteBuffer bytes;
+        bool first, last;
+    };
+
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
+            if (stopping_) return;
+            Job job = std::move(waiting_.front());
+            waiting_.pop_front();
+            lock.unlock();
+            ProcessedPart part = work_(std::move(job.bytes), job.first, job.last);
+            lock.lock();
+            done_.emplace(job.index, std::move(part));
+            changed_.notify_all();
+        }
+    }
+    void stop() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (auto& t : threads_) t.join();
+    }
+
+    Work work_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Job> waiting_;
+    std::map<size_t, ProcessedPart> done_;
+    size_t added_ = 0, taken_ = 0;
+    bool stopping_ = false;
 };
 
 class Descriptor {
@@ -64,36 +143,29 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
     file.notApplied = fc.notApplied;
     bool started = false, declined = false;
     const size_t threads = std::max(1u, std::thread::hardware_concurrency());
-    std::deque<std::future<ProcessedPart>> working;
+    PartWorkers workers(threads, [&catalogue, &fc](io::ByteBuffer&& bytes, bool first, bool last) {
+        ProcessedPart part;
+        try {
+            part.document = Document::fromBuffer(std::move(bytes));
+            part.report = processPart(part.document, first, last, catalogue, fc.choices);
+        } catch (...) {
+            part.report.reset();
+        }
+        return part;
+    });
     // Waits for the oldest part and writes it.
     auto takeOldest = [&] {
-        ProcessedPart part = working.front().get();
-        working.pop_front();
+        ProcessedPart part = workers.take();
         if (declined || !part.report) return void(declined = true);
         if (!started) file.report = std::move(*part.report);
         else addPart(file.report, *part.report);
         started = true;
         declined = file.report.nothingToSave() || !writePart(part.document);
     };
-    struct Drain {  // no part outlives what it refers to
-        std::deque<std::future<ProcessedPart>>& working;
-        ~Drain() {
-            for (auto& f : working)
-                if (f.valid()) f.wait();
-        }
-    } drain{working};
+    // A few parts wait, read, while the others are at work and the oldest is written.
     auto start = [&](io::ByteBuffer bytes, bool first, bool last) {
-        working.push_back(std::async(std::launch::async, [&catalogue, &fc, bytes = std::move(bytes), first, last]() mutable {
-            ProcessedPart part;
-            try {
-                part.document = Document::fromBuffer(std::move(bytes));
-                part.report = processPart(part.document, first, last, catalogue, fc.choices);
-            } catch (...) {
-                part.report.reset();
-            }
-            return part;
-        }));
-        while (!declined && working.size() > threads) takeOldest();
+        workers.add(std::move(bytes), first, last);
+        while (!declined && workers.inFlight() > 2 * threads) takeOldest();
     };
 
     // A part's bytes are read into the buffer its document keeps: what the part before left over,
@@ -128,7 +200,7 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         first = false;
         if (declined) return std::nullopt;
     }
-    while (!declined && !working.empty()) takeOldest();
+    while (!declined && workers.inFlight() > 0) takeOldest();
     if (declined) return std::nullopt;
     return file;
 }

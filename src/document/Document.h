@@ -80,6 +80,10 @@ public:
     // `text` may be a view of the document itself.
     void setLine(size_t index, std::string_view text);
 
+    // Overwrites bytes of a line's text from `offset` on, in its place: the line keeps its
+    // length, so `offset` + the bytes' size must lie within it and the bytes hold no line break.
+    void overwrite(size_t index, size_t offset, std::string_view bytes);
+
     // Length of the text view and the text itself (the latter costs the whole document).
     size_t textLength() const;
     std::string text() const;

@@ -269,8 +269,12 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
         ++skipped_;
         return false;
     }
-    const size_t index = static_cast<size_t>(line);
-    const Tags tags = tagsFor(number);
+    if (number >= 0 && number < 16) [[likely]]
+        return rewrite(static_cast<size_t>(line), number, value, commonTags()[static_cast<size_t>(number)]);
+    return rewrite(static_cast<size_t>(line), number, value, Tags(number));
+}
+
+bool EditSession::rewrite(size_t index, int number, std::string_view value, const Tags& tags) {
     const std::string_view head = tags.head(), close = tags.close();
     const std::string_view current = document_.line(index);
     const bool usualHead = startsWith(current, head);
@@ -299,17 +303,31 @@ bool EditSession::writeParameter(long long line, int number, std::string_view va
     } else {
         rewrittenAgain_.push_back(index);
     }
-    scratch_.resize(head.size() + value.size() + close.size());
-    char* out = scratch_.data();
-    std::memcpy(out, head.data(), head.size());
-    if (!value.empty()) std::memcpy(out + head.size(), value.data(), value.size());
-    std::memcpy(out + head.size() + value.size(), close.data(), close.size());
-    document_.setLine(index, scratch_);
+    // Values are short: one look at their bytes for a line break and for a '<'.
+    bool lineBreak = false, tag = false;
+    for (char c : value) {
+        lineBreak = lineBreak || c == '\n';
+        tag = tag || c == '<';
+    }
+    std::string_view now;
+    if (usual && held.size() == value.size() && !lineBreak) {
+        // A value of the same length takes the old one's place.
+        document_.overwrite(index, head.size(), value);
+        if (tag || number == 1) now = document_.line(index);
+    } else {
+        scratch_.resize(head.size() + value.size() + close.size());
+        char* out = scratch_.data();
+        std::memcpy(out, head.data(), head.size());
+        if (!value.empty()) std::memcpy(out + head.size(), value.data(), value.size());
+        std::memcpy(out + head.size() + value.size(), close.data(), close.size());
+        document_.setLine(index, scratch_);
+        now = scratch_;
+    }
     // The new line holds no key unless it is a Prm1 line (then, with no '<' in the value, the
     // whole line is one) or its value brings one.
     if (!indexed_) return true;
-    if (value.find('<') != std::string_view::npos) fileKeysOf(index, scratch_);
-    else if (number == 1) addTo(postings(scratch_), index);
+    if (tag) fileKeysOf(index, now);
+    else if (number == 1) addTo(postings(now), index);
     return true;
 }
 

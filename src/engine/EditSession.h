@@ -20,6 +20,9 @@
 namespace pf {
 
 class Document;
+namespace parameter_line {
+class Tags;
+}
 
 // One Process command's hold on the document: finds the hits of a search string, rewrites
 // parameter lines at offsets from them, and remembers what it changed so that the command
@@ -89,6 +92,8 @@ private:
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
     void resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const;
     void addTo(Postings& postings, size_t line);
+    // writeParameter on a line in the document, with the tags of its number.
+    bool rewrite(size_t index, int number, std::string_view value, const parameter_line::Tags& tags);
     void recordRewrite(size_t line, std::string_view current, int number, std::string_view value);
     // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
     // reads exactly "        <PrmN>value</PrmN>".
