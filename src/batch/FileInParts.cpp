@@ -23,6 +23,8 @@ namespace pf::batch {
 namespace {
 
 constexpr size_t kPartSize = size_t{512} << 10;
+// Room a part's buffers are made with, so that they fit the parts after it as well.
+constexpr size_t kPartRoom = kPartSize + kPartSize / 4;
 
 // Reads up to `size` bytes from `fd` to `at`: the number read (0 at the end), or -1.
 long long readSome(int fd, char* at, size_t size) {
@@ -33,7 +35,8 @@ long long readSome(int fd, char* at, size_t size) {
 }
 
 struct ProcessedPart {
-    Document document;
+    io::ByteBuffer read;                  // the part's bytes as read, for the memory to be used again
+    std::string written;                  // what a save of the processed part writes
     std::optional<ProcessReport> report;  // none: of no use, the file goes whole
 };
 
@@ -41,7 +44,8 @@ struct ProcessedPart {
 // taken, in that order.
 class PartWorkers {
 public:
-    using Work = std::function<ProcessedPart(io::ByteBuffer&&, bool first, bool last)>;
+    // Processes a part; `written` is a spare buffer for what a save of it writes.
+    using Work = std::function<ProcessedPart(io::ByteBuffer&&, bool first, bool last, std::string&& written)>;
 
     PartWorkers(size_t threads, Work work) : work_(std::move(work)) {
         try {
@@ -64,6 +68,11 @@ public:
     }
     // Parts added and not yet taken.
     size_t inFlight() const { return added_ - taken_; }
+    // A part's buffer, once written, for a later part.
+    void giveBack(std::string&& written) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        spare_.push_back(std::move(written));
+    }
     // The oldest part not yet taken, once it is done.
     ProcessedPart take() {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -88,8 +97,13 @@ private:
             if (stopping_) return;
             Job job = std::move(waiting_.front());
             waiting_.pop_front();
+            std::string written;
+            if (!spare_.empty()) {
+                written = std::move(spare_.back());
+                spare_.pop_back();
+            }
             lock.unlock();
-            ProcessedPart part = work_(std::move(job.bytes), job.first, job.last);
+            ProcessedPart part = work_(std::move(job.bytes), job.first, job.last, std::move(written));
             lock.lock();
             done_.emplace(job.index, std::move(part));
             changed_.notify_all();
@@ -110,6 +124,7 @@ private:
     std::condition_variable changed_;
     std::deque<Job> waiting_;
     std::map<size_t, ProcessedPart> done_;
+    std::vector<std::string> spare_;  // buffers written out, for later parts: no fresh memory
     size_t added_ = 0, taken_ = 0;
     bool stopping_ = false;
 };
@@ -129,7 +144,7 @@ private:
 };
 
 std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesByModel& choices,
-                                   const Catalogue& catalogue, const std::function<bool(const Document&)>& writePart) {
+                                   const Catalogue& catalogue, const std::function<bool(std::string_view)>& writePart) {
     const Descriptor fd(io::openRegularFile(input));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || static_cast<unsigned long long>(st.st_size) < kFileInPartsSize)
@@ -143,16 +158,22 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
     file.notApplied = fc.notApplied;
     bool started = false, declined = false;
     const size_t threads = std::max(1u, std::thread::hardware_concurrency());
-    PartWorkers workers(threads, [&catalogue, &fc](io::ByteBuffer&& bytes, bool first, bool last) {
+    PartWorkers workers(threads, [&catalogue, &fc](io::ByteBuffer&& bytes, bool first, bool last, std::string&& written) {
         ProcessedPart part;
         try {
-            part.document = Document::fromBuffer(std::move(bytes));
-            part.report = processPart(part.document, first, last, catalogue, fc.choices);
+            Document document = Document::fromBuffer(std::move(bytes));
+            part.report = processPart(document, first, last, catalogue, fc.choices);
+            part.written = std::move(written);
+            part.written.clear();
+            part.written.reserve(kPartRoom);
+            if (part.report) document.appendWritten(part.written);
+            part.read = document.releaseBuffer();
         } catch (...) {
             part.report.reset();
         }
         return part;
     });
+    std::vector<io::ByteBuffer> spareReads;  // buffers of parts done, to read later parts into
     // Waits for the oldest part and writes it.
     auto takeOldest = [&] {
         ProcessedPart part = workers.take();
@@ -160,7 +181,9 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         if (!started) file.report = std::move(*part.report);
         else addPart(file.report, *part.report);
         started = true;
-        declined = file.report.nothingToSave() || !writePart(part.document);
+        declined = file.report.nothingToSave() || !writePart(part.written);
+        workers.giveBack(std::move(part.written));
+        spareReads.push_back(std::move(part.read));
     };
     // A few parts wait, read, while the others are at work and the oldest is written.
     auto start = [&](io::ByteBuffer bytes, bool first, bool last) {
@@ -191,7 +214,14 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         const size_t found = lastPatchStart(read.substr(from));
         if (found == std::string_view::npos) continue;  // no patch begins in what was read: read on
         const size_t cut = from + found;
-        io::ByteBuffer next(used - cut + kPartSize);
+        io::ByteBuffer next;
+        if (!spareReads.empty()) {
+            next = std::move(spareReads.back());
+            spareReads.pop_back();
+        } else {
+            next = io::ByteBuffer(kPartRoom);
+        }
+        next.resize(used - cut + kPartSize);
         std::memcpy(next.data(), bytes.data() + cut, used - cut);
         bytes.resize(cut);
         start(std::move(bytes), first, false);
@@ -209,7 +239,7 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
 
 std::optional<FileInParts> processFileInParts(const std::filesystem::path& input, ChoicesByModel& choices,
                                               const Catalogue& catalogue,
-                                              const std::function<bool(const Document&)>& writePart) {
+                                              const std::function<bool(std::string_view)>& writePart) {
     try {
         return inParts(input, choices, catalogue, writePart);
     } catch (...) {  // out of memory, no thread to be had, ...: the file goes whole

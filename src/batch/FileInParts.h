@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/FileWork.h"
@@ -12,8 +13,7 @@
 
 namespace pf {
 class Catalogue;
-class Document;
-}  // namespace pf
+}
 
 namespace pf::batch {
 
@@ -27,9 +27,9 @@ struct FileInParts {
 
 // A big input processed as processFile() would, without a record, but a part of about half a
 // megabyte at a time (see engine/ProcessInParts.h): the parts are read one after the other,
-// processed several at once, and each handed to `writePart` in file order as soon as it and
-// those before it are done, so the file is never held whole and what is written can go to
-// disk while later parts are at work.
+// processed several at once, and the bytes a save of each writes are handed to `writePart` in
+// file order as soon as it and those before it are done, so the file is never held whole and
+// what is written can go to disk while later parts are at work.
 //
 // Declines (nullopt) whenever the input is not one to take in parts: smaller than
 // kFileInPartsSize, not readable, wide text, a name not in the catalogue, nothing to save, a
@@ -38,6 +38,6 @@ struct FileInParts {
 // `writePart` was given by then is of no use.
 std::optional<FileInParts> processFileInParts(const std::filesystem::path& input, ChoicesByModel& choices,
                                               const Catalogue& catalogue,
-                                              const std::function<bool(const Document&)>& writePart);
+                                              const std::function<bool(std::string_view)>& writePart);
 
 }  // namespace pf::batch

@@ -4,7 +4,6 @@
 #include "recipe/Apply.h"
 #include "batch/FileInParts.h"
 #include "cli/Changes.h"
-#include "document/Document.h"
 
 namespace pf::cli {
 
@@ -43,9 +42,9 @@ std::optional<FinishOutcome> preparedInParts(const std::filesystem::path& input,
     if (std::filesystem::file_size(input, ec) < batch::kFileInPartsSize || ec) return std::nullopt;
     auto write = std::make_shared<io::AtomicWrite>();
     if (!write->start(output)) return std::nullopt;
-    io::BufferedWriter writer(write->fd());
-    std::optional<batch::FileInParts> file = batch::processFileInParts(
-        input, choices, catalogue, [&](const Document& part) { return part.writeTo(writer); });
+    io::BufferedWriter writer(write->fd(), 0);  // each part whole, in one write
+    std::optional<batch::FileInParts> file =
+        batch::processFileInParts(input, choices, catalogue, [&](std::string_view part) { return writer.put(part); });
     if (!file || !writer.flush()) {
         write->abandon();
         return std::nullopt;

@@ -162,11 +162,15 @@ bool Document::forEachPiece(Sink&& sink) const {
 
 bool Document::writeTo(int fd) const {
     io::BufferedWriter writer(fd, bytes_.size() + lineCount_ + spill_.size() + 1);
-    return writeTo(writer) && writer.flush();
+    return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); }) && writer.flush();
 }
 
-bool Document::writeTo(io::BufferedWriter& writer) const {
-    return forEachPiece([&](const char* p, size_t n) { return writer.put(p, n); });
+void Document::appendWritten(std::string& out) const {
+    out.reserve(out.size() + bytes_.size() + lineCount_ + spill_.size() + 1);
+    forEachPiece([&](const char* p, size_t n) {
+        out.append(p, n);
+        return true;
+    });
 }
 
 bool Document::save(const std::filesystem::path& path, std::string* error, const io::AtomicWriteOptions& options) const {
@@ -177,6 +181,12 @@ bool Document::save(const std::filesystem::path& path, std::string* error, const
 }
 
 void Document::clear() { *this = Document(); }
+
+io::ByteBuffer Document::releaseBuffer() {
+    io::ByteBuffer bytes = std::move(bytes_);
+    clear();
+    return bytes;
+}
 
 size_t Document::slotCapacity(size_t index) const {
     return starts_[index + 1] - starts_[index] - (endsWithBreak(index) ? 1 : 0);

@@ -47,10 +47,12 @@ public:
     // Writes the bytes save() writes to a descriptor, in large writes (false with errno set
     // when a write fails).
     bool writeTo(int fd) const;
-    // The same through a writer the caller keeps (one file written from several documents).
-    bool writeTo(io::BufferedWriter& writer) const;
+    // Appends the same bytes to `out`.
+    void appendWritten(std::string& out) const;
 
     void clear();
+    // Leaves the document empty and gives up its buffer, for the memory to be used again.
+    io::ByteBuffer releaseBuffer();
     size_t lineCount() const { return lineCount_; }
     // Whether the bytes read ended with a line break (what is written always does).
     bool endedWithLineBreak() const { return finalBreak_; }
