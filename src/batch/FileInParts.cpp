@@ -5,13 +5,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "document/Document.h"
 #include "engine/ProcessInParts.h"
@@ -193,7 +197,7 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
 
     // A part's bytes are read into the buffer its document keeps: what the part before left over,
     // then half a megabyte at a time until a patch begins in them.
-    io::ByteBuffer bytes;
+    io::ByteBuffer bytes(kPartRoom);
     size_t used = 0;
     bool first = true;
     for (;;) {
