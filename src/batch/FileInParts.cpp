@@ -6,17 +6,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <functional>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "batch/OrderedWorkers.h"
 #include "document/Document.h"
 #include "engine/ProcessInParts.h"
 #include "io/FileIO.h"
@@ -44,93 +41,11 @@ struct ProcessedPart {
     std::optional<ProcessReport> report;  // none: of no use, the file goes whole
 };
 
-// Threads that process parts in the order they are added; each part, once done, waits to be
-// taken, in that order.
-class PartWorkers {
-public:
-    // Processes a part; `written` is a spare buffer for what a save of it writes.
-    using Work = std::function<ProcessedPart(io::ByteBuffer&&, bool first, bool last, std::string&& written)>;
-
-    PartWorkers(size_t threads, Work work) : work_(std::move(work)) {
-        try {
-            for (size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { run(); });
-        } catch (...) {
-            stop();
-            throw;
-        }
-    }
-    ~PartWorkers() { stop(); }
-    PartWorkers(const PartWorkers&) = delete;
-    PartWorkers& operator=(const PartWorkers&) = delete;
-
-    void add(io::ByteBuffer bytes, bool first, bool last) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            waiting_.push_back(Job{added_++, std::move(bytes), first, last});
-        }
-        changed_.notify_all();
-    }
-    // Parts added and not yet taken.
-    size_t inFlight() const { return added_ - taken_; }
-    // A part's buffer, once written, for a later part.
-    void giveBack(std::string&& written) {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        spare_.push_back(std::move(written));
-    }
-    // The oldest part not yet taken, once it is done.
-    ProcessedPart take() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return done_.contains(taken_); });
-        auto it = done_.find(taken_++);
-        ProcessedPart part = std::move(it->second);
-        done_.erase(it);
-        return part;
-    }
-
-private:
-    struct Job {
-        size_t index;
-        io::ByteBuffer bytes;
-        bool first, last;
-    };
-
-    void run() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
-            if (stopping_) return;
-            Job job = std::move(waiting_.front());
-            waiting_.pop_front();
-            std::string written;
-            if (!spare_.empty()) {
-                written = std::move(spare_.back());
-                spare_.pop_back();
-            }
-            lock.unlock();
-            ProcessedPart part = work_(std::move(job.bytes), job.first, job.last, std::move(written));
-            lock.lock();
-            done_.emplace(job.index, std::move(part));
-            changed_.notify_all();
-        }
-    }
-    void stop() {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
-
-    Work work_;
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Job> waiting_;
-    std::map<size_t, ProcessedPart> done_;
-    std::vector<std::string> spare_;  // buffers written out, for later parts: no fresh memory
-    size_t added_ = 0, taken_ = 0;
-    bool stopping_ = false;
+// A part read, and a buffer for what a save of it will write.
+struct PartToProcess {
+    io::ByteBuffer bytes;
+    bool first = false, last = false;
+    std::string written;
 };
 
 class Descriptor {
@@ -162,12 +77,12 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
     file.notApplied = fc.notApplied;
     bool started = false, declined = false;
     const size_t threads = std::max(1u, std::thread::hardware_concurrency());
-    PartWorkers workers(threads, [&catalogue, &fc](io::ByteBuffer&& bytes, bool first, bool last, std::string&& written) {
+    OrderedWorkers<PartToProcess, ProcessedPart> workers(threads, [&catalogue, &fc](PartToProcess&& job) {
         ProcessedPart part;
         try {
-            Document document = Document::fromBuffer(std::move(bytes));
-            part.report = processPart(document, first, last, catalogue, fc.choices);
-            part.written = std::move(written);
+            Document document = Document::fromBuffer(std::move(job.bytes));
+            part.report = processPart(document, job.first, job.last, catalogue, fc.choices);
+            part.written = std::move(job.written);
             part.written.clear();
             part.written.reserve(kPartRoom);
             if (part.report) document.appendWritten(part.written);
@@ -177,7 +92,9 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         }
         return part;
     });
-    std::vector<io::ByteBuffer> spareReads;  // buffers of parts done, to read later parts into
+    // The buffers of parts written serve later parts: no fresh memory after the first few.
+    std::vector<io::ByteBuffer> spareReads;
+    std::vector<std::string> spareWrittens;
     // Waits for the oldest part and writes it.
     auto takeOldest = [&] {
         ProcessedPart part = workers.take();
@@ -186,12 +103,17 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         else addPart(file.report, *part.report);
         started = true;
         declined = file.report.nothingToSave() || !writePart(part.written);
-        workers.giveBack(std::move(part.written));
+        spareWrittens.push_back(std::move(part.written));
         spareReads.push_back(std::move(part.read));
     };
     // A few parts wait, read, while the others are at work and the oldest is written.
     auto start = [&](io::ByteBuffer bytes, bool first, bool last) {
-        workers.add(std::move(bytes), first, last);
+        PartToProcess job{std::move(bytes), first, last, {}};
+        if (!spareWrittens.empty()) {
+            job.written = std::move(spareWrittens.back());
+            spareWrittens.pop_back();
+        }
+        workers.add(std::move(job));
         while (!declined && workers.inFlight() > 2 * threads) takeOldest();
     };
 

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "batch/OrderedWorkers.h"
 #include "batch/ParallelRun.h"
 
 namespace {
@@ -89,3 +90,44 @@ TEST(BatchRunner, InputsInFlightStayWithinTheirBound) {
 }
 
 }  // namespace
+
+// Jobs that finish in the reverse of their order (each waits for the one after it) come back
+// in the order they were added; going away with jobs waiting drops them and ends.
+TEST(OrderedWorkers, ResultsComeInTheOrderAddedAndLeftoverJobsAreDropped) {
+    constexpr int kCount = 6;
+    std::vector<std::unique_ptr<std::latch>> finished;
+    for (int i = 0; i <= kCount; ++i) finished.push_back(std::make_unique<std::latch>(1));
+    finished[kCount]->count_down();
+    std::atomic<int> worked{0};
+    {
+        pf::batch::OrderedWorkers<int, int> workers(kCount, [&](int&& i) {
+            finished[static_cast<size_t>(i) + 1]->wait();
+            finished[static_cast<size_t>(i)]->count_down();
+            ++worked;
+            return i * 10;
+        });
+        for (int i = 0; i < kCount; ++i) workers.add(int{i});
+        for (int i = 0; i < kCount; ++i) EXPECT_EQ(workers.take(), i * 10);
+        EXPECT_EQ(workers.inFlight(), 0u);
+    }
+    // The first job holds its thread until well after the workers are told to go.
+    std::atomic<bool> release{false};
+    std::latch started(1);
+    std::thread releaser;
+    {
+        pf::batch::OrderedWorkers<int, int> workers(1, [&](int&& i) {
+            if (i == 0) started.count_down();
+            while (!release) std::this_thread::yield();
+            ++worked;
+            return i;
+        });
+        for (int i = 0; i < 100; ++i) workers.add(int{i});
+        started.wait();
+        releaser = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            release = true;
+        });
+    }
+    releaser.join();
+    EXPECT_EQ(worked.load(), kCount + 1);
+}
