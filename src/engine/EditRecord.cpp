@@ -149,48 +149,70 @@ long long EditRecord::moduleLine(size_t index) const {
     return static_cast<long long>(getNumber(in, at)) - 1;
 }
 
+void EditRecord::readText(std::string_view in, size_t& at, std::string& into) {
+    const size_t kind = getNumber(in, at);
+    const size_t length = getNumber(in, at);
+    const std::string_view bytes = in.substr(at, length);
+    at += length;
+    if (kind == 0) {
+        into.assign(bytes);
+        return;
+    }
+    const Tags tags = tagsFor(static_cast<int>(kind - 1));
+    into.assign(tags.head()).append(bytes).append(tags.close());
+}
+
+void EditRecord::readModule(size_t index, std::string_view in, size_t& at, bool hasModule, std::string* into) const {
+    const size_t back = getNumber(in, at);
+    if (into) into->clear();
+    if (!hasModule) return;
+    // The module's text, here or in the rewrite that keeps it.
+    if (back == 0) {
+        const size_t length = getNumber(in, at);
+        if (into) into->assign(in.substr(at, length));
+        at += length;
+    } else if (into) {
+        const std::string_view holder = bytesOf(index - back);
+        size_t h = 0;
+        for (int i = 0; i < 3; ++i) getNumber(holder, h);
+        const size_t length = getNumber(holder, h);
+        into->assign(holder.substr(h, length));
+    }
+}
+
 void EditRecord::read(size_t index, RecordedEdit& e) const {
     const std::string_view in = bytesOf(index);
     size_t at = 0;
-    auto text = [&](std::string& into) {
-        const size_t kind = getNumber(in, at);
-        const size_t length = getNumber(in, at);
-        const std::string_view bytes = in.substr(at, length);
-        at += length;
-        if (kind == 0) {
-            into.assign(bytes);
-            return;
-        }
-        const Tags tags = tagsFor(static_cast<int>(kind - 1));
-        into.assign(tags.head()).append(bytes).append(tags.close());
-    };
     e.line = getNumber(in, at);
     e.moduleLine = static_cast<long long>(getNumber(in, at)) - 1;
-    e.module.clear();
-    if (e.moduleLine >= 0) {
-        // The module's text, here or in the rewrite that keeps it.
-        const size_t back = getNumber(in, at);
-        const std::string_view holder = back == 0 ? in.substr(at) : bytesOf(index - back);
-        size_t h = 0;
-        if (back != 0) {
-            getNumber(holder, h);
-            getNumber(holder, h);
-            getNumber(holder, h);
-        }
-        const size_t length = getNumber(holder, h);
-        e.module.assign(holder.substr(h, length));
-        if (back == 0) at += h + length;
-    } else {
-        getNumber(in, at);
-    }
+    readModule(index, in, at, e.moduleLine >= 0, &e.module);
     e.setting = static_cast<SettingId>(getNumber(in, at));
     e.group = static_cast<Group>(getNumber(in, at));
     e.type = types_[getNumber(in, at)];
     e.typeIdBefore = typeIds_[getNumber(in, at)];
     const size_t after = getNumber(in, at);
     e.typeId = after == 0 ? e.typeIdBefore : typeIds_[after - 1];
-    text(e.before);
-    text(e.after);
+    readText(in, at, e.before);
+    readText(in, at, e.after);
+}
+
+void EditRecord::readText(size_t index, bool after, std::string& into) const {
+    const std::string_view in = bytesOf(index);
+    size_t at = 0;
+    getNumber(in, at);
+    readModule(index, in, at, getNumber(in, at) != 0, nullptr);
+    for (int i = 0; i < 5; ++i) getNumber(in, at);  // the setting, the block, the type, the type ids
+    if (after) {  // past the text before
+        getNumber(in, at);
+        at += getNumber(in, at);
+    }
+    readText(in, at, into);
+}
+
+size_t EditRecord::bytes() const {
+    size_t n = starts_.size() * sizeof(uint64_t);
+    for (const Block& b : blocks_) n += b.bytes.size();
+    return n;
 }
 
 }  // namespace pf

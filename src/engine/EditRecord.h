@@ -97,6 +97,10 @@ public:
     // The line and the module's header line of a rewrite, without reading its texts.
     size_t line(size_t index) const;
     long long moduleLine(size_t index) const;
+    // A rewrite's text before it, or after it, without the rest.
+    void readText(size_t index, bool after, std::string& into) const;
+    // The bytes the record holds.
+    size_t bytes() const;
     // Every rewrite as a copy (for checks; costs the whole record).
     std::vector<RecordedEdit> all() const { return {begin(), end()}; }
 
@@ -154,6 +158,10 @@ private:
         size_t used = 0;
     };
     void read(size_t index, RecordedEdit& into) const;
+    // Reads the module's text (when it has one) of the rewrite whose bytes are `in`, `at` at
+    // its third number; leaves `at` at the setting.
+    void readModule(size_t index, std::string_view in, size_t& at, bool hasModule, std::string* into) const;
+    static void readText(std::string_view in, size_t& at, std::string& into);
     std::string_view bytesOf(size_t index) const;  // from where the rewrite starts to its block's end
     char* room(size_t size);  // at least `size` bytes at the end of the last block
     // The index of `text` in a table, added when new; `last` is where the last one was found.

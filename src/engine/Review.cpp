@@ -57,9 +57,46 @@ void ChangeList::restore(Document& document, const std::vector<bool>& keep) cons
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     // Latest first, so that a line rewritten more than once ends with its first `before`.
+    std::string text;
     for (size_t i = record_.size(); i-- > 0;)
-        if (const size_t line = record_.line(i); std::binary_search(lines.begin(), lines.end(), line))
-            document.setLine(line, record_[i].before);
+        if (const size_t line = record_.line(i); std::binary_search(lines.begin(), lines.end(), line)) {
+            record_.readText(i, false, text);
+            document.setLine(line, text);
+        }
+}
+
+void ChangeList::takeBack(Document& document) const {
+    std::string text;
+    for (size_t i = record_.size(); i-- > 0;) {
+        record_.readText(i, false, text);
+        document.setLine(record_.line(i), text);
+    }
+}
+
+void ChangeList::redo(Document& document, const std::vector<bool>& keep) const {
+    // In the order made, so that a line rewritten more than once ends with its last `after`.
+    std::string text;
+    for (size_t i = 0; i < record_.size(); ++i) {
+        record_.readText(i, true, text);
+        document.setLine(record_.line(i), text);
+    }
+    restore(document, keep);
+}
+
+size_t ChangeList::linesDiffering(const Document& document) const {
+    // Each line once, with its first rewrite: (line, place in the record) in order.
+    std::vector<std::pair<size_t, size_t>> rewrites;
+    rewrites.reserve(record_.size());
+    for (size_t i = 0; i < record_.size(); ++i) rewrites.emplace_back(record_.line(i), i);
+    std::sort(rewrites.begin(), rewrites.end());
+    size_t differing = 0;
+    std::string text;
+    for (size_t k = 0; k < rewrites.size(); ++k) {
+        if (k > 0 && rewrites[k].first == rewrites[k - 1].first) continue;
+        record_.readText(rewrites[k].second, false, text);
+        differing += document.line(rewrites[k].first) != text;
+    }
+    return differing;
 }
 
 std::string_view parameterValue(std::string_view line) {

@@ -42,6 +42,16 @@ public:
     // rewritten for a kept module too goes back as well. `document` is the one the command
     // rewrote, as the command left it.
     void restore(Document& document, const std::vector<bool>& keep) const;
+    // Takes the command back: every line it rewrote goes back to its text before the command,
+    // whatever was kept. `document` is as the command left it, some modules restored or none.
+    void takeBack(Document& document) const;
+    // Makes the command again on `document` as it was before it, the modules not kept (keep as
+    // for restore()) restored.
+    void redo(Document& document, const std::vector<bool>& keep) const;
+    // How many of the lines the command rewrote differ in `document` from their text before it.
+    size_t linesDiffering(const Document& document) const;
+    // The bytes this list holds besides the record.
+    size_t bytes() const { return order_.capacity() * sizeof(size_t) + modules_.capacity() * sizeof(ModuleChanges); }
 
 private:
     const EditRecord& record_;
