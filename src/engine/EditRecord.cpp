@@ -46,11 +46,12 @@ const ValueReader& EditRecord::reader() const {
 }
 
 char* EditRecord::room(size_t size) {
-    constexpr size_t kBlock = size_t{1} << 20;
+    // From 64 KiB, twice the one before, up to a huge page.
+    constexpr size_t kFirstBlock = size_t{64} << 10, kBlock = size_t{2} << 20;
     if (blocks_.empty() || blocks_.back().bytes.size() - blocks_.back().used < size) {
         if (size > kLargestBlock) throw std::length_error("a rewritten line too long to record");
-        Block& b = blocks_.emplace_back();
-        b.bytes.resize(std::max(kBlock, size));
+        const size_t previous = blocks_.empty() ? 0 : blocks_.back().bytes.size();
+        blocks_.push_back(Block{io::ByteBuffer(std::max(size, std::clamp(previous * 2, kFirstBlock, kBlock))), 0});
     }
     return blocks_.back().bytes.data() + blocks_.back().used;
 }
@@ -72,6 +73,7 @@ char* EditRecord::putHead(char* out, size_t line, SettingId setting, Group group
         }
         lastModuleEntry_ = index;
         lastModuleLine_ = moduleLine;
+        runs_.push_back({moduleLine, index});
     }
     out = putNumber(out, static_cast<size_t>(setting));
     out = putNumber(out, static_cast<size_t>(group));
@@ -126,6 +128,7 @@ void EditRecord::truncate(const Mark& mark) {
     blocks_.resize(mark.blocks);
     if (!blocks_.empty()) blocks_.back().used = mark.used;
     starts_.resize(mark.count);
+    runs_.resize(mark.runs);
     lastModuleEntry_ = mark.lastModuleEntry;
     lastModuleLine_ = mark.lastModuleLine;
 }
@@ -210,7 +213,7 @@ void EditRecord::readText(size_t index, bool after, std::string& into) const {
 }
 
 size_t EditRecord::bytes() const {
-    size_t n = starts_.size() * sizeof(uint64_t);
+    size_t n = starts_.size() * sizeof(uint64_t) + runs_.capacity() * sizeof(Run);
     for (const Block& b : blocks_) n += b.bytes.size();
     return n;
 }

@@ -13,6 +13,7 @@
 
 #include "engine/Settings.h"
 #include "engine/ValueCodec.h"
+#include "io/LargeMemory.h"
 
 namespace pf {
 
@@ -111,12 +112,19 @@ public:
     // differs from the last rewrite's).
     void addParameterRewrite(size_t line, const EditOrigin& origin, std::string_view module, std::string_view before,
                              int number, std::string_view afterValue);
+    // The rewrites as runs of one module each, in the order made: where each starts and its
+    // module's header line (a run ends where the next starts).
+    struct Run {
+        long long moduleLine;
+        size_t first;
+    };
+    const std::vector<Run>& runs() const { return runs_; }
     // Whether the next rewrite of a module at `moduleLine` needs the module's text.
     bool needsModuleText(long long moduleLine) const { return empty() || lastModuleLine_ != moduleLine; }
 
     // Where the record stands, and a way back there (for a command that fails part way).
     struct Mark {
-        size_t count = 0, blocks = 0, used = 0, lastModuleEntry = 0;
+        size_t count = 0, blocks = 0, used = 0, lastModuleEntry = 0, runs = 0;
         long long lastModuleLine = -1;
     };
     // Reads the record's values as shown, for the model and catalogue of the command that made it.
@@ -128,33 +136,16 @@ public:
     const std::string& rule(SettingId id) const { return rules_[static_cast<size_t>(id)]; }
 
     Mark mark() const {
-        return {size(), blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastModuleEntry_, lastModuleLine_};
+        return {size(),          blocks_.size(),  blocks_.empty() ? 0 : blocks_.back().used,
+                lastModuleEntry_, runs_.size(), lastModuleLine_};
     }
     void truncate(const Mark& mark);
 
 private:
-    // Bytes not cleared when a block is made: each is written before it is read.
-    template <class T>
-    struct Uncleared : std::allocator<T> {
-        template <class U>
-        struct rebind {
-            using other = Uncleared<U>;
-        };
-        Uncleared() = default;
-        template <class U>
-        Uncleared(const Uncleared<U>&) {}
-        template <class U>
-        void construct(U* p) noexcept {
-            ::new (static_cast<void*>(p)) U;
-        }
-        template <class U, class... A>
-        void construct(U* p, A&&... a) {
-            ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
-        }
-    };
-    // The bytes, in blocks that never move; one rewrite lies in one block.
+    // The bytes, in blocks that never move, not cleared when made (each byte is written before
+    // it is read), growing to huge pages for a large record; one rewrite lies in one block.
     struct Block {
-        std::vector<char, Uncleared<char>> bytes;
+        io::ByteBuffer bytes;
         size_t used = 0;
     };
     void read(size_t index, RecordedEdit& into) const;
@@ -178,6 +169,7 @@ private:
 
     std::vector<Block> blocks_;
     std::deque<uint64_t> starts_;  // per rewrite: its block (high half) and offset in it
+    std::vector<Run> runs_;          // a run starts where a rewrite holds its module's text
     size_t lastModuleEntry_ = 0;     // the last rewrite that holds its module's text
     long long lastModuleLine_ = -1;  // and that module's header line
     std::vector<std::string> types_;

@@ -18,10 +18,10 @@ ChangeList::ChangeList(const EditRecord& record) : record_(record) {
         bool operator<(const Run& o) const { return header != o.header ? header < o.header : first < o.first; }
     };
     std::vector<Run> runs;
-    for (size_t i = 0; i < record.size(); ++i) {
-        const long long header = record.moduleLine(i);
-        if (!runs.empty() && runs.back().header == header) ++runs.back().count;
-        else runs.push_back({header, i, 1});
+    runs.reserve(record.runs().size());
+    for (size_t r = 0; r < record.runs().size(); ++r) {
+        const size_t end = r + 1 < record.runs().size() ? record.runs()[r + 1].first : record.size();
+        runs.push_back({record.runs()[r].moduleLine, record.runs()[r].first, end - record.runs()[r].first});
     }
     // Each block's pass over the document leaves its runs ascending: the ascending stretches
     // are merged pairwise, as many rounds as it takes.
