@@ -105,22 +105,25 @@ void EditRecord::push_back(const RecordedEdit& e) {
 }
 
 void EditRecord::addParameterRewrite(size_t line, const EditOrigin& origin, std::string_view module,
-                                     std::string_view before, int number, std::string_view afterValue) {
-    const Tags tags = tagsFor(number);
-    char* const start = room(kNumbers + module.size() + before.size() + tags.head().size() + afterValue.size() +
-                             tags.close().size());
-    char* out = putHead(start, line, origin.setting, origin.group, origin.type, origin.moduleLine, module);
-    out = putTypeIds(out, origin.typeIdBefore, origin.typeId);
-    if (number < 0) {
-        out = putText(out, before);
+                                     std::string_view before, std::optional<std::string_view> beforeValue, int number,
+                                     std::string_view afterValue) {
+    if (number < 0) [[unlikely]] {
+        const Tags tags = tagsFor(number);
         std::string after;
         after.append(tags.head()).append(afterValue).append(tags.close());
+        char* const start = room(kNumbers + module.size() + before.size() + after.size());
+        char* out = putHead(start, line, origin.setting, origin.group, origin.type, origin.moduleLine, module);
+        out = putTypeIds(out, origin.typeIdBefore, origin.typeId);
+        out = putText(out, before);
         out = putText(out, after);
-    } else {
-        if (const auto value = canonicalValue(before, tags)) out = putParameter(out, number, *value);
-        else out = putText(out, before);
-        out = putParameter(out, number, afterValue);
+        blocks_.back().used += static_cast<size_t>(out - start);
+        return;
     }
+    char* const start = room(kNumbers + module.size() + before.size() + afterValue.size());
+    char* out = putHead(start, line, origin.setting, origin.group, origin.type, origin.moduleLine, module);
+    out = putTypeIds(out, origin.typeIdBefore, origin.typeId);
+    out = beforeValue ? putParameter(out, number, *beforeValue) : putText(out, before);
+    out = putParameter(out, number, afterValue);
     blocks_.back().used += static_cast<size_t>(out - start);
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -108,10 +109,11 @@ public:
     // Appends a rewrite.
     void push_back(const RecordedEdit& edit);
     // Appends a rewrite of `line` from `before` to the parameter line of `number` holding
-    // `afterValue`; `module` is the text of origin.moduleLine (read only when the module
-    // differs from the last rewrite's).
+    // `afterValue`; `beforeValue` is the value of `before` when it reads exactly as such a line
+    // is written (see canonicalValue), none otherwise; `module` is the text of
+    // origin.moduleLine (read only when the module differs from the last rewrite's).
     void addParameterRewrite(size_t line, const EditOrigin& origin, std::string_view module, std::string_view before,
-                             int number, std::string_view afterValue);
+                             std::optional<std::string_view> beforeValue, int number, std::string_view afterValue);
     // The rewrites as runs of one module each, in the order made: where each starts and its
     // module's header line (a run ends where the next starts).
     struct Run {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -78,7 +79,9 @@ private:
     size_t forEachTextHit(std::string_view needle, const std::function<void(long long)>& onHit);
     void resumeAfter(size_t hitLine, size_t hitColumn, size_t& line, size_t& column) const;
     void addTo(Postings& postings, size_t line);
-    void recordRewrite(size_t line, std::string_view current, int number, std::string_view value);
+    // `held`: the value of `current` when it reads exactly as the parameter line is written.
+    void recordRewrite(size_t line, std::string_view current, std::optional<std::string_view> held, int number,
+                       std::string_view value);
     // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
     // reads exactly "        <PrmN>value</PrmN>".
     void remember(size_t line, size_t kind, std::string_view bytes);

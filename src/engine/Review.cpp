@@ -12,38 +12,38 @@ ChangeList::ChangeList(const EditRecord& record) : record_(record) {
     // The rewrites sorted by (header line, place in the record). A hit's rewrites follow one
     // another in the record, so it is sorted as runs of rewrites of one module, by (header
     // line, first place): the same order, with a fraction of the entries to sort.
-    struct Run {
-        long long header;
-        size_t first, count;
-        bool operator<(const Run& o) const { return header != o.header ? header < o.header : first < o.first; }
-    };
-    std::vector<Run> runs;
-    runs.reserve(record.runs().size());
+    runs_.reserve(record.runs().size());
     for (size_t r = 0; r < record.runs().size(); ++r) {
         const size_t end = r + 1 < record.runs().size() ? record.runs()[r + 1].first : record.size();
-        runs.push_back({record.runs()[r].moduleLine, record.runs()[r].first, end - record.runs()[r].first});
+        runs_.push_back({record.runs()[r].moduleLine, record.runs()[r].first, end - record.runs()[r].first});
     }
     // Each block's pass over the document leaves its runs ascending: the ascending stretches
     // are merged pairwise, as many rounds as it takes.
     std::vector<size_t> bounds{0};
-    for (size_t i = 1; i < runs.size(); ++i)
-        if (runs[i] < runs[i - 1]) bounds.push_back(i);
-    bounds.push_back(runs.size());
+    for (size_t i = 1; i < runs_.size(); ++i)
+        if (runs_[i] < runs_[i - 1]) bounds.push_back(i);
+    bounds.push_back(runs_.size());
     while (bounds.size() > 2) {
         std::vector<size_t> merged{0};
         for (size_t b = 0; b + 2 < bounds.size(); b += 2) {
-            std::inplace_merge(runs.begin() + static_cast<long>(bounds[b]), runs.begin() + static_cast<long>(bounds[b + 1]),
-                               runs.begin() + static_cast<long>(bounds[b + 2]));
+            std::inplace_merge(runs_.begin() + static_cast<long>(bounds[b]), runs_.begin() + static_cast<long>(bounds[b + 1]),
+                               runs_.begin() + static_cast<long>(bounds[b + 2]));
             merged.push_back(bounds[b + 2]);
         }
         if (bounds.size() % 2 == 0) merged.push_back(bounds.back());  // an odd stretch out, as it is
         bounds.swap(merged);
     }
-    order_.reserve(record.size());
-    for (const Run& run : runs) {
-        if (modules_.empty() || modules_.back().headerLine != run.header) modules_.push_back({run.header, order_.size(), 0});
-        modules_.back().count += run.count;
-        for (size_t i = run.first; i < run.first + run.count; ++i) order_.push_back(i);
+    for (size_t r = 0; r < runs_.size(); ++r) {
+        if (modules_.empty() || modules_.back().headerLine != runs_[r].header) modules_.push_back({runs_[r].header, r, 0, 0});
+        ++modules_.back().runs;
+        modules_.back().count += runs_[r].count;
+    }
+}
+
+size_t ChangeList::indexOf(const ModuleChanges& module, size_t i) const {
+    for (size_t r = module.first;; ++r) {
+        if (i < runs_[r].count) return runs_[r].first + i;
+        i -= runs_[r].count;
     }
 }
 
@@ -51,7 +51,8 @@ void ChangeList::restore(Document& document, const std::vector<bool>& keep) cons
     std::vector<size_t> lines;
     for (size_t m = 0; m < modules_.size(); ++m) {
         if (m < keep.size() && keep[m]) continue;
-        for (size_t i = 0; i < modules_[m].count; ++i) lines.push_back(record_.line(order_[modules_[m].first + i]));
+        for (size_t r = modules_[m].first; r < modules_[m].first + modules_[m].runs; ++r)
+            for (size_t i = runs_[r].first; i < runs_[r].first + runs_[r].count; ++i) lines.push_back(record_.line(i));
     }
     if (lines.empty()) return;
     std::sort(lines.begin(), lines.end());
