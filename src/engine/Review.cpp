@@ -33,6 +33,9 @@ ChangeList::ChangeList(const EditRecord& record) : record_(record) {
         if (bounds.size() % 2 == 0) merged.push_back(bounds.back());  // an odd stretch out, as it is
         bounds.swap(merged);
     }
+    size_t modules = 0;
+    for (size_t r = 0; r < runs_.size(); ++r) modules += r == 0 || runs_[r].header != runs_[r - 1].header;
+    modules_.reserve(modules);
     for (size_t r = 0; r < runs_.size(); ++r) {
         if (modules_.empty() || modules_.back().headerLine != runs_[r].header) modules_.push_back({runs_[r].header, r, 0, 0});
         ++modules_.back().runs;
