@@ -18,19 +18,24 @@ ChangeList::ChangeList(const EditRecord& record) : record_(record) {
         runs_.push_back({record.runs()[r].moduleLine, record.runs()[r].first, end - record.runs()[r].first});
     }
     // Each block's pass over the document leaves its runs ascending: the ascending stretches
-    // are merged pairwise, as many rounds as it takes.
+    // are merged pairwise into a second array and back, as many rounds as it takes.
     std::vector<size_t> bounds{0};
     for (size_t i = 1; i < runs_.size(); ++i)
         if (runs_[i] < runs_[i - 1]) bounds.push_back(i);
     bounds.push_back(runs_.size());
+    std::vector<Run, io::LargeAllocator<Run>> other;
+    if (bounds.size() > 2) other.resize(runs_.size());
     while (bounds.size() > 2) {
         std::vector<size_t> merged{0};
-        for (size_t b = 0; b + 2 < bounds.size(); b += 2) {
-            std::inplace_merge(runs_.begin() + static_cast<long>(bounds[b]), runs_.begin() + static_cast<long>(bounds[b + 1]),
-                               runs_.begin() + static_cast<long>(bounds[b + 2]));
-            merged.push_back(bounds[b + 2]);
+        for (size_t b = 0; b + 1 < bounds.size(); b += 2) {
+            const auto from = runs_.begin() + static_cast<long>(bounds[b]);
+            const auto middle = runs_.begin() + static_cast<long>(bounds[b + 1]);
+            // An odd stretch out is copied as it is.
+            const size_t end = b + 2 < bounds.size() ? bounds[b + 2] : bounds[b + 1];
+            std::merge(from, middle, middle, runs_.begin() + static_cast<long>(end), other.begin() + static_cast<long>(bounds[b]));
+            merged.push_back(end);
         }
-        if (bounds.size() % 2 == 0) merged.push_back(bounds.back());  // an odd stretch out, as it is
+        runs_.swap(other);
         bounds.swap(merged);
     }
     size_t modules = 0;

@@ -28,7 +28,7 @@ class ChangeList {
 public:
     explicit ChangeList(const EditRecord& record);
 
-    const std::vector<ModuleChanges>& modules() const { return modules_; }
+    const std::vector<ModuleChanges, io::LargeAllocator<ModuleChanges>>& modules() const { return modules_; }
     // A module's rewrite, read back from the record.
     RecordedEdit edit(const ModuleChanges& module, size_t i) const { return record_[indexOf(module, i)]; }
     // The header line's text as the record keeps it (empty for the group without a header).
@@ -66,7 +66,7 @@ private:
     size_t indexOf(const ModuleChanges& module, size_t i) const;  // in the record
 
     std::vector<Run, io::LargeAllocator<Run>> runs_;
-    std::vector<ModuleChanges> modules_;
+    std::vector<ModuleChanges, io::LargeAllocator<ModuleChanges>> modules_;
 };
 
 // The value of a parameter line ("        <Prm2>60</Prm2>" gives "60"); any other line whole,
