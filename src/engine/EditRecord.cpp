@@ -1,6 +1,7 @@
 #include "engine/EditRecord.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -21,7 +22,58 @@ namespace {
 constexpr size_t kNumbers = 11 * 10;
 // Blocks are addressed by 32-bit offsets.
 constexpr size_t kLargestBlock = size_t{1} << 31;
+// The chunks of where rewrites start: seven that double from 4,096 entries, then 262,144 each.
+constexpr size_t kFirstStarts = 4096, kGrowingChunks = 7;
+constexpr size_t kGrownStarts = kFirstStarts * ((size_t{1} << kGrowingChunks) - 1);  // in the growing chunks
+constexpr size_t kStartsChunk = kFirstStarts << (kGrowingChunks - 1);
+
+// The chunk of an entry and its place in it.
+std::pair<size_t, size_t> placeOfStart(size_t index) {
+    if (index < kGrownStarts) {
+        const size_t chunk = static_cast<size_t>(std::bit_width(index / kFirstStarts + 1)) - 1;
+        return {chunk, index - kFirstStarts * ((size_t{1} << chunk) - 1)};
+    }
+    return {kGrowingChunks + (index - kGrownStarts) / kStartsChunk, (index - kGrownStarts) % kStartsChunk};
+}
 }  // namespace
+
+size_t EditRecord::Starts::chunkSize(size_t chunk) {
+    return chunk < kGrowingChunks ? kFirstStarts << chunk : kStartsChunk;
+}
+
+void EditRecord::Starts::grow() {
+    const size_t entries = chunkSize(chunks_.size());
+    chunks_.emplace_back(entries * sizeof(uint64_t));
+    next_ = reinterpret_cast<uint64_t*>(chunks_.back().data());
+    limit_ = next_ + entries;
+}
+
+uint64_t EditRecord::Starts::at(size_t index) const {
+    if (index >= size_) throw std::out_of_range("no such rewrite in the record");
+    const auto [chunk, at] = placeOfStart(index);
+    return reinterpret_cast<const uint64_t*>(chunks_[chunk].data())[at];
+}
+
+void EditRecord::Starts::truncate(size_t size) {
+    if (size >= size_) return;
+    size_ = size;
+    if (size == 0) {
+        chunks_.clear();
+        next_ = limit_ = nullptr;
+        return;
+    }
+    // The chunk of the last entry kept is the last chunk.
+    const auto [chunk, at] = placeOfStart(size - 1);
+    chunks_.resize(chunk + 1);
+    next_ = reinterpret_cast<uint64_t*>(chunks_.back().data()) + at + 1;
+    limit_ = reinterpret_cast<uint64_t*>(chunks_.back().data()) + chunkSize(chunk);
+}
+
+size_t EditRecord::Starts::bytes() const {
+    size_t n = 0;
+    for (const io::ByteBuffer& c : chunks_) n += c.size();
+    return n;
+}
 
 size_t EditRecord::lookUp(std::vector<std::string>& table, size_t& last, std::string_view text) {
     for (size_t i = 0; i < table.size(); ++i)
@@ -130,7 +182,7 @@ void EditRecord::addParameterRewrite(size_t line, const EditOrigin& origin, std:
 void EditRecord::truncate(const Mark& mark) {
     blocks_.resize(mark.blocks);
     if (!blocks_.empty()) blocks_.back().used = mark.used;
-    starts_.resize(mark.count);
+    starts_.truncate(mark.count);
     runs_.resize(mark.runs);
     lastModuleEntry_ = mark.lastModuleEntry;
     lastModuleLine_ = mark.lastModuleLine;
@@ -216,7 +268,7 @@ void EditRecord::readText(size_t index, bool after, std::string& into) const {
 }
 
 size_t EditRecord::bytes() const {
-    size_t n = starts_.size() * sizeof(uint64_t) + runs_.capacity() * sizeof(Run);
+    size_t n = starts_.bytes() + runs_.capacity() * sizeof(Run);
     for (const Block& b : blocks_) n += b.bytes.size();
     return n;
 }

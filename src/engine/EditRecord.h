@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -170,7 +169,29 @@ private:
     static char* putParameter(char* out, int number, std::string_view value);  // kind N + 1, the value
 
     std::vector<Block> blocks_;
-    std::deque<uint64_t> starts_;  // per rewrite: its block (high half) and offset in it
+    // Per rewrite: its block (high half) and offset in it, in chunks that never move, from
+    // 4,096 entries, twice the one before, up to 262,144 (2 MiB, a huge page).
+    class Starts {
+    public:
+        size_t size() const { return size_; }
+        bool empty() const { return size_ == 0; }
+        void push_back(uint64_t start) {
+            if (next_ == limit_) grow();
+            *next_++ = start;
+            ++size_;
+        }
+        uint64_t at(size_t index) const;  // std::out_of_range past the end
+        void truncate(size_t size);       // to a smaller size
+        size_t bytes() const;
+
+    private:
+        void grow();
+        static size_t chunkSize(size_t chunk);
+        std::vector<io::ByteBuffer> chunks_;
+        uint64_t *next_ = nullptr, *limit_ = nullptr;
+        size_t size_ = 0;
+    };
+    Starts starts_;
     std::vector<Run> runs_;          // a run starts where a rewrite holds its module's text
     size_t lastModuleEntry_ = 0;     // the last rewrite that holds its module's text
     long long lastModuleLine_ = -1;  // and that module's header line
