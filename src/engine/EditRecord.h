@@ -3,9 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +13,7 @@
 
 #include "engine/Settings.h"
 #include "engine/ValueCodec.h"
+#include "io/LargeMemory.h"
 
 namespace pf {
 
@@ -97,22 +98,34 @@ public:
     // The line and the module's header line of a rewrite, without reading its texts.
     size_t line(size_t index) const;
     long long moduleLine(size_t index) const;
+    // A rewrite's text before it, or after it, without the rest.
+    void readText(size_t index, bool after, std::string& into) const;
+    // The bytes the record holds.
+    size_t bytes() const;
     // Every rewrite as a copy (for checks; costs the whole record).
     std::vector<RecordedEdit> all() const { return {begin(), end()}; }
 
     // Appends a rewrite.
     void push_back(const RecordedEdit& edit);
     // Appends a rewrite of `line` from `before` to the parameter line of `number` holding
-    // `afterValue`; `module` is the text of origin.moduleLine (read only when the module
-    // differs from the last rewrite's).
+    // `afterValue`; `beforeValue` is the value of `before` when it reads exactly as such a line
+    // is written (see canonicalValue), none otherwise; `module` is the text of
+    // origin.moduleLine (read only when the module differs from the last rewrite's).
     void addParameterRewrite(size_t line, const EditOrigin& origin, std::string_view module, std::string_view before,
-                             int number, std::string_view afterValue);
+                             std::optional<std::string_view> beforeValue, int number, std::string_view afterValue);
+    // The rewrites as runs of one module each, in the order made: where each starts and its
+    // module's header line (a run ends where the next starts).
+    struct Run {
+        long long moduleLine;
+        size_t first;
+    };
+    const std::vector<Run>& runs() const { return runs_; }
     // Whether the next rewrite of a module at `moduleLine` needs the module's text.
     bool needsModuleText(long long moduleLine) const { return empty() || lastModuleLine_ != moduleLine; }
 
     // Where the record stands, and a way back there (for a command that fails part way).
     struct Mark {
-        size_t count = 0, blocks = 0, used = 0, lastModuleEntry = 0;
+        size_t count = 0, blocks = 0, used = 0, lastModuleEntry = 0, runs = 0;
         long long lastModuleLine = -1;
     };
     // Reads the record's values as shown, for the model and catalogue of the command that made it.
@@ -124,36 +137,23 @@ public:
     const std::string& rule(SettingId id) const { return rules_[static_cast<size_t>(id)]; }
 
     Mark mark() const {
-        return {size(), blocks_.size(), blocks_.empty() ? 0 : blocks_.back().used, lastModuleEntry_, lastModuleLine_};
+        return {size(),          blocks_.size(),  blocks_.empty() ? 0 : blocks_.back().used,
+                lastModuleEntry_, runs_.size(), lastModuleLine_};
     }
     void truncate(const Mark& mark);
 
 private:
-    // Bytes not cleared when a block is made: each is written before it is read.
-    template <class T>
-    struct Uncleared : std::allocator<T> {
-        template <class U>
-        struct rebind {
-            using other = Uncleared<U>;
-        };
-        Uncleared() = default;
-        template <class U>
-        Uncleared(const Uncleared<U>&) {}
-        template <class U>
-        void construct(U* p) noexcept {
-            ::new (static_cast<void*>(p)) U;
-        }
-        template <class U, class... A>
-        void construct(U* p, A&&... a) {
-            ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
-        }
-    };
-    // The bytes, in blocks that never move; one rewrite lies in one block.
+    // The bytes, in blocks that never move, not cleared when made (each byte is written before
+    // it is read), growing to huge pages for a large record; one rewrite lies in one block.
     struct Block {
-        std::vector<char, Uncleared<char>> bytes;
+        io::ByteBuffer bytes;
         size_t used = 0;
     };
     void read(size_t index, RecordedEdit& into) const;
+    // Reads the module's text (when it has one) of the rewrite whose bytes are `in`, `at` at
+    // its third number; leaves `at` at the setting.
+    void readModule(size_t index, std::string_view in, size_t& at, bool hasModule, std::string* into) const;
+    static void readText(std::string_view in, size_t& at, std::string& into);
     std::string_view bytesOf(size_t index) const;  // from where the rewrite starts to its block's end
     char* room(size_t size);  // at least `size` bytes at the end of the last block
     // The index of `text` in a table, added when new; `last` is where the last one was found.
@@ -169,7 +169,30 @@ private:
     static char* putParameter(char* out, int number, std::string_view value);  // kind N + 1, the value
 
     std::vector<Block> blocks_;
-    std::deque<uint64_t> starts_;  // per rewrite: its block (high half) and offset in it
+    // Per rewrite: its block (high half) and offset in it, in chunks that never move, from
+    // 4,096 entries, twice the one before, up to 262,144 (2 MiB, a huge page).
+    class Starts {
+    public:
+        size_t size() const { return size_; }
+        bool empty() const { return size_ == 0; }
+        void push_back(uint64_t start) {
+            if (next_ == limit_) grow();
+            *next_++ = start;
+            ++size_;
+        }
+        uint64_t at(size_t index) const;  // std::out_of_range past the end
+        void truncate(size_t size);       // to a smaller size
+        size_t bytes() const;
+
+    private:
+        void grow();
+        static size_t chunkSize(size_t chunk);
+        std::vector<io::ByteBuffer> chunks_;
+        uint64_t *next_ = nullptr, *limit_ = nullptr;
+        size_t size_ = 0;
+    };
+    Starts starts_;
+    std::vector<Run> runs_;          // a run starts where a rewrite holds its module's text
     size_t lastModuleEntry_ = 0;     // the last rewrite that holds its module's text
     long long lastModuleLine_ = -1;  // and that module's header line
     std::vector<std::string> types_;

@@ -291,7 +291,7 @@ bool EditSession::rewrite(size_t index, int number, std::string_view value, cons
         usual ? current.substr(head.size(), current.size() - head.size() - close.size()) : std::string_view();
     if (usual && same(held, value)) return true;
     if (record_) [[unlikely]]
-        recordRewrite(index, current, number, value);
+        recordRewrite(index, current, usual ? std::optional(held) : std::nullopt, number, value);
     if (first_[index] == 0) {
         ++remembered_;
         if (const int small = usual && number >= 0 ? smallNumber(held) : -1; small >= 0)
@@ -331,17 +331,21 @@ bool EditSession::rewrite(size_t index, int number, std::string_view value, cons
     return true;
 }
 
-void EditSession::recordRewrite(size_t line, std::string_view current, int number, std::string_view value) {
-    const long long moduleLine =
-        origin_.moduleLine >= 0 && static_cast<unsigned long long>(origin_.moduleLine) < document_.lineCount()
-            ? origin_.moduleLine
-            : -1;
+void EditSession::recordRewrite(size_t line, std::string_view current, std::optional<std::string_view> held, int number,
+                                std::string_view value) {
+    const bool inDocument =
+        origin_.moduleLine < 0 || static_cast<unsigned long long>(origin_.moduleLine) < document_.lineCount();
+    const long long moduleLine = inDocument ? origin_.moduleLine : -1;
     const std::string_view module = moduleLine >= 0 && record_->needsModuleText(moduleLine)
                                         ? document_.line(static_cast<size_t>(moduleLine))
                                         : std::string_view();
+    if (inDocument) [[likely]] {
+        record_->addParameterRewrite(line, origin_, module, current, held, number, value);
+        return;
+    }
     EditOrigin origin = origin_;
-    origin.moduleLine = moduleLine;
-    record_->addParameterRewrite(line, origin, module, current, number, value);
+    origin.moduleLine = -1;
+    record_->addParameterRewrite(line, origin, module, current, held, number, value);
 }
 
 void EditSession::addTo(Postings& p, size_t line) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -94,7 +95,9 @@ private:
     void addTo(Postings& postings, size_t line);
     // writeParameter on a line in the document, with the tags of its number.
     bool rewrite(size_t index, int number, std::string_view value, const parameter_line::Tags& tags);
-    void recordRewrite(size_t line, std::string_view current, int number, std::string_view value);
+    // `held`: the value of `current` when it reads exactly as the parameter line is written.
+    void recordRewrite(size_t line, std::string_view current, std::optional<std::string_view> held, int number,
+                       std::string_view value);
     // Records a line's first text: kind 0 and the text, or N + 1 and the value of a line that
     // reads exactly "        <PrmN>value</PrmN>".
     void remember(size_t line, size_t kind, std::string_view bytes);

@@ -53,7 +53,7 @@ template <class Run>
 EditingSession::Pending EditingSession::run(bool record, Run&& edit) {
     Pending p(*this);
     const size_t unsaved = state_.saved || undo_ == Undo::None ? 0 : linesDifferingFromFile();
-    if (undo_ == Undo::Kept) p.before_ = group_.document();
+    if (undo_ == Undo::Kept && !record) p.before_ = group_.document();
     auto made = record ? std::make_shared<EditRecord>() : nullptr;
     p.report_ = edit(made.get());
     p.record_ = std::move(made);
@@ -93,41 +93,50 @@ void EditingSession::keep(Pending&& p, const std::vector<bool>& givenKept) {
     ProcessOutcome outcome = p.outcome();
     if (!kept.empty() && p.record_) {
         outcome.modulesChanged = static_cast<size_t>(std::count(kept.begin(), kept.end(), true));
-        std::vector<size_t> lines;
-        lines.reserve(p.record_->size());
-        for (size_t i = 0; i < p.record_->size(); ++i) lines.push_back(p.record_->line(i));
-        std::sort(lines.begin(), lines.end());
-        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-        const Document& now = group_.document();
-        outcome.linesChanged = static_cast<size_t>(
-            std::count_if(lines.begin(), lines.end(), [&](size_t l) { return now.line(l) != p.before_.line(l); }));
+        outcome.linesChanged = p.changes().linesDiffering(group_.document());
     }
     auto process = std::make_shared<KeptProcess>();
     process->report = std::move(p.report_);
     if (p.record_) process->kept = kept.empty() ? std::vector<bool>(p.changes().modules().size(), true) : kept;
     process->changes = std::move(p.changes_);
     process->record = std::move(p.record_);
+    const bool byRecord = process->record != nullptr;
     State made{state_.file, std::move(outcome), false, std::move(process)};
-    history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
+    // A Process with its record is taken back and made again by it (see step()).
+    if (byRecord) history_.changed(std::exchange(state_, std::move(made)));
+    else history_.changed(std::move(p.before_), std::exchange(state_, std::move(made)));
 }
 
 void EditingSession::discard(Pending&& p) {
     if (std::exchange(p.session_, nullptr) == nullptr || p.nothingToSave()) return;
-    if (undo_ == Undo::Kept) group_.exchangeDocument(p.before_);
-    else if (p.record_) group_.restore(p.changes(), std::vector<bool>(p.changes().modules().size(), false));
+    if (p.record_) group_.takeBack(p.changes());
+    else if (undo_ == Undo::Kept) group_.exchangeDocument(p.before_);
 }
 
 bool EditingSession::undo() { return step(true); }
 
 bool EditingSession::redo() { return step(false); }
 
-// One step back or forth: the document and its state exchanged with the ones the history holds.
+// One step back or forth: the state exchanged with the one the history holds, and the document
+// either exchanged too or, over a Process that kept its record, stepped by that record.
 bool EditingSession::step(bool back) {
+    const std::shared_ptr<const KeptProcess> leaving = state_.process;
     Document current;
     group_.exchangeDocument(current);
     const bool stepped = back ? history_.undo(current, state_) : history_.redo(current, state_);
     group_.exchangeDocument(current);
-    return stepped;
+    if (!stepped) return false;
+    const KeptProcess* over = back ? leaving.get() : state_.process.get();
+    if (over && over->record) {
+        if (back) group_.takeBack(*over->changes);
+        else group_.redo(*over->changes, over->kept);
+    }
+    return true;
+}
+
+size_t EditingSession::State::bytes() const {
+    if (!process || !process->record) return 0;
+    return process->record->bytes() + process->changes->bytes();
 }
 
 bool EditingSession::startSave(io::AtomicWrite& write, const std::filesystem::path& path, std::string* reason) const {

@@ -23,8 +23,9 @@ class Catalogue;
 // (Not to be mixed up with EditSession, the log one Process keeps of the lines it rewrites.)
 class EditingSession {
 public:
-    // Whether Processes can be taken back: the window's (the document before each one is kept
-    // for undo, and the file's own for comparing); a run of the batch tool keeps neither.
+    // Whether Processes can be taken back: the window's (each Process's record takes it back and
+    // makes it again; the document before it is kept for one without a record; the file's own
+    // is kept for comparing); a run of the batch tool keeps none of these.
     enum class Undo { Kept, None };
     explicit EditingSession(Undo undo = Undo::Kept) : undo_(undo) {}
 
@@ -43,6 +44,8 @@ public:
         std::optional<ProcessOutcome> made;    // the Process that made it, as kept; none as loaded
         bool saved = true;                     // it is what `file` held when last read or written
         std::shared_ptr<const KeptProcess> process;  // that Process itself; none as loaded
+        // What the state holds for undo and redo: its Process's record and changes.
+        size_t bytes() const;
     };
 
     // A Process that has changed the document and waits for the front end's word: keep() or
@@ -74,7 +77,7 @@ public:
         mutable std::unique_ptr<ChangeList> changes_;
         mutable std::optional<ProcessOutcome> outcome_;
         size_t linesUnsaved_ = 0;
-        Document before_;
+        Document before_;  // the document before, when undo is kept and there is no record
     };
 
     const PatchGroup& group() const { return group_; }

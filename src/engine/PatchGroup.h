@@ -101,6 +101,9 @@ public:
     // After a Process with a record: the lines of the modules not kept go back to their text
     // before it (see ChangeList::restore).
     void restore(const ChangeList& changes, const std::vector<bool>& keep) { changes.restore(document_, keep); }
+    // Undo and redo of a Process by its record (see ChangeList::takeBack and redo).
+    void takeBack(const ChangeList& changes) { changes.takeBack(document_); }
+    void redo(const ChangeList& changes, const std::vector<bool>& keep) { changes.redo(document_, keep); }
 
     // Writes the document atomically (see Document::save).
     bool save(const std::filesystem::path& path, std::string* error = nullptr) const;

@@ -12,38 +12,46 @@ ChangeList::ChangeList(const EditRecord& record) : record_(record) {
     // The rewrites sorted by (header line, place in the record). A hit's rewrites follow one
     // another in the record, so it is sorted as runs of rewrites of one module, by (header
     // line, first place): the same order, with a fraction of the entries to sort.
-    struct Run {
-        long long header;
-        size_t first, count;
-        bool operator<(const Run& o) const { return header != o.header ? header < o.header : first < o.first; }
-    };
-    std::vector<Run> runs;
-    for (size_t i = 0; i < record.size(); ++i) {
-        const long long header = record.moduleLine(i);
-        if (!runs.empty() && runs.back().header == header) ++runs.back().count;
-        else runs.push_back({header, i, 1});
+    runs_.reserve(record.runs().size());
+    for (size_t r = 0; r < record.runs().size(); ++r) {
+        const size_t end = r + 1 < record.runs().size() ? record.runs()[r + 1].first : record.size();
+        runs_.push_back({record.runs()[r].moduleLine, record.runs()[r].first, end - record.runs()[r].first});
     }
     // Each block's pass over the document leaves its runs ascending: the ascending stretches
-    // are merged pairwise, as many rounds as it takes.
+    // are merged pairwise into a second array and back, as many rounds as it takes.
     std::vector<size_t> bounds{0};
-    for (size_t i = 1; i < runs.size(); ++i)
-        if (runs[i] < runs[i - 1]) bounds.push_back(i);
-    bounds.push_back(runs.size());
+    for (size_t i = 1; i < runs_.size(); ++i)
+        if (runs_[i] < runs_[i - 1]) bounds.push_back(i);
+    bounds.push_back(runs_.size());
+    std::vector<Run, io::LargeAllocator<Run>> other;
+    if (bounds.size() > 2) other.resize(runs_.size());
     while (bounds.size() > 2) {
         std::vector<size_t> merged{0};
-        for (size_t b = 0; b + 2 < bounds.size(); b += 2) {
-            std::inplace_merge(runs.begin() + static_cast<long>(bounds[b]), runs.begin() + static_cast<long>(bounds[b + 1]),
-                               runs.begin() + static_cast<long>(bounds[b + 2]));
-            merged.push_back(bounds[b + 2]);
+        for (size_t b = 0; b + 1 < bounds.size(); b += 2) {
+            const auto from = runs_.begin() + static_cast<long>(bounds[b]);
+            const auto middle = runs_.begin() + static_cast<long>(bounds[b + 1]);
+            // An odd stretch out is copied as it is.
+            const size_t end = b + 2 < bounds.size() ? bounds[b + 2] : bounds[b + 1];
+            std::merge(from, middle, middle, runs_.begin() + static_cast<long>(end), other.begin() + static_cast<long>(bounds[b]));
+            merged.push_back(end);
         }
-        if (bounds.size() % 2 == 0) merged.push_back(bounds.back());  // an odd stretch out, as it is
+        runs_.swap(other);
         bounds.swap(merged);
     }
-    order_.reserve(record.size());
-    for (const Run& run : runs) {
-        if (modules_.empty() || modules_.back().headerLine != run.header) modules_.push_back({run.header, order_.size(), 0});
-        modules_.back().count += run.count;
-        for (size_t i = run.first; i < run.first + run.count; ++i) order_.push_back(i);
+    size_t modules = 0;
+    for (size_t r = 0; r < runs_.size(); ++r) modules += r == 0 || runs_[r].header != runs_[r - 1].header;
+    modules_.reserve(modules);
+    for (size_t r = 0; r < runs_.size(); ++r) {
+        if (modules_.empty() || modules_.back().headerLine != runs_[r].header) modules_.push_back({runs_[r].header, r, 0, 0});
+        ++modules_.back().runs;
+        modules_.back().count += runs_[r].count;
+    }
+}
+
+size_t ChangeList::indexOf(const ModuleChanges& module, size_t i) const {
+    for (size_t r = module.first;; ++r) {
+        if (i < runs_[r].count) return runs_[r].first + i;
+        i -= runs_[r].count;
     }
 }
 
@@ -51,15 +59,53 @@ void ChangeList::restore(Document& document, const std::vector<bool>& keep) cons
     std::vector<size_t> lines;
     for (size_t m = 0; m < modules_.size(); ++m) {
         if (m < keep.size() && keep[m]) continue;
-        for (size_t i = 0; i < modules_[m].count; ++i) lines.push_back(record_.line(order_[modules_[m].first + i]));
+        for (size_t r = modules_[m].first; r < modules_[m].first + modules_[m].runs; ++r)
+            for (size_t i = runs_[r].first; i < runs_[r].first + runs_[r].count; ++i) lines.push_back(record_.line(i));
     }
     if (lines.empty()) return;
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     // Latest first, so that a line rewritten more than once ends with its first `before`.
+    std::string text;
     for (size_t i = record_.size(); i-- > 0;)
-        if (const size_t line = record_.line(i); std::binary_search(lines.begin(), lines.end(), line))
-            document.setLine(line, record_[i].before);
+        if (const size_t line = record_.line(i); std::binary_search(lines.begin(), lines.end(), line)) {
+            record_.readText(i, false, text);
+            document.setLine(line, text);
+        }
+}
+
+void ChangeList::takeBack(Document& document) const {
+    std::string text;
+    for (size_t i = record_.size(); i-- > 0;) {
+        record_.readText(i, false, text);
+        document.setLine(record_.line(i), text);
+    }
+}
+
+void ChangeList::redo(Document& document, const std::vector<bool>& keep) const {
+    // In the order made, so that a line rewritten more than once ends with its last `after`.
+    std::string text;
+    for (size_t i = 0; i < record_.size(); ++i) {
+        record_.readText(i, true, text);
+        document.setLine(record_.line(i), text);
+    }
+    restore(document, keep);
+}
+
+size_t ChangeList::linesDiffering(const Document& document) const {
+    // Each line once, with its first rewrite: (line, place in the record) in order.
+    std::vector<std::pair<size_t, size_t>> rewrites;
+    rewrites.reserve(record_.size());
+    for (size_t i = 0; i < record_.size(); ++i) rewrites.emplace_back(record_.line(i), i);
+    std::sort(rewrites.begin(), rewrites.end());
+    size_t differing = 0;
+    std::string text;
+    for (size_t k = 0; k < rewrites.size(); ++k) {
+        if (k > 0 && rewrites[k].first == rewrites[k - 1].first) continue;
+        record_.readText(rewrites[k].second, false, text);
+        differing += document.line(rewrites[k].first) != text;
+    }
+    return differing;
 }
 
 std::string_view parameterValue(std::string_view line) {

@@ -8,6 +8,7 @@
 
 #include "engine/EditRecord.h"
 #include "engine/Process.h"
+#include "io/LargeMemory.h"
 
 namespace pf {
 
@@ -16,20 +17,20 @@ class Document;
 // The rewrites of one module, as a Process command's record holds them.
 struct ModuleChanges {
     long long headerLine = -1;  // the module's header line; -1 for hits with no header above them
-    size_t first = 0;           // its rewrites: ChangeList::edit(*this, 0 .. count - 1)
-    size_t count = 0;
+    size_t first = 0, runs = 0;  // its runs of rewrites in the list
+    size_t count = 0;            // its rewrites: ChangeList::edit(*this, 0 .. count - 1)
 };
 
 // A Process command's record grouped by module, the modules in document order and each
-// module's rewrites in the order they were made. Refers to the record; keeps one index per
-// rewrite and copies no text.
+// module's rewrites in the order they were made. Refers to the record; keeps one entry per run
+// of rewrites of one module and copies no text.
 class ChangeList {
 public:
     explicit ChangeList(const EditRecord& record);
 
-    const std::vector<ModuleChanges>& modules() const { return modules_; }
+    const std::vector<ModuleChanges, io::LargeAllocator<ModuleChanges>>& modules() const { return modules_; }
     // A module's rewrite, read back from the record.
-    RecordedEdit edit(const ModuleChanges& module, size_t i) const { return record_[order_[module.first + i]]; }
+    RecordedEdit edit(const ModuleChanges& module, size_t i) const { return record_[indexOf(module, i)]; }
     // The header line's text as the record keeps it (empty for the group without a header).
     std::string header(const ModuleChanges& module) const { return edit(module, 0).module; }
     // Reads the values of the record as shown.
@@ -42,11 +43,30 @@ public:
     // rewritten for a kept module too goes back as well. `document` is the one the command
     // rewrote, as the command left it.
     void restore(Document& document, const std::vector<bool>& keep) const;
+    // Takes the command back: every line it rewrote goes back to its text before the command,
+    // whatever was kept. `document` is as the command left it, some modules restored or none.
+    void takeBack(Document& document) const;
+    // Makes the command again on `document` as it was before it, the modules not kept (keep as
+    // for restore()) restored.
+    void redo(Document& document, const std::vector<bool>& keep) const;
+    // How many of the lines the command rewrote differ in `document` from their text before it.
+    size_t linesDiffering(const Document& document) const;
+    // The bytes this list holds besides the record.
+    size_t bytes() const { return runs_.capacity() * sizeof(Run) + modules_.capacity() * sizeof(ModuleChanges); }
 
 private:
     const EditRecord& record_;
-    std::vector<size_t> order_;  // indices into the record, grouped by module
-    std::vector<ModuleChanges> modules_;
+    // Runs of rewrites of one module that follow one another in the record, sorted by (header
+    // line, first rewrite): the rewrites grouped by module, each module's in the order made.
+    struct Run {
+        long long header;
+        size_t first, count;
+        bool operator<(const Run& o) const { return header != o.header ? header < o.header : first < o.first; }
+    };
+    size_t indexOf(const ModuleChanges& module, size_t i) const;  // in the record
+
+    std::vector<Run, io::LargeAllocator<Run>> runs_;
+    std::vector<ModuleChanges, io::LargeAllocator<ModuleChanges>> modules_;
 };
 
 // The value of a parameter line ("        <Prm2>60</Prm2>" gives "60"); any other line whole,

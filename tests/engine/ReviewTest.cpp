@@ -1,9 +1,13 @@
 // What the window builds on after a Process: the record grouped by module, modules left out
 // of the result, what the command found nothing for, and the undo history of documents.
+#include <fstream>
+
 #include "EngineTestSupport.h"
+#include "engine/EditingSession.h"
 #include "engine/History.h"
 #include "engine/Review.h"
 #include "support/SavedBytes.h"
+#include "support/TempDir.h"
 
 using namespace pf;
 using namespace pf::test;
@@ -189,4 +193,84 @@ TEST(History, TheOldestStatesGoOnceTheBudgetIsExceededButTheLatestStays) {
     History<int> tiny(1);
     filled(tiny, 2);
     EXPECT_EQ(tiny.undoCount(), 1u);
+
+    // A state without a document counts what its note holds.
+    struct Held {
+        size_t bytes() const { return 1006; }
+    };
+    History<Held> notes(3100);
+    for (int i = 0; i < 4; ++i) notes.changed(Held{});
+    EXPECT_EQ(notes.undoCount(), 3u);
+}
+
+// The window's way through the session: Processes kept whole or in part (two of them rewriting
+// the same lines, the patch module of "Chain" rewritten twice within one), single cells written,
+// one Process without a record, one discarded, then undo and redo several steps deep. Every
+// state comes back line for line and byte for byte as the whole copy taken when it was made,
+// and each kept state counts the lines that differ from the state before it.
+TEST(History, UndoAndRedoInTheSessionGiveEveryStateBackAsItWasMade) {
+    const Reviewed r;
+    TempDir dir;
+    const auto path = dir.path() / "set.g5a";
+    std::ofstream(path, std::ios::binary) << savedBytes(r.sheet.document());
+    EditingSession session;
+    ASSERT_TRUE(session.load(path, testCatalogue()));
+    Choices louder = r.choices, quieter = r.choices;
+    louder[S::PatchLevel].number = 99;
+    louder[S::AmpLevel].number = 121;
+    quieter[S::PatchLevel].number = 60;
+    std::vector<long long> patchModules;
+    for (size_t l = 0; l < r.sheet.lines.size(); ++l)
+        if (r.sheet.lines[l] == "  <Module9>") patchModules.push_back(static_cast<long long>(l));
+    SettingChoice level;
+    level.ticked = true;
+    level.number = 42;
+    const std::vector<CellEdit> cells{{patchModules.at(1), Group::PatchLevel, "", S::PatchLevel, level}};
+
+    enum Kind { Process, Louder, Unrecorded, Cells, Discard, Undo, Redo };
+    struct Step {
+        Kind kind;
+        bool partly = false;  // every other module kept, the last one ("Chain") not
+    };
+    const std::vector<Step> steps{{Process, true}, {Louder, true}, {Undo},          {Undo}, {Redo}, {Redo}, {Cells},
+                                  {Unrecorded}, {Process, true}, {Undo},   {Undo}, {Undo}, {Redo}, {Discard},
+                                  {Redo},    {Redo},        {Undo},          {Undo}, {Undo}, {Undo}, {Redo},
+                                  {Louder},  {Undo},        {Redo},          {Process, true}, {Undo}, {Undo}, {Redo}};
+    std::vector<std::vector<std::string>> lines{session.document().lines()};
+    std::vector<std::string> bytes{savedBytes(session.document())};
+    size_t at = 0;  // the current state
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i));
+        const Step& step = steps[i];
+        if (step.kind == Undo) {
+            ASSERT_TRUE(session.undo());
+            --at;
+        } else if (step.kind == Redo) {
+            ASSERT_TRUE(session.redo());
+            ++at;
+        } else if (step.kind == Discard) {
+            session.discard(session.process(louder, testCatalogue()));
+        } else {
+            EditingSession::Pending p = step.kind == Cells ? session.writeCells(cells, testCatalogue())
+                                                           : session.process(step.kind == Louder       ? louder
+                                                                             : step.kind == Unrecorded ? quieter
+                                                                                                       : r.choices,
+                                                                             testCatalogue(), step.kind != Unrecorded);
+            std::vector<bool> kept;
+            if (step.partly)
+                for (size_t m = 0; m < p.changes().modules().size(); ++m) kept.push_back(m % 2 == 1);
+            session.keep(std::move(p), kept);
+            lines.resize(++at);
+            bytes.resize(at);
+            lines.push_back(session.document().lines());
+            bytes.push_back(savedBytes(session.document()));
+            ASSERT_NE(lines[at], lines[at - 1]);
+            size_t differing = 0;
+            for (size_t l = 0; l < lines[at].size(); ++l) differing += lines[at][l] != lines[at - 1][l];
+            EXPECT_EQ(session.state().made->linesChanged, differing);
+        }
+        EXPECT_EQ(session.document().lines(), lines[at]);
+        EXPECT_EQ(savedBytes(session.document()), bytes[at]);
+        EXPECT_EQ(session.canRedo(), at + 1 < lines.size());
+    }
 }
