@@ -41,13 +41,15 @@ void Document::LineStarts::build(size_t bufferSize, size_t entries, Each&& each)
     *this = LineStarts();
     groupStarts_.resize((entries + kGroup - 1) / kGroup);
     distances_.resize(entries);
-    size_t i = 0;
+    size_t i = 0, groupStart = 0;
     bool fits = true;
+    uint64_t* const groups = groupStarts_.data();
+    uint16_t* const distances = distances_.data();
     each([&](size_t start) {
-        if (i % kGroup == 0) groupStarts_[i / kGroup] = start;
-        const size_t distance = start - groupStarts_[i / kGroup];
+        if (i % kGroup == 0) groups[i / kGroup] = groupStart = start;
+        const size_t distance = start - groupStart;
         fits &= distance <= UINT16_MAX;
-        distances_[i++] = static_cast<uint16_t>(distance);
+        distances[i++] = static_cast<uint16_t>(distance);
     });
     grouped_ = fits;
     if (fits) return;
@@ -141,11 +143,17 @@ bool Document::forEachPiece(Sink&& sink) const {
     const char* data = bytes_.data();
     size_t runStart = lineCount_ > 0 ? starts_[0] : 0, runEnd = runStart;
     for (size_t i = 0; i < lineCount_; ++i) {
-        // Thirty-two lines as read, each ending in CR LF, at once.
-        if (crLfAsRead_ && i % 32 == 0 && i + 32 < lineCount_ && (layoutBits_.empty() || layoutBits_[i / 32] == 0)) {
-            i += 31;
-            runEnd = starts_[i + 1];
-            continue;
+        // The lines as read from here to the first rewritten one of the same 32, each ending in
+        // CR LF, at once.
+        if (crLfAsRead_ && i + 32 < lineCount_) {
+            const uint64_t word = layoutBits_.empty() ? 0 : layoutBits_[i / 32] >> (i % 32 * 2);
+            const uint64_t rewritten = (word | (word >> 1)) & 0x5555555555555555ull;
+            const size_t asRead = rewritten == 0 ? 32 - i % 32 : static_cast<size_t>(__builtin_ctzll(rewritten)) / 2;
+            if (asRead > 0) {
+                i += asRead - 1;
+                runEnd = starts_[i + 1];
+                continue;
+            }
         }
         const size_t s = starts_[i], e = starts_[i + 1];
         if ((layoutBits_.empty() || layoutOf(i) == kAsRead) && endsWithBreak(i) && e - s >= 2 && data[e - 2] == '\r') {
@@ -262,10 +270,9 @@ void Document::setLine(size_t index, std::string_view text) {
         } else if (n + 1 == capacity) {
             at[n] = '\r';
             layout = kAsRead;
-        } else if (n == capacity && (n == 0 || text.back() != '\r')) {
-            layout = kAsRead;  // a line as read that ends in LF alone
-            crLfAsRead_ = false;
         }
+        // Any other text is in place, ended by an LF of its own or by the slot's: a line as read
+        // still ends in CR LF wherever the file's lines did.
         if (layout == kInPlace && n < capacity) at[n] = '\n';
         setLayout(index, layout);
     } else {

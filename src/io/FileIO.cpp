@@ -201,7 +201,7 @@ bool writeAll(int fd, const char* data, size_t size) {
 
 namespace {
 constexpr size_t kWriteBuffer = 1 << 20;          // pieces are gathered up to this size
-constexpr unsigned long long kWritebackStep = 8ull << 20;  // disk writing is started every 8 MB
+constexpr unsigned long long kWritebackStep = 2ull << 20;  // disk writing is started every 2 MB
 }  // namespace
 
 BufferedWriter::BufferedWriter(int fd, size_t bufferSize)
