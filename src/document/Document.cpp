@@ -281,12 +281,7 @@ void Document::setLine(size_t index, std::string_view text) {
     if (positionsBuilt_) lengthChanged(index, static_cast<long long>(n) - oldLength);
 }
 
-void Document::overwrite(size_t index, size_t offset, std::string_view bytes) {
-    if (index >= lineCount_) throw std::out_of_range("Document::overwrite: no line " + std::to_string(index));
-    char* at = layoutBits_.empty() || layoutOf(index) != kSpilled ? bytes_.data() + starts_[index]
-                                                                   : spill_.data() + spilled_.at(index).offset;
-    std::memmove(at + offset, bytes.data(), bytes.size());
-}
+char* Document::spilled(size_t index) { return spill_.data() + spilled_.at(index).offset; }
 
 void Document::rebuildOffsets() const {
     const size_t n = lineCount_;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -84,7 +85,11 @@ public:
 
     // Overwrites bytes of a line's text from `offset` on, in its place: the line keeps its
     // length, so `offset` + the bytes' size must lie within it and the bytes hold no line break.
-    void overwrite(size_t index, size_t offset, std::string_view bytes);
+    void overwrite(size_t index, size_t offset, std::string_view bytes) {
+        if (index >= lineCount_) throwNoLine(index);
+        char* at = layoutBits_.empty() || layoutOf(index) != kSpilled ? bytes_.data() + starts_[index] : spilled(index);
+        std::memmove(at + offset, bytes.data(), bytes.size());
+    }
 
     // Length of the text view and the text itself (the latter costs the whole document).
     size_t textLength() const;
@@ -141,6 +146,7 @@ private:
         return static_cast<Layout>((layoutBits_[index / 32] >> (index % 32 * 2)) & 3u);
     }
     std::string_view editedLine(size_t index) const;
+    char* spilled(size_t index);  // where a spilled line's text lies
     [[noreturn]] static void throwNoLine(size_t index);
     void splitLines();
     size_t slotCapacity(size_t index) const;  // bytes a rewrite may use in place

@@ -23,6 +23,7 @@ constexpr std::string_view kPrm1Close = "</prm1>";
 constexpr std::string_view kModuleOpen = "<module";
 constexpr size_t kPrm1Blanks = 8;
 constexpr size_t kModuleBlanks = 2;
+constexpr std::string_view kUsualPrm1 = "        <Prm1>", kUsualPrm1Close = "</Prm1>";
 
 // Whether `s` at `at` reads `lowerText` in any letter case.
 bool readsNoCase(std::string_view s, size_t at, std::string_view lowerText) {
@@ -46,6 +47,11 @@ class KeysOfLine {
 public:
     // The key (as written) that the '<' at q opens, or an empty view.
     std::string_view at(std::string_view line, size_t q) {
+        // Most type-id lines read exactly "        <Prm1>id</Prm1>": the whole line is the key.
+        if (q == kPrm1Blanks && prm1Closes_ && line.size() >= kUsualPrm1.size() + kUsualPrm1Close.size() &&
+            parameter_line::startsWith(line, kUsualPrm1) && parameter_line::endsWith(line, kUsualPrm1Close) &&
+            !std::memchr(line.data() + kUsualPrm1.size(), '<', line.size() - kUsualPrm1.size() - kUsualPrm1Close.size()))
+            return line;
         if (prm1Closes_ && readsNoCase(line, q, kPrm1Open)) {
             if (!blanksBefore(line, q, kPrm1Blanks)) return {};
             // The first "</prm1>" after it begins at the first '<' after it, as a rule.
@@ -226,7 +232,9 @@ size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* posting
         const size_t candidate = nextCandidate(line);
         if (candidate == SIZE_MAX || candidate >= document_.lineCount()) return hits;
         if (candidate != line) column = 0;
-        const size_t at = findNoCase(document_.line(candidate), needle, column);
+        // A filed line is most often the search string itself, as written.
+        const std::string_view text = document_.line(candidate);
+        const size_t at = column == 0 && same(text, needle) ? 0 : findNoCase(text, needle, column);
         if (at == std::string_view::npos) {
             line = candidate + 1;
             column = 0;

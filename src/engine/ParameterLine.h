@@ -16,14 +16,24 @@ namespace pf::parameter_line {
 inline constexpr std::string_view kIndent = "        ";
 
 // Equality of short texts without a library call: eight bytes at a time, the last eight
-// overlapping.
+// overlapping (four or two for shorter texts).
 inline bool same(std::string_view a, std::string_view b) {
     const size_t n = a.size();
     if (n != b.size()) return false;
     if (n < 8) {
-        for (size_t i = 0; i < n; ++i)
-            if (a[i] != b[i]) return false;
-        return true;
+        auto four = [](const char* p) {
+            uint32_t w;
+            std::memcpy(&w, p, sizeof w);
+            return w;
+        };
+        auto two = [](const char* p) {
+            uint16_t w;
+            std::memcpy(&w, p, sizeof w);
+            return w;
+        };
+        if (n >= 4) return four(a.data()) == four(b.data()) && four(a.data() + n - 4) == four(b.data() + n - 4);
+        if (n >= 2) return two(a.data()) == two(b.data()) && two(a.data() + n - 2) == two(b.data() + n - 2);
+        return n == 0 || a[0] == b[0];
     }
     auto word = [](const char* p) {
         uint64_t w;
