@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,13 +25,21 @@ namespace {
 constexpr size_t kPartSize = size_t{512} << 10;
 // Room a part's buffers are made with, so that they fit the parts after it as well.
 constexpr size_t kPartRoom = kPartSize + kPartSize / 4;
+// How far before a part's nominal end a line that opens a patch is looked for.
+constexpr size_t kCutWindow = size_t{16} << 10;
 
-// Reads up to `size` bytes from `fd` to `at`: the number read (0 at the end), or -1.
-long long readSome(int fd, char* at, size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd, at, size);
-        if (n >= 0 || errno != EINTR) return n;
+// Reads `size` bytes at `offset` of `fd` to `at`; false when the file gives fewer (it changed
+// meanwhile) or fails.
+bool readAt(int fd, char* at, size_t size, uint64_t offset) {
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, at, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        at += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
     }
+    return true;
 }
 
 struct ProcessedPart {
@@ -41,10 +48,11 @@ struct ProcessedPart {
     std::optional<ProcessReport> report;  // none: of no use, the file goes whole
 };
 
-// A part read, and a buffer for what a save of it will write.
+// Where a part lies in the file, with buffers for its bytes and for what a save of it writes.
 struct PartToProcess {
-    io::ByteBuffer bytes;
+    uint64_t begin = 0, end = 0;
     bool first = false, last = false;
+    io::ByteBuffer bytes;
     std::string written;
 };
 
@@ -68,6 +76,7 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || static_cast<unsigned long long>(st.st_size) < kFileInPartsSize)
         return std::nullopt;
+    const auto size = static_cast<uint64_t>(st.st_size);  // what is read: a file that changes meanwhile goes whole
     PatchGroup group;
     group.nameOnly(input, choices.lists());
     const FileChoices& fc = choices.forGroup(group);
@@ -77,9 +86,13 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
     file.notApplied = fc.notApplied;
     bool started = false, declined = false;
     const size_t threads = std::max(1u, std::thread::hardware_concurrency());
-    OrderedWorkers<PartToProcess, ProcessedPart> workers(threads, [&catalogue, &fc](PartToProcess&& job) {
+    // Each thread reads its part itself, into memory of its own processor's caches.
+    const int in = fd.get();
+    OrderedWorkers<PartToProcess, ProcessedPart> workers(threads, [&catalogue, &fc, in](PartToProcess&& job) {
         ProcessedPart part;
         try {
+            job.bytes.resize(job.end - job.begin);
+            if (!readAt(in, job.bytes.data(), job.bytes.size(), job.begin)) return part;
             Document document = Document::fromBuffer(std::move(job.bytes));
             part.report = processPart(document, job.first, job.last, catalogue, fc.choices);
             part.written = std::move(job.written);
@@ -106,9 +119,15 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         spareWrittens.push_back(std::move(part.written));
         spareReads.push_back(std::move(part.read));
     };
-    // A few parts wait, read, while the others are at work and the oldest is written.
-    auto start = [&](io::ByteBuffer bytes, bool first, bool last) {
-        PartToProcess job{std::move(bytes), first, last, {}};
+    // A few parts wait while the others are at work and the oldest is written.
+    auto start = [&](uint64_t begin, uint64_t end) {
+        PartToProcess job{begin, end, begin == 0, end == size, io::ByteBuffer(), {}};
+        if (!spareReads.empty()) {
+            job.bytes = std::move(spareReads.back());
+            spareReads.pop_back();
+        } else {
+            job.bytes = io::ByteBuffer(kPartRoom);
+        }
         if (!spareWrittens.empty()) {
             job.written = std::move(spareWrittens.back());
             spareWrittens.pop_back();
@@ -117,44 +136,25 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
         while (!declined && workers.inFlight() > 2 * threads) takeOldest();
     };
 
-    // A part's bytes are read into the buffer its document keeps: what the part before left over,
-    // then half a megabyte at a time until a patch begins in them.
-    io::ByteBuffer bytes(kPartRoom);
-    size_t used = 0;
-    bool first = true;
-    for (;;) {
-        // Only lines from the last one read before on can open a patch not yet looked at.
-        const void* lf = used > 0 ? memrchr(bytes.data(), '\n', used) : nullptr;
-        const size_t from = lf ? static_cast<size_t>(static_cast<const char*>(lf) - bytes.data()) : 0;
-        if (bytes.size() < used + kPartSize) bytes.resize(std::max(used + kPartSize, 2 * used));  // by doubling
-        const long long n = readSome(fd.get(), bytes.data() + used, kPartSize);
-        if (n < 0) return std::nullopt;
-        used += static_cast<size_t>(n);
-        const std::string_view read = bytes.view().substr(0, used);
-        if (first && !wideTextEncoding(read).empty()) return std::nullopt;
-        if (n == 0) {
-            bytes.resize(used);
-            start(std::move(bytes), first, true);
+    // Wide text is told by the file's first bytes.
+    std::string head(4096, '\0');
+    if (!readAt(in, head.data(), head.size(), 0) || !wideTextEncoding(head).empty()) return std::nullopt;
+    // Parts of about half a megabyte, each cut before the last line that opens a patch in the
+    // few kilobytes before its nominal end; a part without such a line there grows by as much.
+    std::string window(kCutWindow, '\0');
+    uint64_t begin = 0;
+    for (uint64_t nominal = kPartSize; begin < size && !declined; nominal += kPartSize) {
+        if (nominal >= size) {
+            start(begin, size);
+            begin = size;
             break;
         }
-        const size_t found = lastPatchStart(read.substr(from));
-        if (found == std::string_view::npos) continue;  // no patch begins in what was read: read on
-        const size_t cut = from + found;
-        io::ByteBuffer next;
-        if (!spareReads.empty()) {
-            next = std::move(spareReads.back());
-            spareReads.pop_back();
-        } else {
-            next = io::ByteBuffer(kPartRoom);
-        }
-        next.resize(used - cut + kPartSize);
-        std::memcpy(next.data(), bytes.data() + cut, used - cut);
-        bytes.resize(cut);
-        start(std::move(bytes), first, false);
-        bytes = std::move(next);
-        used -= cut;
-        first = false;
-        if (declined) return std::nullopt;
+        const uint64_t from = std::max(begin, nominal - kCutWindow);
+        if (!readAt(in, window.data(), nominal - from, from)) return std::nullopt;
+        const size_t cut = lastPatchStart(std::string_view(window).substr(0, nominal - from));
+        if (cut == std::string_view::npos) continue;
+        start(begin, from + cut);
+        begin = from + cut;
     }
     while (!declined && workers.inFlight() > 0) takeOldest();
     if (declined) return std::nullopt;

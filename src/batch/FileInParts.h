@@ -26,10 +26,10 @@ struct FileInParts {
 };
 
 // A big input processed as processFile() would, without a record, but a part of about half a
-// megabyte at a time (see engine/ProcessInParts.h): the parts are read one after the other,
-// processed several at once, and the bytes a save of each writes are handed to `writePart` in
-// file order as soon as it and those before it are done, so the file is never held whole and
-// what is written can go to disk while later parts are at work.
+// megabyte at a time (see engine/ProcessInParts.h): several parts at once, each read by the
+// thread that processes it, and the bytes a save of each writes handed to `writePart` in file
+// order as soon as it and those before it are done, so the file is never held whole and what is
+// written can go to disk while later parts are at work.
 //
 // Declines (nullopt) whenever the input is not one to take in parts: smaller than
 // kFileInPartsSize, not readable, wide text, a name not in the catalogue, nothing to save, a
