@@ -23,6 +23,7 @@ constexpr std::string_view kPrm1Close = "</prm1>";
 constexpr std::string_view kModuleOpen = "<module";
 constexpr size_t kPrm1Blanks = 8;
 constexpr size_t kModuleBlanks = 2;
+constexpr size_t kAhead = 16;  // hits
 constexpr std::string_view kUsualPrm1 = "        <Prm1>", kUsualPrm1Close = "</Prm1>";
 
 // Whether `s` at `at` reads `lowerText` in any letter case.
@@ -221,6 +222,13 @@ size_t EditSession::forEachIndexedHit(std::string_view needle, Postings* posting
         size_t best = SIZE_MAX;
         while (cursor < lines.size() && lines[cursor] < from) ++cursor;
         if (cursor < lines.size()) best = lines[cursor];
+        // In a big document the hits lie far apart: the text of a hit a little further on (its
+        // line and the few after it, which the edits read) is asked for now. A line rewritten
+        // beside the buffer makes the hint useless, not wrong.
+        if (cursor + kAhead < lines.size()) {
+            const char* ahead = document_.buffer().data() + document_.bufferOffset(lines[cursor + kAhead]);
+            for (size_t at = 0; at < 256; at += 64) __builtin_prefetch(ahead + at);
+        }
         if (searchingAdded_.empty()) return best;
         auto a = searchingAdded_.lower_bound(from);
         if (a != searchingAdded_.end() && *a < best) best = *a;
