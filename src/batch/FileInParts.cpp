@@ -85,7 +85,8 @@ std::optional<FileInParts> inParts(const std::filesystem::path& input, ChoicesBy
     FileInParts file;
     file.notApplied = fc.notApplied;
     bool started = false, declined = false;
-    const size_t threads = std::max(1u, std::thread::hardware_concurrency());
+    // One thread a processor, up to eight: more would hold more parts than one writer can pass on.
+    const size_t threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     // Each thread reads its part itself, into memory of its own processor's caches.
     const int in = fd.get();
     OrderedWorkers<PartToProcess, ProcessedPart> workers(threads, [&catalogue, &fc, in](PartToProcess&& job) {
