@@ -1,5 +1,7 @@
 #include "engine/Settings.h"
 
+#include <array>
+
 namespace pf {
 
 namespace {
@@ -124,14 +126,19 @@ const std::vector<SettingSection>& settingSections() {
     return sections;
 }
 
-const SettingSection& sectionOf(SettingId id) {
-    for (const SettingSection& s : settingSections())
-        for (SettingId member : s.settings)
-            if (member == id) return s;
-    return settingSections().front();  // every setting belongs to a section
+size_t sectionIndex(SettingId id) {
+    // Looked up for every module a rule weighs: a table made once.
+    static const std::array<size_t, kSettingCount> index = [] {
+        std::array<size_t, kSettingCount> made{};  // every setting belongs to a section; none: the first
+        const auto& sections = settingSections();
+        for (size_t i = sections.size(); i-- > 0;)
+            for (SettingId member : sections[i].settings) made[static_cast<size_t>(member)] = i;
+        return made;
+    }();
+    return index[static_cast<size_t>(id)];
 }
 
-size_t sectionIndex(SettingId id) { return static_cast<size_t>(&sectionOf(id) - settingSections().data()); }
+const SettingSection& sectionOf(SettingId id) { return settingSections()[sectionIndex(id)]; }
 
 std::string_view groupName(Group g) {
     switch (g) {
