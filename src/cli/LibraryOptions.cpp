@@ -81,17 +81,10 @@ LibraryOptionsResult parseLibraryArguments(const std::vector<std::string>& args)
     LibraryOptions& o = result.options;
     o.command = *libraryCommand(args.at(0));
     const bool show = o.command == LibraryCommand::Show, import = o.command == LibraryCommand::Import;
-    bool optionsEnded = false;
+    OperandReader operands;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            o.inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
+        if (operands.take(arg, o.inputs)) continue;
         if (arg == "--help" || arg == "-h") {
             o.help = true;
             continue;

@@ -159,17 +159,10 @@ OptionsResult parseArguments(const std::vector<std::string>& args) {
     OptionsResult result;
     Options& o = result.options;
     bool haveRecipe = false;
-    bool optionsEnded = false;
+    OperandReader operands;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            o.inputs.emplace_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
+        if (operands.take(arg, o.inputs)) continue;
         if (const auto flag = std::ranges::find_if(kFlags, [&](const Flag& f) { return arg == f.name || arg == f.shortName; });
             flag != std::end(kFlags)) {
             o.*(flag->field) = true;

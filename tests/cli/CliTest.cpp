@@ -225,6 +225,23 @@ TEST(Errors, HelpListsEveryKeyAndVersionPrintsTheVersion) {
     EXPECT_THAT(Workspace().run({}).err, HasSubstr("--version"));
 }
 
+// Inputs whose names look like options: after "--" every word is an input, and "-" always is
+// one (here a file of that name), for a recipe run and for show alike.
+TEST(Errors, AfterTwoDashesEveryWordIsAnInputAndADashIsOne) {
+    Workspace ws;
+    fs::copy_file(ws / kG5, ws / "-v.g5a");
+    fs::copy_file(ws / kG5, ws / "-");
+    const CliRun run = ws.run({"--recipe", exampleRecipe("znr"), "--out-dir", "out", "-", "--", "-v.g5a", "--"});
+    EXPECT_THAT(run.out, HasSubstr("- -> out/-: "));
+    EXPECT_THAT(run.out, HasSubstr("-v.g5a -> out/-v.g5a: "));
+    EXPECT_THAT(run.err, HasSubstr("Cannot open file --: No such file or directory"));
+    EXPECT_TRUE(fs::exists(ws / "out" / "-v.g5a") && fs::exists(ws / "out" / "-"));
+    const CliRun show = ws.run({"show", "--format", "csv", "-", "--", "-v.g5a"});
+    EXPECT_EQ(show.status, 0) << show.err;
+    EXPECT_THAT(show.out, HasSubstr("\n-,1,Glass Morning,"));
+    EXPECT_THAT(show.out, HasSubstr("\n-v.g5a,1,Glass Morning,"));
+}
+
 // A name the file's model's catalogue section lacks, an unreadable input (missing, a named
 // pipe, which is refused at once): that file only fails, listing the names the section offers
 // or naming the file once with the system's reason; the others are still written.
